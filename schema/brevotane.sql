@@ -1,0 +1,40 @@
+-- The four tables of every Brevotane database file, in field order (grids lay columns out by position).
+-- STRICT makes the file refuse what the original engine refused (text in a number field).
+-- Name columns compare without regard to letter case, as lookups by name expect.
+-- Dates are ISO text yyyy-MM-dd, always midnight.
+
+CREATE TABLE 仕入商品 (
+    品名ID INTEGER PRIMARY KEY CHECK (品名ID BETWEEN -2147483648 AND 2147483647),
+    品名   TEXT COLLATE NOCASE,
+    単価   REAL,
+    単位   TEXT COLLATE NOCASE
+) STRICT;
+
+CREATE TABLE 項目分類 (
+    項目ID     INTEGER PRIMARY KEY CHECK (項目ID BETWEEN -2147483648 AND 2147483647),
+    項目分類名 TEXT COLLATE NOCASE
+) STRICT;
+
+CREATE TABLE 単位 (
+    単位ID INTEGER PRIMARY KEY CHECK (単位ID BETWEEN -2147483648 AND 2147483647),
+    単位   TEXT COLLATE NOCASE
+) STRICT;
+
+CREATE TABLE 棚卸マスター (
+    ID       INTEGER PRIMARY KEY CHECK (ID BETWEEN -2147483648 AND 2147483647),
+    日付     TEXT CHECK (日付 IS NULL OR 日付 GLOB '[0-9][0-9][0-9][0-9]-[0-9][0-9]-[0-9][0-9]'),
+    項目ID   INTEGER CHECK (項目ID BETWEEN -2147483648 AND 2147483647),
+    品名     TEXT COLLATE NOCASE,
+    数量     REAL,
+    単位     TEXT COLLATE NOCASE,
+    単価     REAL,
+    価格     REAL,
+    備考     TEXT,
+    備考1    TEXT,
+    品名ID   INTEGER CHECK (品名ID BETWEEN -2147483648 AND 2147483647),
+    区分調整 INTEGER CHECK (区分調整 BETWEEN -32768 AND 32767)
+) STRICT;
+
+CREATE INDEX 棚卸マスター_日付 ON 棚卸マスター (日付);
+
+INSERT INTO 項目分類 (項目ID, 項目分類名) VALUES (0, '未区分');

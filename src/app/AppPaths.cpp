@@ -1,0 +1,63 @@
+#include "app/AppPaths.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QFileInfo>
+#include <QStandardPaths>
+#include <QTemporaryFile>
+
+namespace paths {
+namespace {
+QString s_override;
+
+QString withSlash(QString p)
+{
+    if (!p.endsWith('/'))
+        p += '/';
+    return p;
+}
+
+bool folderWritable(const QString& folder)
+{
+    QTemporaryFile probe(folder + ".brevotane-write-probe-XXXXXX");
+    return probe.open();
+}
+} // namespace
+
+QString programFolder()
+{
+    if (!s_override.isEmpty())
+        return withSlash(s_override);
+    return withSlash(QCoreApplication::applicationDirPath());
+}
+
+void setProgramFolder(const QString& folder)
+{
+    s_override = folder;
+}
+
+QString writableFolder()
+{
+    const QString prog = programFolder();
+    if (folderWritable(prog))
+        return prog;
+    const QString data = QStandardPaths::writableLocation(QStandardPaths::AppDataLocation);
+    QDir().mkpath(data);
+    return withSlash(data);
+}
+
+QString templatePath() { return programFolder() + QStringLiteral("Brevotane.idb"); }
+QString backupPath() { return writableFolder() + QStringLiteral("BackupBrevotane.idb"); }
+QString compactPath() { return writableFolder() + QStringLiteral("CompactFileName.idb"); }
+QString besideProgram(const QString& fileName) { return writableFolder() + fileName; }
+
+bool samePathIgnoringCase(const QString& a, const QString& b)
+{
+    return QString::compare(a, b, Qt::CaseInsensitive) == 0;
+}
+
+bool isTemplatePath(const QString& path)
+{
+    return samePathIgnoringCase(path, templatePath());
+}
+}

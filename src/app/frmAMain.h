@@ -1,0 +1,156 @@
+#pragma once
+// The main window: keeps the closing date, shows the open database file, loads and saves the
+// settings and opens every other window.
+#include "platform/Form.h"
+
+#include <QDate>
+
+class QAction;
+class QComboBox;
+class QDateEdit;
+class QGroupBox;
+class QLabel;
+class QLineEdit;
+class QMenu;
+class QMenuBar;
+class QPushButton;
+class QStatusBar;
+class QTimer;
+
+class frmAMain : public Form {
+    Q_OBJECT
+public:
+    frmAMain();
+
+    void Form_Load() override;
+    void Form_Activate() override;
+    void Form_QueryUnload(bool& cancel) override;
+    void Form_Unload(bool& cancel) override;
+
+    // The closing date other windows read when they load.
+    QDate closingDate() const;
+    QString fileName() const;
+    bool connected() const { return Connected; }
+
+    // The command line as the shell passed it (the database path, or empty).
+    static void setCommandLine(const QString& arg);
+    static QString commandLine();
+
+    // Controls, named as in the window's design.
+    QLabel* Picture2 = nullptr;
+    QWidget* Picture3 = nullptr;
+    QLabel* Label1 = nullptr;
+    QDateEdit* DTPicker1 = nullptr;
+    QLabel* Label9 = nullptr;
+    QLabel* Label13 = nullptr;
+    QLabel* Label22 = nullptr;
+    QGroupBox* Frame1 = nullptr;
+    QGroupBox* Frame8 = nullptr;
+    QPushButton* Command22 = nullptr;
+    QGroupBox* Frame4 = nullptr;
+    QComboBox* Combo3 = nullptr;
+    QPushButton* Command58 = nullptr;
+    QLabel* Label5 = nullptr;
+    QLabel* Label7 = nullptr;
+    QLineEdit* txtFileName = nullptr;
+    QStatusBar* StatusBar1 = nullptr;
+    QLabel* statusPanel[3] = {nullptr, nullptr, nullptr};
+    QPushButton* Command2 = nullptr;
+    QPushButton* Command17 = nullptr;
+    QPushButton* Command19 = nullptr;
+    QPushButton* Command21 = nullptr;
+    QPushButton* Command3 = nullptr;
+    QPushButton* Command4 = nullptr;
+    QPushButton* Command33 = nullptr;
+    QPushButton* Command28 = nullptr;
+    QPushButton* Command24 = nullptr;
+    QPushButton* Command5 = nullptr;
+    QPushButton* Command1 = nullptr;
+
+    QMenuBar* menuBar = nullptr;
+    QMenu* mnuFileOpen = nullptr;
+    QMenu* mnuPic = nullptr;
+    QMenu* mnuBar6 = nullptr;
+    QMenu* mnuPre = nullptr;
+    QMenu* mnuHelp = nullptr;
+    QAction* mnuNew = nullptr;
+    QAction* mnuOpen = nullptr;
+    QAction* mnuSave = nullptr;
+    QAction* munPrinter = nullptr;
+    QAction* mnuBackupOpen = nullptr;
+    QAction* mnuDenQuit = nullptr;
+    QAction* mnuPicLoad = nullptr;
+    QAction* mnuPSave = nullptr;
+    QAction* mnuDatabaseRep = nullptr;
+    QAction* mnuPreTana = nullptr;
+    QAction* mnuTanaAmd = nullptr;
+    QAction* mnuList = nullptr;
+    QAction* mnuList2 = nullptr;
+    QAction* mnuTanaMoto = nullptr;
+    QAction* mnuPreSiire = nullptr;
+    QAction* mnuPreShohin = nullptr;
+    QAction* mnuInportB = nullptr;
+    QAction* mnuTani = nullptr;
+    QAction* mnuInportA = nullptr;
+    QAction* mnuHelpReadme = nullptr;
+    QAction* mnuHelpSport = nullptr;
+    QAction* mnuUpdate = nullptr;
+    QAction* mnuAbout = nullptr;
+
+    // Database file commands.
+    void mnuNew_Click();
+    void mnuOpen_Click();
+    void mnuSave_Click();
+    void mnuBackupOpen_Click();
+    void Command22_Click();
+    void Command58_Click();
+
+    // Windows and commands.
+    void Command17_Click();
+    void mnuPreTana_Click();
+    void Command19_Click();
+    void mnuTanaAmd_Click();
+    void Command21_Click();
+    void mnuTanaMoto_Click();
+    void Command3_Click();
+    void mnuList_Click();
+    void Command4_Click();
+    void mnuList2_Click();
+    void Command33_Click();
+    void mnuPreShohin_Click();
+    void Command28_Click();
+    void mnuPreSiire_Click();
+    void Command24_Click();
+    void mnuTani_Click();
+    void Command5_Click();
+    void mnuInportA_Click();
+    void mnuInportB_Click();
+    void munPrinter_Click();
+    void mnuUpdate_Click();
+    void mnuAbout_Click();
+    void mnuHelpReadme_Click();
+    void mnuHelpSport_Click();
+    void mnuPicLoad_Click();
+    void mnuPSave_Click();
+    void Command1_Click();
+    void mnuDatabaseRep_Click();
+    void Command2_Click();
+    void mnuDenQuit_Click();
+    void txtFileName_Change();
+
+private:
+    void buildUi();
+    void buildMenus();
+    // Choice of the file at start and the connect step.
+    void chooseFileAtStart();
+    void connectStep();
+    void closeStep();
+    void ConnectDatabase();
+    void firstRunFlow();
+    void backupAtExit();
+    void loadPicture(const QString& file);
+
+    bool Connected = false;
+    bool TipShown = false;
+    QTimer* m_clock = nullptr;
+};

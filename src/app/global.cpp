@@ -1,0 +1,50 @@
+#include "app/global.h"
+
+#include "platform/CodePage.h"
+#include "platform/Db.h"
+
+#include <limits>
+
+namespace global {
+
+QString DbFilePath;
+QString PrintDeviceName;
+QString PrintFontName;
+QString MainPictureFile;
+QString WindowsFamily;
+long LastShohinID = 0;
+long LastMaxID = 0;
+long LastTaniID = 0;
+
+long MaxKey(const QString& table, const QString& keyColumn)
+{
+    // Identifiers come from the program's own constants, never from the user. MAX over the primary
+    // key reads the index's last entry instead of walking every row.
+    const QVariant v = db::scalar(QStringLiteral("SELECT MAX(\"%1\") FROM \"%2\"").arg(keyColumn, table));
+    return v.isNull() ? 0 : static_cast<long>(v.toLongLong());
+}
+
+long NextKey(const QString& table, const QString& keyColumn)
+{
+    const long max = MaxKey(table, keyColumn);
+    if (max >= std::numeric_limits<qint32>::max())
+        throw db::DbError(QStringLiteral("key overflow in %1").arg(table));
+    return max + 1;
+}
+
+long GetMaxTanaID()
+{
+    return MaxKey(QStringLiteral("棚卸マスター"), QStringLiteral("ID"));
+}
+
+int LenB_Ansi(const QString& text)
+{
+    return cp932::byteLength(text);
+}
+
+QString VersionText()
+{
+    return QStringLiteral("%1.%2.%3").arg(BREVOTANE_VERSION_MAJOR).arg(BREVOTANE_VERSION_MINOR).arg(BREVOTANE_VERSION_PATCH);
+}
+
+}

@@ -1,0 +1,31 @@
+#pragma once
+// Shared state and procedures every window may use.
+#include <QString>
+
+namespace global {
+// The full path of the open database file.
+extern QString DbFilePath;
+// The printer and print font the print dialogs use, the main window's picture file, and the
+// platform family line the printer setup reads.
+extern QString PrintDeviceName;
+extern QString PrintFontName;
+extern QString MainPictureFile;
+extern QString WindowsFamily;
+// Scratch key holders: set right before each use.
+extern long LastShohinID;
+extern long LastMaxID;
+extern long LastTaniID;
+
+// Highest key of a table's key column, 0 for an empty table. Throws db::DbError.
+long MaxKey(const QString& table, const QString& keyColumn);
+// The next key of a table: highest + 1 (1 for an empty table). Throws db::DbError, also when the
+// key would leave the 32-bit range.
+long NextKey(const QString& table, const QString& keyColumn);
+long GetMaxTanaID();
+
+// Bytes the text takes in code page 932 (full-width 2, ASCII and half-width katakana 1).
+int LenB_Ansi(const QString& text);
+
+// The program's version as major.minor.revision.
+QString VersionText();
+}

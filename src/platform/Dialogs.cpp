@@ -1,0 +1,212 @@
+#include "platform/Dialogs.h"
+
+#include <QApplication>
+#include <QDesktopServices>
+#include <QFileDialog>
+#include <QFontDialog>
+#include <QMessageBox>
+
+namespace dlg {
+
+int MsgAnswer = 0;
+
+namespace {
+
+class DesktopBackend : public Backend {
+public:
+    int message(QWidget* parent, const QString& title, const QString& text, Icon icon, bool yesNo) override
+    {
+        QMessageBox box(parent ? parent : QApplication::activeWindow());
+        box.setWindowTitle(title);
+        box.setText(text);
+        switch (icon) {
+        case Icon::Information: box.setIcon(QMessageBox::Information); break;
+        case Icon::Question: box.setIcon(QMessageBox::Question); break;
+        case Icon::Exclamation: box.setIcon(QMessageBox::Warning); break;
+        case Icon::Critical: box.setIcon(QMessageBox::Critical); break;
+        case Icon::None: box.setIcon(QMessageBox::NoIcon); break;
+        }
+        if (yesNo) {
+            box.setStandardButtons(QMessageBox::Yes | QMessageBox::No);
+            box.setDefaultButton(QMessageBox::Yes);
+            return box.exec() == QMessageBox::Yes ? vbYes : vbNo;
+        }
+        box.setStandardButtons(QMessageBox::Ok);
+        box.exec();
+        return vbOK;
+    }
+
+    std::optional<QString> openFile(QWidget* parent, const QString& title, const QString& filter,
+                                    int filterIndex) override
+    {
+        return run(parent, title, filter, filterIndex, QFileDialog::AcceptOpen);
+    }
+
+    std::optional<QString> saveFile(QWidget* parent, const QString& title, const QString& filter,
+                                    int filterIndex) override
+    {
+        return run(parent, title, filter, filterIndex, QFileDialog::AcceptSave);
+    }
+
+    std::optional<QFont> chooseFont(QWidget* parent, const QFont& initial) override
+    {
+        bool ok = false;
+        const QFont f = QFontDialog::getFont(&ok, initial, parent);
+        if (!ok)
+            return std::nullopt;
+        return f;
+    }
+
+    bool openExternal(const QUrl& url) override { return QDesktopServices::openUrl(url); }
+
+private:
+    static std::optional<QString> run(QWidget* parent, const QString& title, const QString& filter,
+                                      int filterIndex, QFileDialog::AcceptMode mode)
+    {
+        QFileDialog d(parent ? parent : QApplication::activeWindow(), title);
+        d.setAcceptMode(mode);
+        // Like the dialogs users know from the original program: a name that does not exist yet
+        // may be typed in an open dialog (that is how a new database file is named).
+        d.setFileMode(QFileDialog::AnyFile);
+        const QStringList filters = filter.split(";;", Qt::SkipEmptyParts);
+        d.setNameFilters(filters);
+        if (filterIndex >= 1 && filterIndex <= filters.size())
+            d.selectNameFilter(filters.at(filterIndex - 1));
+        if (d.exec() != QDialog::Accepted || d.selectedFiles().isEmpty())
+            return std::nullopt;
+        return d.selectedFiles().first();
+    }
+};
+
+DesktopBackend s_desktop;
+Backend* s_backend = &s_desktop;
+
+} // namespace
+
+void setBackend(Backend* backend)
+{
+    s_backend = backend ? backend : &s_desktop;
+}
+
+Backend& backend()
+{
+    return *s_backend;
+}
+
+QString convertFilter(const QString& pipeFilter)
+{
+    const QStringList parts = pipeFilter.split('|');
+    QStringList out;
+    for (int i = 0; i + 1 < parts.size(); i += 2) {
+        const QString label = parts.at(i);
+        const QString pattern = parts.at(i + 1);
+        if (label.isEmpty() && pattern.isEmpty())
+            continue;
+        // Qt reads the patterns from the last parentheses, so a label that already shows its
+        // pattern is kept as it stands.
+        if (label.trimmed().endsWith("(" + pattern + ")"))
+            out << label;
+        else
+            out << label + " (" + pattern + ")";
+    }
+    return out.join(";;");
+}
+
+void Information(const QString& text, QWidget* parent)
+{
+    MsgAnswer = backend().message(parent, QStringLiteral("Information"), text, Icon::Information, false);
+}
+
+int Question(const QString& text, QWidget* parent)
+{
+    MsgAnswer = backend().message(parent, QStringLiteral("Question"), text, Icon::Question, true);
+    return MsgAnswer;
+}
+
+void MsgBox(const QString& text, Icon icon, const QString& title, QWidget* parent)
+{
+    MsgAnswer = backend().message(parent, title, text, icon, false);
+}
+
+std::optional<QString> OpenFile(const QString& title, const QString& pipeFilter, int filterIndex, QWidget* parent)
+{
+    return backend().openFile(parent, title, convertFilter(pipeFilter), filterIndex);
+}
+
+std::optional<QString> SaveFile(const QString& title, const QString& pipeFilter, int filterIndex, QWidget* parent)
+{
+    return backend().saveFile(parent, title, convertFilter(pipeFilter), filterIndex);
+}
+
+std::optional<QFont> ChooseFont(const QFont& initial, QWidget* parent)
+{
+    return backend().chooseFont(parent, initial);
+}
+
+bool OpenExternal(const QUrl& url)
+{
+    return backend().openExternal(url);
+}
+
+// --- scripted backend -------------------------------------------------------------------------
+
+int ScriptedBackend::message(QWidget*, const QString& title, const QString& text, Icon icon, bool yesNo)
+{
+    int answer = yesNo ? vbNo : vbOK;
+    if (!answers.isEmpty())
+        answer = answers.takeFirst();
+    shown.append({QStringLiteral("message"), title, text, icon, yesNo, answer});
+    return answer;
+}
+
+std::optional<QString> ScriptedBackend::openFile(QWidget*, const QString& title, const QString& filter, int)
+{
+    std::optional<QString> f;
+    if (!files.isEmpty())
+        f = files.takeFirst();
+    shown.append({QStringLiteral("open"), title, filter, Icon::None, false, f ? 1 : 0});
+    return f;
+}
+
+std::optional<QString> ScriptedBackend::saveFile(QWidget*, const QString& title, const QString& filter, int)
+{
+    std::optional<QString> f;
+    if (!files.isEmpty())
+        f = files.takeFirst();
+    shown.append({QStringLiteral("save"), title, filter, Icon::None, false, f ? 1 : 0});
+    return f;
+}
+
+std::optional<QFont> ScriptedBackend::chooseFont(QWidget*, const QFont&)
+{
+    std::optional<QFont> f;
+    if (!fonts.isEmpty())
+        f = fonts.takeFirst();
+    shown.append({QStringLiteral("font"), QString(), QString(), Icon::None, false, f ? 1 : 0});
+    return f;
+}
+
+bool ScriptedBackend::openExternal(const QUrl& url)
+{
+    shown.append({QStringLiteral("url"), QString(), url.toString(), Icon::None, false, externalResult ? 1 : 0});
+    return externalResult;
+}
+
+QStringList ScriptedBackend::messages() const
+{
+    QStringList out;
+    for (const Shown& s : shown)
+        if (s.kind == QLatin1String("message"))
+            out << s.text;
+    return out;
+}
+
+void ScriptedBackend::clear()
+{
+    answers.clear();
+    files.clear();
+    fonts.clear();
+    shown.clear();
+}
+
+} // namespace dlg

@@ -1,0 +1,86 @@
+#pragma once
+// One seam for everything that waits for a person or leaves the program: message boxes, file and
+// font dialogs, opening a file or address with its associated program. The desktop backend shows
+// the real thing; tests install a scripted backend that answers at once and records what was shown.
+#include <QFont>
+#include <QList>
+#include <QString>
+#include <QStringList>
+#include <QUrl>
+#include <optional>
+
+class QWidget;
+
+namespace dlg {
+
+enum class Icon { None, Information, Question, Exclamation, Critical };
+// Answers as the message-box function numbered them; MsgAnswer keeps these values.
+enum Answer { vbOK = 1, vbCancel = 2, vbYes = 6, vbNo = 7 };
+
+struct Shown {
+    QString kind;   // "message", "open", "save", "font", "url"
+    QString title;
+    QString text;   // message text, dialog filter, or the address opened
+    Icon icon = Icon::None;
+    bool yesNo = false;
+    int answer = 0;
+};
+
+class Backend {
+public:
+    virtual ~Backend() = default;
+    virtual int message(QWidget* parent, const QString& title, const QString& text, Icon icon, bool yesNo) = 0;
+    // An empty optional means the user cancelled.
+    virtual std::optional<QString> openFile(QWidget* parent, const QString& title, const QString& filter,
+                                            int filterIndex) = 0;
+    virtual std::optional<QString> saveFile(QWidget* parent, const QString& title, const QString& filter,
+                                            int filterIndex) = 0;
+    virtual std::optional<QFont> chooseFont(QWidget* parent, const QFont& initial) = 0;
+    virtual bool openExternal(const QUrl& url) = 0;
+};
+
+// Scripted answers for tests: queued answers are taken in order; with none queued a message box
+// answers OK (or No for a question) and a file dialog is cancelled.
+class ScriptedBackend : public Backend {
+public:
+    QList<int> answers;
+    QList<std::optional<QString>> files;
+    QList<std::optional<QFont>> fonts;
+    bool externalResult = true;
+    QList<Shown> shown;
+
+    int message(QWidget*, const QString& title, const QString& text, Icon icon, bool yesNo) override;
+    std::optional<QString> openFile(QWidget*, const QString& title, const QString& filter, int) override;
+    std::optional<QString> saveFile(QWidget*, const QString& title, const QString& filter, int) override;
+    std::optional<QFont> chooseFont(QWidget*, const QFont&) override;
+    bool openExternal(const QUrl& url) override;
+
+    QStringList messages() const;   // texts of the message boxes shown, in order
+    void clear();
+};
+
+// Installs a backend (not owned); nullptr restores the desktop backend.
+void setBackend(Backend* backend);
+Backend& backend();
+
+// Converts a filter written as "label|pattern|label|pattern" into the dialog's own form.
+QString convertFilter(const QString& pipeFilter);
+
+// "Information" box with the information icon.
+void Information(const QString& text, QWidget* parent = nullptr);
+// "Question" yes/no box with the question icon; the answer is kept in MsgAnswer and returned.
+int Question(const QString& text, QWidget* parent = nullptr);
+// Any other box (own title and icon, OK only).
+void MsgBox(const QString& text, Icon icon, const QString& title, QWidget* parent = nullptr);
+
+std::optional<QString> OpenFile(const QString& title, const QString& pipeFilter, int filterIndex = 1,
+                                QWidget* parent = nullptr);
+std::optional<QString> SaveFile(const QString& title, const QString& pipeFilter, int filterIndex = 1,
+                                QWidget* parent = nullptr);
+std::optional<QFont> ChooseFont(const QFont& initial, QWidget* parent = nullptr);
+bool OpenExternal(const QUrl& url);
+
+// The last answer of a message box (6 = Yes).
+extern int MsgAnswer;
+
+} // namespace dlg

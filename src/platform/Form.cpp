@@ -1,0 +1,210 @@
+#include "platform/Form.h"
+
+#include <QApplication>
+#include <QCloseEvent>
+#include <QEventLoop>
+#include <QHash>
+#include <QKeyEvent>
+#include <QAbstractButton>
+#include <QTimer>
+
+namespace forms {
+namespace {
+QList<Form*> s_loaded;
+QHash<std::type_index, Form*> s_byType;
+Form* s_active = nullptr;
+std::function<void(Form*)> s_driver;
+bool s_testMode = false;
+bool s_quitWhenEmpty = false;
+QStringList s_shownModal;
+
+// Enter acts as Tab in the windows that ask for it. One filter on the application sees the key
+// before the focused control does.
+class EnterAsTabFilter : public QObject {
+public:
+    bool eventFilter(QObject* obj, QEvent* e) override
+    {
+        if (e->type() != QEvent::KeyPress)
+            return false;
+        auto* ke = static_cast<QKeyEvent*>(e);
+        if (ke->key() != Qt::Key_Return && ke->key() != Qt::Key_Enter)
+            return false;
+        if (ke->modifiers() & ~Qt::KeypadModifier)
+            return false;
+        auto* w = qobject_cast<QWidget*>(obj);
+        if (!w)
+            return false;
+        auto* form = qobject_cast<Form*>(w->window());
+        if (!form || !form->enterAsTab())
+            return false;
+        // A focused button is pressed by Enter, as users expect; everything else moves on.
+        if (auto* b = qobject_cast<QAbstractButton*>(w)) {
+            b->click();
+            return true;
+        }
+        form->moveFocusNext();
+        return true;
+    }
+};
+
+void installFilterOnce()
+{
+    static EnterAsTabFilter* filter = nullptr;
+    if (!filter && qApp) {
+        filter = new EnterAsTabFilter;
+        filter->setParent(qApp);
+        qApp->installEventFilter(filter);
+    }
+}
+} // namespace
+
+const QList<Form*>& loaded() { return s_loaded; }
+Form* active() { return s_active; }
+
+Form* findByType(std::type_index t)
+{
+    return s_byType.value(t, nullptr);
+}
+
+void registerLoaded(std::type_index t, Form* f)
+{
+    s_byType.insert(t, f);
+}
+
+void setModalDriver(std::function<void(Form*)> driver) { s_driver = std::move(driver); }
+void setTestMode(bool on) { s_testMode = on; }
+bool testMode() { return s_testMode; }
+QStringList& shownModal() { return s_shownModal; }
+void setQuitWhenEmpty(bool on) { s_quitWhenEmpty = on; }
+
+void unloadAll()
+{
+    for (int i = s_loaded.size() - 1; i >= 0; --i) {
+        if (i < s_loaded.size())
+            s_loaded.at(i)->unload();
+    }
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+}
+
+} // namespace forms
+
+Form::Form(QWidget* parent) : QWidget(parent, Qt::Window)
+{
+    forms::installFilterOnce();
+    forms::s_loaded.append(this);
+}
+
+Form::~Form()
+{
+    forms::s_loaded.removeAll(this);
+    for (auto it = forms::s_byType.begin(); it != forms::s_byType.end();) {
+        if (it.value() == this)
+            it = forms::s_byType.erase(it);
+        else
+            ++it;
+    }
+    if (forms::s_active == this)
+        forms::s_active = nullptr;
+}
+
+void Form::activateForm()
+{
+    if (m_unloaded || forms::s_active == this)
+        return;
+    forms::s_active = this;
+    Form_Activate();
+}
+
+bool Form::event(QEvent* e)
+{
+    if (e->type() == QEvent::WindowActivate && isVisible())
+        activateForm();
+    return QWidget::event(e);
+}
+
+void Form::closeEvent(QCloseEvent* e)
+{
+    // The close box unloads the window through the same path as its own close button.
+    if (m_unloading || m_unloaded) {
+        e->accept();
+        return;
+    }
+    if (unload())
+        e->accept();
+    else
+        e->ignore();
+}
+
+void Form::showModeless()
+{
+    if (m_unloaded)
+        return;
+    setWindowModality(Qt::NonModal);
+    show();
+    raise();
+    activateWindow();
+    activateForm();
+}
+
+void Form::showModal()
+{
+    if (m_unloaded)
+        return;
+    Form* opener = forms::s_active;
+    forms::s_shownModal << QString::fromLatin1(metaObject()->className());
+    setWindowModality(Qt::ApplicationModal);
+    show();
+    raise();
+    activateWindow();
+    activateForm();
+    if (forms::s_testMode) {
+        if (!m_unloaded && forms::s_driver)
+            forms::s_driver(this);
+        if (!m_unloaded)
+            unload();
+    } else if (!m_unloaded && isVisible()) {
+        QEventLoop loop;
+        m_modalLoop = &loop;
+        loop.exec(QEventLoop::DialogExec);
+        m_modalLoop = nullptr;
+    }
+    if (!m_unloaded) {
+        setWindowModality(Qt::NonModal);
+    }
+    // Coming back from a modal window activates the window that opened it.
+    if (opener && opener != this && forms::s_loaded.contains(opener) && opener->isVisible()) {
+        forms::s_active = nullptr;
+        opener->activateForm();
+    }
+}
+
+bool Form::unload()
+{
+    if (m_unloaded || m_unloading)
+        return m_unloaded;
+    m_unloading = true;
+    bool cancel = false;
+    Form_QueryUnload(cancel);
+    if (!cancel)
+        Form_Unload(cancel);
+    m_unloading = false;
+    if (cancel)
+        return false;
+    m_unloaded = true;
+    forms::s_loaded.removeAll(this);
+    for (auto it = forms::s_byType.begin(); it != forms::s_byType.end();) {
+        if (it.value() == this)
+            it = forms::s_byType.erase(it);
+        else
+            ++it;
+    }
+    if (forms::s_active == this)
+        forms::s_active = nullptr;
+    hide();
+    if (m_modalLoop)
+        m_modalLoop->quit();
+    deleteLater();
+    if (forms::s_quitWhenEmpty && forms::s_loaded.isEmpty())
+        QCoreApplication::quit();
+    return true;
+}

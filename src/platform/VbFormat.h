@@ -1,0 +1,17 @@
+#pragma once
+// Number conversions and formats as the windows and sheets write them.
+#include <QString>
+#include <optional>
+
+namespace vb {
+// "#,##0" and friends: thousands separators, the given number of decimals, halves rounded away
+// from zero.
+QString formatNumber(double value, int decimals = 0);
+// Drops the fraction (toward zero).
+double fix(double value);
+// Halves to even, as the integer conversions do.
+long long roundHalfEven(double value);
+// Reads a number typed by the user: the system locale's form first (decimal mark and thousands
+// separators), then plain digits with a decimal point. Empty or anything else: no value.
+std::optional<double> parseNumber(const QString& text);
+}

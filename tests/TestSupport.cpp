@@ -1,0 +1,86 @@
+#include "TestSupport.h"
+
+#include "app/AppPaths.h"
+#include "platform/Db.h"
+#include "platform/Form.h"
+
+#include <QDir>
+#include <QFile>
+#include <QKeyEvent>
+#include <QSettings>
+
+namespace testsupport {
+
+void prepareEnvironment()
+{
+    static QTemporaryDir home;
+    qputenv("XDG_CONFIG_HOME", QFile::encodeName(home.path() + "/config"));
+    qputenv("XDG_DATA_HOME", QFile::encodeName(home.path() + "/data"));
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    if (qEnvironmentVariableIsEmpty("XDG_RUNTIME_DIR")) {
+        QDir().mkpath(home.path() + "/runtime");
+        QFile::setPermissions(home.path() + "/runtime", QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+        qputenv("XDG_RUNTIME_DIR", QFile::encodeName(home.path() + "/runtime"));
+    }
+}
+
+Env::Env() : m_dir(std::make_unique<QTemporaryDir>())
+{
+    QDir().mkpath(m_dir->path() + "/prog");
+    QFile::copy(QStringLiteral(BREVOTANE_TEMPLATE_PATH), m_dir->path() + "/prog/Brevotane.idb");
+    QFile::setPermissions(m_dir->path() + "/prog/Brevotane.idb", QFile::ReadOwner | QFile::WriteOwner);
+    paths::setProgramFolder(m_dir->path() + "/prog");
+    dlg::setBackend(&dialogs);
+    forms::setTestMode(true);
+    forms::setModalDriver(nullptr);
+    forms::shownModal().clear();
+    clearSettings();
+}
+
+Env::~Env()
+{
+    forms::unloadAll();
+    forms::setModalDriver(nullptr);
+    db::close();
+    dlg::setBackend(nullptr);
+    paths::setProgramFolder(QString());
+}
+
+QString Env::programFolder() const { return m_dir->path() + "/prog/"; }
+QString Env::path(const QString& name) const { return m_dir->path() + '/' + name; }
+
+QString Env::newDatabase(const QString& name) const
+{
+    const QString p = path(name);
+    QFile::remove(p);
+    QFile::copy(QStringLiteral(BREVOTANE_TEMPLATE_PATH), p);
+    QFile::setPermissions(p, QFile::ReadOwner | QFile::WriteOwner);
+    return p;
+}
+
+QString Env::openNewDatabase(const QString& name) const
+{
+    const QString p = newDatabase(name);
+    db::open(p);
+    return p;
+}
+
+void Env::clearSettings() const
+{
+    QSettings s(QSettings::IniFormat, QSettings::UserScope, QStringLiteral("Brevotane"), QStringLiteral("Brevotane"));
+    s.clear();
+    s.sync();
+}
+
+void typeText(QWidget* w, const QString& text)
+{
+    for (const QChar c : text) {
+        QKeyEvent press(QEvent::KeyPress, 0, Qt::NoModifier, QString(c));
+        QApplication::sendEvent(w, &press);
+        QKeyEvent release(QEvent::KeyRelease, 0, Qt::NoModifier, QString(c));
+        QApplication::sendEvent(w, &release);
+    }
+}
+
+} // namespace testsupport

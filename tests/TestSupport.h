@@ -1,0 +1,50 @@
+#pragma once
+// Shared test scaffolding: an isolated settings store and program folder, a scripted dialog
+// backend, and database files copied from the generated template.
+#include "platform/Dialogs.h"
+
+#include <QApplication>
+#include <QString>
+#include <QTemporaryDir>
+#include <QtTest>
+#include <memory>
+
+namespace testsupport {
+
+// Points the settings and data folders at a fresh temporary folder; call before QApplication.
+void prepareEnvironment();
+
+class Env {
+public:
+    Env();
+    ~Env();
+    // The program folder (with the template in it), ending in '/'.
+    QString programFolder() const;
+    // A fresh copy of the template under the temporary folder.
+    QString newDatabase(const QString& name = QStringLiteral("work.idb")) const;
+    QString path(const QString& name) const;
+    // Opens the shared connection on a fresh copy of the template; returns its path.
+    QString openNewDatabase(const QString& name = QStringLiteral("work.idb")) const;
+    void clearSettings() const;
+
+    dlg::ScriptedBackend dialogs;
+
+private:
+    std::unique_ptr<QTemporaryDir> m_dir;
+};
+
+// Types text into the focused widget as the keyboard would, one key event per character (works
+// for Japanese text, which QTest::keyClicks cannot type).
+void typeText(QWidget* w, const QString& text);
+
+} // namespace testsupport
+
+#define BREVOTANE_TEST_MAIN(TestClass)                       \
+    int main(int argc, char** argv)                          \
+    {                                                        \
+        testsupport::prepareEnvironment();                   \
+        QApplication app(argc, argv);                        \
+        app.setAttribute(Qt::AA_Use96Dpi, true);             \
+        TestClass tc;                                        \
+        return QTest::qExec(&tc, argc, argv);                \
+    }

@@ -1,0 +1,129 @@
+// The stand-in layers: code page lengths, number formats, the database connection's refusals.
+#include "TestSupport.h"
+
+#include "app/global.h"
+#include "platform/CodePage.h"
+#include "platform/Db.h"
+#include "platform/VbFormat.h"
+
+#include <QFile>
+#include <QCryptographicHash>
+
+class TestPlatform : public QObject {
+    Q_OBJECT
+private slots:
+    void byteLengthsFollowCodePage932()
+    {
+        QCOMPARE(cp932::byteLength(QStringLiteral("ABC")), 3);
+        QCOMPARE(cp932::byteLength(QStringLiteral("ﾃﾞｰﾀ")), 4);          // half-width katakana: 1 each
+        QCOMPARE(cp932::byteLength(QStringLiteral("棚卸")), 4);
+        QCOMPARE(cp932::byteLength(QStringLiteral("①㈱～")), 6);         // NEC and IBM extensions
+        QCOMPARE(cp932::byteLength(QString::fromUtf8("😀")), 2);        // not encodable: counts as full-width
+        QCOMPARE(cp932::byteLength(QString()), 0);
+    }
+
+    void codePageRoundTrip()
+    {
+        const QString text = QStringLiteral("品名\tｶﾅ①～123");
+        bool ok = false;
+        const QByteArray bytes = cp932::encode(text, &ok);
+        QVERIFY(ok);
+        QCOMPARE(cp932::decode(bytes, &ok), text);
+        QVERIFY(ok);
+        cp932::decode(QByteArray("\x82", 1), &ok);
+        QVERIFY(!ok);
+    }
+
+    void numberFormats()
+    {
+        QCOMPARE(vb::formatNumber(1000000), QStringLiteral("1,000,000"));
+        QCOMPARE(vb::formatNumber(0), QStringLiteral("0"));
+        QCOMPARE(vb::formatNumber(-1234.5), QStringLiteral("-1,235"));   // halves away from zero
+        QCOMPARE(vb::formatNumber(2.5), QStringLiteral("3"));
+        QCOMPARE(vb::formatNumber(1234.565, 2), QStringLiteral("1,234.57"));
+        QCOMPARE(vb::fix(-4.5), -4.0);
+        QCOMPARE(vb::roundHalfEven(2.5), 2LL);
+        QCOMPARE(vb::roundHalfEven(3.5), 4LL);
+    }
+
+    void parsingTypedNumbers()
+    {
+        QCOMPARE(vb::parseNumber(QStringLiteral("123.45")).value(), 123.45);
+        QCOMPARE(vb::parseNumber(QStringLiteral(" -1.5 ")).value(), -1.5);
+        QCOMPARE(vb::parseNumber(QStringLiteral("1,234")).value(), 1234.0);
+        QVERIFY(!vb::parseNumber(QStringLiteral("")).has_value());
+        QVERIFY(!vb::parseNumber(QStringLiteral("abc")).has_value());
+        QVERIFY(!vb::parseNumber(QStringLiteral("1,2")).has_value());
+    }
+
+    void templateHasTheFourTablesAndCategoryZero()
+    {
+        testsupport::Env env;
+        env.openNewDatabase();
+        QCOMPARE(db::scalar("SELECT COUNT(*) FROM 項目分類").toInt(), 1);
+        QCOMPARE(db::scalar("SELECT 項目分類名 FROM 項目分類 WHERE 項目ID = 0").toString(), QStringLiteral("未区分"));
+        for (const char* t : {"仕入商品", "単位", "棚卸マスター"})
+            QCOMPARE(db::scalar(QStringLiteral("SELECT COUNT(*) FROM \"%1\"").arg(QString::fromUtf8(t))).toInt(), 0);
+    }
+
+    void databaseRefusesWhatTheFieldTypesRefuse()
+    {
+        testsupport::Env env;
+        env.openNewDatabase();
+        QVERIFY_THROWS_EXCEPTION(db::DbError,
+            db::exec("INSERT INTO 棚卸マスター (ID, 数量) VALUES (1, ?)", {QStringLiteral("abc")}));
+        db::exec("INSERT INTO 棚卸マスター (ID, 数量) VALUES (1, ?)", {QStringLiteral("3")});
+        QCOMPARE(db::scalar("SELECT 数量 FROM 棚卸マスター").toDouble(), 3.0);
+        // Names with apostrophes go in as bound values.
+        db::exec("INSERT INTO 仕入商品 (品名ID, 品名) VALUES (1, ?)", {QStringLiteral("O'Brien's")});
+        QCOMPARE(db::scalar("SELECT 品名ID FROM 仕入商品 WHERE 品名 = ?", {QStringLiteral("o'brien's")}).toInt(), 1);
+    }
+
+    void unusableFilesAreRefusedUntouched()
+    {
+        testsupport::Env env;
+        const QString text = env.path("notes.idb");
+        QFile f(text);
+        QVERIFY(f.open(QIODevice::WriteOnly));
+        f.write("this is not a database");
+        f.close();
+        const QByteArray before = QCryptographicHash::hash(QByteArray("this is not a database"), QCryptographicHash::Sha1);
+        QVERIFY_THROWS_EXCEPTION(db::DbError, db::open(text));
+        QVERIFY(f.open(QIODevice::ReadOnly));
+        QCOMPARE(QCryptographicHash::hash(f.readAll(), QCryptographicHash::Sha1), before);
+        f.close();
+        QVERIFY(!db::isOpen());
+
+        QVERIFY_THROWS_EXCEPTION(db::DbError, db::open(env.path("missing.idb")));
+        QVERIFY(!QFile::exists(env.path("missing.idb")));
+
+        // A SQLite file without the four tables.
+        {
+            QSqlDatabase other = QSqlDatabase::addDatabase("QSQLITE", "other");
+            other.setDatabaseName(env.path("other.idb"));
+            QVERIFY(other.open());
+            QSqlQuery(other).exec("CREATE TABLE x (a)");
+            other.close();
+        }
+        QSqlDatabase::removeDatabase("other");
+        QVERIFY_THROWS_EXCEPTION(db::DbError, db::open(env.path("other.idb")));
+    }
+
+    void keysAreHighestPlusOne()
+    {
+        testsupport::Env env;
+        env.openNewDatabase();
+        QCOMPARE(global::GetMaxTanaID(), 0L);
+        QCOMPARE(global::NextKey("項目分類", "項目ID"), 1L);   // only row 0
+        QCOMPARE(global::NextKey("単位", "単位ID"), 1L);
+        db::exec("INSERT INTO 棚卸マスター (ID) VALUES (5), (9)");
+        QCOMPARE(global::NextKey("棚卸マスター", "ID"), 10L);
+        db::exec("DELETE FROM 棚卸マスター WHERE ID = 9");
+        QCOMPARE(global::NextKey("棚卸マスター", "ID"), 6L);
+        db::exec("INSERT INTO 単位 (単位ID) VALUES (2147483647)");
+        QVERIFY_THROWS_EXCEPTION(db::DbError, global::NextKey("単位", "単位ID"));
+    }
+};
+
+BREVOTANE_TEST_MAIN(TestPlatform)
+#include "test_platform.moc"
