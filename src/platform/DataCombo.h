@@ -1,0 +1,56 @@
+#pragma once
+// An editable list over rows of a query: it lists one field (the list field) and knows the key
+// (the bound field) of its current row, which a key box may show. The current row is the first row
+// after the list is refilled, and the picked row after a pick from the list.
+#include <QComboBox>
+#include <QPointer>
+#include <QSqlRecord>
+#include <QVariant>
+
+#include <QLineEdit>
+
+class DataCombo : public QComboBox {
+    Q_OBJECT
+public:
+    explicit DataCombo(QWidget* parent = nullptr);
+
+    // Refills the list from the query; the typed text stays as it is. On a failing query the list
+    // keeps its rows and false is returned.
+    bool setRowSource(const QString& sql, const QVariantList& args, const QString& listField,
+                      const QString& boundField = QString());
+    void clearRows();
+
+    int rowCount() const { return m_rows.size(); }
+    QSqlRecord record(int row) const { return m_rows.value(row); }
+    int currentRow() const { return m_currentRow; }
+    // The bound field of the current row; invalid when the list is empty.
+    QVariant currentKey() const;
+
+    // A text box that always shows the key of the current row.
+    void bindKeyBox(QLineEdit* box);
+    QLineEdit* keyBox() const { return m_keyBox; }
+
+    QString text() const { return currentText(); }
+    // Sets the text from code; raises no Change.
+    void setText(const QString& t);
+
+signals:
+    void Change();     // the user typed
+    void Click();      // the user picked a row from the list
+    void GotFocus();
+    void LostFocus();
+
+protected:
+    void focusInEvent(QFocusEvent* e) override;
+    void focusOutEvent(QFocusEvent* e) override;
+
+private:
+    void setCurrentRow(int row);
+
+    QList<QSqlRecord> m_rows;
+    QString m_listField;
+    QString m_boundField;
+    int m_currentRow = -1;
+    QPointer<QLineEdit> m_keyBox;
+    bool m_filling = false;
+};

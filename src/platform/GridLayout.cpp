@@ -1,0 +1,52 @@
+#include "platform/GridLayout.h"
+
+#include "platform/Twips.h"
+
+#include <QHeaderView>
+#include <QStyledItemDelegate>
+#include <QTableView>
+
+namespace grid {
+namespace {
+class RightAlignDelegate : public QStyledItemDelegate {
+public:
+    using QStyledItemDelegate::QStyledItemDelegate;
+protected:
+    void initStyleOption(QStyleOptionViewItem* option, const QModelIndex& index) const override
+    {
+        QStyledItemDelegate::initStyleOption(option, index);
+        option->displayAlignment = Qt::AlignRight | Qt::AlignVCenter;
+    }
+};
+}
+
+void setColumnWidths(QTableView* view, const QList<int>& twipsByColumn)
+{
+    for (int c = 0; c < twipsByColumn.size(); ++c) {
+        const int tw = twipsByColumn.at(c);
+        if (tw < 0)
+            continue;   // keep the grid's default width
+        if (tw == 0) {
+            view->setColumnHidden(c, true);
+        } else {
+            view->setColumnHidden(c, false);
+            view->setColumnWidth(c, twips::toPixels(tw, view));
+        }
+    }
+}
+
+void setRightAligned(QTableView* view, const QSet<int>& columns)
+{
+    auto* right = view->findChild<RightAlignDelegate*>(QString(), Qt::FindDirectChildrenOnly);
+    if (!right)
+        right = new RightAlignDelegate(view);
+    for (int c : columns)
+        view->setItemDelegateForColumn(c, right);
+}
+
+void setRowHeightTwips(QTableView* view, int tw)
+{
+    view->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+    view->verticalHeader()->setDefaultSectionSize(twips::toPixels(tw, view));
+}
+}
