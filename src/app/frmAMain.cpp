@@ -374,7 +374,7 @@ void frmAMain::saveSettingsAtExit()
     }
 }
 
-void frmAMain::Command1_Click() { Frame8->setVisible(!Frame8->isVisible()); }
+void frmAMain::Command1_Click() { Frame8->setHidden(!Frame8->isHidden()); }
 void frmAMain::mnuDatabaseRep_Click() { Command1_Click(); }
 void frmAMain::Command2_Click() { unload(); }
 void frmAMain::mnuDenQuit_Click() { unload(); }
