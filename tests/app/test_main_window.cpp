@@ -20,8 +20,6 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QLocale>
-#include <QMenu>
-#include <QMenuBar>
 #include <QPrinterInfo>
 #include <QPushButton>
 
@@ -129,25 +127,6 @@ QString countText(const char* kind)
     return kind == kButton ? kNoCountButton : kNoCountMenu;
 }
 
-// The menu as "caption|shortcut" lines, separators as "-".
-QStringList menuLines(QMenu* m)
-{
-    QStringList out;
-    for (QAction* a : m->actions()) {
-        if (a->isSeparator()) {
-            out << QStringLiteral("-");
-            continue;
-        }
-        QString line = a->objectName() + ' ' + a->text();
-        if (!a->shortcut().isEmpty())
-            line += '|' + a->shortcut().toString();
-        if (!a->isEnabled() || !a->isVisible())
-            line += QStringLiteral(" (off)");
-        out << line;
-    }
-    return out;
-}
-
 } // namespace
 
 class TestMainWindow : public QObject {
@@ -248,40 +227,6 @@ private slots:
         for (const char* k : {"MainLeft", "MainTop", "frmLeft", "frmTop"})
             QCOMPARE(GetSetting("Settings", k), QStringLiteral("33"));
         QCOMPARE(GetSetting("Settings", "FDate"), QStringLiteral("2025/06/30"));
-    }
-
-    void menuTreeAndCaptions()
-    {
-        testsupport::Env env;
-        auto* m = loadMain(env);
-        QCOMPARE(m->windowTitle(), QStringLiteral("Brevotane Sheet Version 1.0"));
-        QStringList menus;
-        for (QAction* a : m->menuBar->actions())
-            menus << a->menu()->objectName() + ' ' + a->text();
-        QCOMPARE(menus, (QStringList{"mnuFileOpen ﾌｧｲﾙ(&F)", "mnuPic 表示(&V)", "mnuBar6 棚卸表(&S)",
-                                     "mnuPre 初期設定(&A)", "mnuHelp ﾍﾙﾌﾟ(&H)"}));
-        QCOMPARE(menuLines(m->mnuFileOpen),
-                 (QStringList{"mnuNew 新規作成(&N)|Ctrl+N", "-", "mnuOpen 開く(&O)|Ctrl+O", "mnuSave 名前を付けて保存(&S)", "-",
-                              "munPrinter ﾌﾟﾘﾝﾀの設定(&U)", "-", "mnuBackupOpen バックアップファイルを開く(&B)",
-                              "mnuDenQuit 終了(&X)"}));
-        QCOMPARE(menuLines(m->mnuPic),
-                 (QStringList{"mnuPicLoad 画像の差替え(&P)", "mnuPSave 画像を元に戻す(&U)", "-", "mnuDatabaseRep ﾃﾞｰﾀﾍﾞｰｽの修復(&R)"}));
-        QCOMPARE(menuLines(m->mnuBar6),
-                 (QStringList{"mnuPreTana 棚卸入力(&E)", "mnuTanaAmd 棚卸表訂正(&R)", "-", "mnuList 棚卸集計表(&D)",
-                              "mnuList2 棚卸記入帳(&L)", "-", "mnuTanaMoto 棚卸表(&P)"}));
-        QCOMPARE(menuLines(m->mnuPre),
-                 (QStringList{"mnuPreSiire 項目/分類情報(&B)|Ctrl+B", "-", "mnuPreShohin 品名情報(&I)",
-                              "mnuInportB 品名情報のｲﾝﾎﾟｰﾄ(&S)", "-", "mnuTani 数量単位情報(&Q)", "-",
-                              "mnuInportA 棚卸のｲﾝﾎﾟｰﾄ(&T)"}));
-        QCOMPARE(menuLines(m->mnuHelp),
-                 (QStringList{"mnuHelpReadme 目次と検索(&H)", "-", "mnuHelpSport オンラインサポート(&S)",
-                              "mnuUpdate アップデート(&U)", "-", "mnuAbout ﾊﾞｰｼﾞｮﾝ情報(&A)"}));
-        // Every control can be found by its name.
-        for (const char* n : {"Picture2", "Picture3", "Label1", "DTPicker1", "Label9", "Label13", "Label22", "Frame1",
-                              "Frame8", "Command22", "Frame4", "Combo3", "Command58", "Label5", "Label7",
-                              "txtFileName", "StatusBar1", "Command2", "Command17", "Command1"})
-            QVERIFY2(m->findChild<QWidget*>(QString::fromLatin1(n)), n);
-        QCOMPARE(m->Label1->buddy(), m->DTPicker1);
     }
 
     void maintenanceFrameToggles()
