@@ -403,6 +403,20 @@ private slots:
         QCOMPARE(m->DTPicker1->date(), d);
     }
 
+    void menuShortcutsWorkFromTheWindow()
+    {
+        testsupport::Env env;
+        auto* m = loadMain(env);
+        m->showModeless();
+        QVERIFY(QTest::qWaitForWindowActive(m));
+        windows::setStandIn(QStringLiteral("frmKoumoku"), [] { return forms::get<StandIn>(); });
+        m->DTPicker1->setFocus();
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_B, Qt::ControlModifier);
+        auto* w = forms::find<StandIn>();
+        QVERIFY(w && w->isVisible());   // the category window, modeless
+        w->unload();
+    }
+
     void shortDateNoticeAtActivation()
     {
         const QString shortDate = QDate::currentDate().toString(QLocale::system().dateFormat(QLocale::ShortFormat));
