@@ -1,6 +1,10 @@
 -- The four tables of every Brevotane database file, in field order (grids lay columns out by position).
 -- STRICT makes the file refuse what the original engine refused (text in a number field).
--- Name columns compare without regard to letter case, as lookups by name expect.
+-- Text comparison: the name columns (品名, 項目分類名, 単位) are COLLATE NOCASE, so an equality
+-- lookup by name, ORDER BY and GROUP BY treat "abc" and "ABC" as the same name, as users expect when
+-- they type a name in other letter case. SQLite's NOCASE folds the 26 ASCII letters only: full-width
+-- letters (ＡＢＣ/ａｂｃ), kana and half-width/full-width forms of the same character stay distinct.
+-- LIKE folds ASCII letters on its own, whatever the collation.
 -- Dates are ISO text yyyy-MM-dd, always midnight.
 
 CREATE TABLE 仕入商品 (

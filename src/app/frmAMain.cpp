@@ -47,6 +47,7 @@ frmAMain::frmAMain()
     setEnterAsTab(true);
     buildUi();
     buildMenus();
+    showPicture(designPicture());
 }
 
 void frmAMain::buildUi()
@@ -260,15 +261,37 @@ void frmAMain::txtFileName_Change()
     statusPanel[0]->setText(txtFileName->text());
 }
 
+namespace {
+const QString kDateText = QStringLiteral("yyyy/MM/dd");
+
+// FDate holds the date as text; older values may be in ISO form or the system's short form.
+QDate dateFromSetting(const QString& text)
+{
+    for (const QString& format : {kDateText, QStringLiteral("yyyy-MM-dd"),
+                                  QLocale::system().dateFormat(QLocale::ShortFormat)}) {
+        const QDate d = QDate::fromString(text.trimmed(), format);
+        if (d.isValid())
+            return d;
+    }
+    return QDate();
+}
+
+int edgeFromSetting(const QString& key)
+{
+    bool ok = false;
+    const float v = GetSetting(QStringLiteral("Settings"), key, QStringLiteral("0")).toFloat(&ok);
+    return ok ? static_cast<int>(v) : 0;
+}
+} // namespace
+
 void frmAMain::Form_Load()
 {
     try {
         Combo3->clear();
         Combo3->addItems({QStringLiteral("すべて選択"), QStringLiteral("棚卸表"), QStringLiteral("項目分類情報"),
                           QStringLiteral("品名情報"), QStringLiteral("数量単位情報")});
-        move(static_cast<int>(GetSetting("Settings", "MainLeft", "0").toFloat()),
-             static_cast<int>(GetSetting("Settings", "MainTop", "0").toFloat()));
-        const QDate fdate = QDate::fromString(GetSetting("Settings", "FDate"), Qt::ISODate);
+        move(edgeFromSetting(QStringLiteral("MainLeft")), edgeFromSetting(QStringLiteral("MainTop")));
+        const QDate fdate = dateFromSetting(GetSetting("Settings", "FDate"));
         DTPicker1->setDate(fdate.isValid() ? fdate : QDate::currentDate());
         global::MainPictureFile = GetSetting("Settings", "PictureFile", "");
         global::PrintDeviceName = GetSetting("Printer", "PrinterName", "");
@@ -278,7 +301,8 @@ void frmAMain::Form_Load()
         if (global::PrintFontName.isEmpty())
             global::PrintFontName = QStringLiteral("ＭＳ 明朝");
         chooseFileAtStart();
-        // Neither Windows family applies here; the platform line says what the system is.
+        // Neither Windows family applies here: the family stays empty and the platform line says
+        // truthfully what the system is.
         global::WindowsFamily = QString();
         Label13->setText(QStringLiteral("PLATFORM ") + QSysInfo::prettyProductName());
         Connected = true;
@@ -287,13 +311,16 @@ void frmAMain::Form_Load()
         Connected = false;
         return;
     }
-    if (!global::MainPictureFile.isEmpty())
-        loadPicture(global::MainPictureFile);
+    // A picture that cannot be read is no reason to doubt the database: the window keeps its
+    // design-time picture and the setting stays as it is.
+    if (!global::MainPictureFile.isEmpty() && !loadPicture(global::MainPictureFile))
+        showPicture(designPicture());
 }
 
 void frmAMain::Form_Activate()
 {
     pointer::reset();
+    // The single-instance check belongs here, before the date notice.
     const QString shortDate = QDate::currentDate().toString(QLocale::system().dateFormat(QLocale::ShortFormat));
     if (shortDate.size() != 10)
         statusPanel[0]->setText(QStringLiteral("　システムの日付を１０桁表示に設定してください。(yyyy/MM/dd "));
@@ -302,38 +329,52 @@ void frmAMain::Form_Activate()
 
 void frmAMain::Form_QueryUnload(bool&)
 {
+    // The other windows go first, the most recently loaded first; a window that refuses to go
+    // does not stop the shutdown.
     const QList<Form*> windows = forms::loaded();
     for (int i = windows.size() - 1; i >= 0; --i) {
         Form* f = windows.at(i);
         if (f != this && forms::loaded().contains(f))
             f->unload();
     }
-    if (Connected)
+    closeConnectionAtExit();
+}
+
+void frmAMain::closeConnectionAtExit()
+{
+    // Closing is harmless when nothing is open; the file must not stay locked past the exit.
+    if (Connected || db::isOpen())
         db::close();
 }
 
 void frmAMain::Form_Unload(bool&)
 {
     try {
-        SaveSetting("Printer", "PrinterName", global::PrintDeviceName);
-        SaveSetting("Printer", "PrinterFont", global::PrintFontName);
-        SaveSetting("Settings", "PictureFile", global::MainPictureFile);
-        SaveSetting("Settings", "FDate", DTPicker1->date().toString(Qt::ISODate));
-        if (!isMinimized()) {
-            const QString left = QString::number(x());
-            const QString top = QString::number(y());
-            SaveSetting("Settings", "MainLeft", left);
-            SaveSetting("Settings", "MainTop", top);
-            SaveSetting("Settings", "frmLeft", left);
-            SaveSetting("Settings", "frmTop", top);
-        }
+        saveSettingsAtExit();
         backupAtExit();
     } catch (const std::exception&) {
         dlg::Information(QStringLiteral("データベースのバックアップに失敗しました。"), this);
     }
 }
 
-void frmAMain::Command1_Click() { Frame8->setVisible(!Frame8->isVisible()); }
+void frmAMain::saveSettingsAtExit()
+{
+    SaveSetting("Printer", "PrinterName", global::PrintDeviceName);
+    SaveSetting("Printer", "PrinterFont", global::PrintFontName);
+    SaveSetting("Settings", "PictureFile", global::MainPictureFile);
+    SaveSetting("Settings", "FDate", DTPicker1->date().toString(kDateText));
+    // A minimised window's edges are not where the user wants it next time.
+    if (!isMinimized()) {
+        const QString left = QString::number(x());
+        const QString top = QString::number(y());
+        SaveSetting("Settings", "MainLeft", left);
+        SaveSetting("Settings", "MainTop", top);
+        SaveSetting("Settings", "frmLeft", left);
+        SaveSetting("Settings", "frmTop", top);
+    }
+}
+
+void frmAMain::Command1_Click() { Frame8->setHidden(!Frame8->isHidden()); }
 void frmAMain::mnuDatabaseRep_Click() { Command1_Click(); }
 void frmAMain::Command2_Click() { unload(); }
 void frmAMain::mnuDenQuit_Click() { unload(); }

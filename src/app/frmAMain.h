@@ -4,6 +4,7 @@
 #include "platform/Form.h"
 
 #include <QDate>
+#include <QPixmap>
 
 class QAction;
 class QComboBox;
@@ -138,7 +139,18 @@ public:
     void mnuDenQuit_Click();
     void txtFileName_Change();
 
+    // The picture the window shows when no picture file is set or the file cannot be read.
+    static QPixmap designPicture();
+
+protected:
+    // The shutdown's steps, in the order they run (separate so that each can be followed).
+    virtual void closeConnectionAtExit();
+    virtual void saveSettingsAtExit();
+
 private:
+    // False (after telling the user why) when no count line exists or no database is open.
+    bool countCheck(const QString& message);
+    void openWindow(const QString& name, bool modal);
     void buildUi();
     void buildMenus();
     // Choice of the file at start and the connect step.
@@ -148,7 +160,8 @@ private:
     void ConnectDatabase();
     void firstRunFlow();
     void backupAtExit();
-    void loadPicture(const QString& file);
+    bool loadPicture(const QString& file);
+    void showPicture(const QPixmap& picture);
 
     bool Connected = false;
     bool TipShown = false;

@@ -37,6 +37,24 @@ long GetMaxTanaID()
     return MaxKey(QStringLiteral("棚卸マスター"), QStringLiteral("ID"));
 }
 
+long GetMaxShohinID()
+{
+    LastShohinID = MaxKey(QStringLiteral("仕入商品"), QStringLiteral("品名ID"));
+    return LastShohinID;
+}
+
+long GetMaxKoumokuID()
+{
+    LastMaxID = MaxKey(QStringLiteral("項目分類"), QStringLiteral("項目ID"));
+    return LastMaxID;
+}
+
+long GetMaxTaniID()
+{
+    LastTaniID = MaxKey(QStringLiteral("単位"), QStringLiteral("単位ID"));
+    return LastTaniID;
+}
+
 int LenB_Ansi(const QString& text)
 {
     return cp932::byteLength(text);

@@ -22,6 +22,11 @@ long MaxKey(const QString& table, const QString& keyColumn);
 // key would leave the 32-bit range.
 long NextKey(const QString& table, const QString& keyColumn);
 long GetMaxTanaID();
+// Highest key of the product, category and unit tables (0 when empty), also left in LastShohinID,
+// LastMaxID and LastTaniID for the caller to add 1 to. The category maximum includes row 0.
+long GetMaxShohinID();
+long GetMaxKoumokuID();
+long GetMaxTaniID();
 
 // Bytes the text takes in code page 932 (full-width 2, ASCII and half-width katakana 1).
 int LenB_Ansi(const QString& text);
