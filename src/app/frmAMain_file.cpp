@@ -392,17 +392,17 @@ void frmAMain::Command58_Click()
     QStringList tables;
     QString done = choice + QStringLiteral("を削除しました。");
     bool readdCategoryZero = false;
-    if (choice == QLatin1String("棚卸表")) {
+    if (choice == QStringLiteral("棚卸表")) {
         tables = {masters};
         done = QStringLiteral("棚卸マスターを削除しました。");
-    } else if (choice == QLatin1String("項目分類情報")) {
+    } else if (choice == QStringLiteral("項目分類情報")) {
         tables = {categories};
         readdCategoryZero = true;
-    } else if (choice == QLatin1String("品名情報")) {
+    } else if (choice == QStringLiteral("品名情報")) {
         tables = {QStringLiteral("仕入商品")};
-    } else if (choice == QLatin1String("数量単位情報")) {
+    } else if (choice == QStringLiteral("数量単位情報")) {
         tables = {QStringLiteral("単位")};
-    } else if (choice == QLatin1String("すべて選択")) {
+    } else if (choice == QStringLiteral("すべて選択")) {
         tables = {masters, categories, QStringLiteral("仕入商品"), QStringLiteral("単位")};
         readdCategoryZero = true;
     } else {
