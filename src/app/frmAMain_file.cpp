@@ -389,8 +389,10 @@ void frmAMain::Command58_Click()
 
     const QString masters = QStringLiteral("棚卸マスター");
     const QString categories = QStringLiteral("項目分類");
+    const QString products = QStringLiteral("仕入商品");
+    const QString units = QStringLiteral("単位");
     QStringList tables;
-    QString done = choice + QStringLiteral("を削除しました。");
+    QString done;
     bool readdCategoryZero = false;
     if (choice == QStringLiteral("棚卸表")) {
         tables = {masters};
@@ -398,13 +400,17 @@ void frmAMain::Command58_Click()
     } else if (choice == QStringLiteral("項目分類情報")) {
         tables = {categories};
         readdCategoryZero = true;
+        done = QStringLiteral("項目分類情報を削除しました。");
     } else if (choice == QStringLiteral("品名情報")) {
-        tables = {QStringLiteral("仕入商品")};
+        tables = {products};
+        done = QStringLiteral("品名情報を削除しました。");
     } else if (choice == QStringLiteral("数量単位情報")) {
-        tables = {QStringLiteral("単位")};
+        tables = {units};
+        done = QStringLiteral("数量単位情報を削除しました。");
     } else if (choice == QStringLiteral("すべて選択")) {
-        tables = {masters, categories, QStringLiteral("仕入商品"), QStringLiteral("単位")};
+        tables = {masters, categories, products, units};
         readdCategoryZero = true;
+        done = QStringLiteral("すべて選択を削除しました。");
     } else {
         return;
     }

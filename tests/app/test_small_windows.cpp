@@ -31,7 +31,6 @@ private slots:
         QVERIFY(description.startsWith(QStringLiteral("ｱﾌﾟﾘｹｰｼｮﾝの説明")));
         QVERIFY(description.endsWith(QStringLiteral("棚卸表を作成するソフトウエア")));
         QCOMPARE(description.count(QChar(0x3000)), 54);
-        QCOMPARE(about->cmdSysInfo->text(), QStringLiteral("ｼｽﾃﾑ情報(&S)..."));
 
         // No system-information tool on this platform: the box says so.
         about->cmdSysInfo->click();
@@ -65,8 +64,6 @@ private slots:
         testsupport::Env env;
         QGuiApplication::clipboard()->setText("something");
         auto* update = forms::get<DialogUpdate>();
-        QCOMPARE(update->windowTitle(), QStringLiteral("UPDATE"));
-        QCOMPARE(update->Frame1->title(), QStringLiteral("アップデート版のセットアップの方法"));
         const QString folder = env.programFolder().chopped(1);
         QCOMPARE(update->Text1->text(), folder);
         QCOMPARE(QGuiApplication::clipboard()->text(), folder);
