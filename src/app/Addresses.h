@@ -1,7 +1,8 @@
 #pragma once
 // The maker's web pages the program opens.
+#include <QString>
 
 namespace addresses {
-inline constexpr const char* SupportUrl = "https://www.brevotane.example/support";
-inline constexpr const char* UpdateUrl = "https://www.brevotane.example/update";
+inline const QString kSupportPage = QStringLiteral("https://www.brevotane.example/support");
+inline const QString kUpdatePage = QStringLiteral("https://www.brevotane.example/update");
 }

@@ -1,6 +1,9 @@
 #include "app/Startup.h"
 
+#include "app/SingleInstance.h"
 #include "app/frmAMain.h"
+#include "app/frmSplash.h"
+#include "platform/Db.h"
 #include "platform/Form.h"
 
 #include <QApplication>
@@ -19,12 +22,33 @@ void installFontSubstitutions()
 
 QString databaseArgument(const QStringList& args)
 {
-    if (args.size() < 2)
-        return QString();
-    QString a = args.at(1);
-    if (a.size() >= 2 && a.startsWith('"') && a.endsWith('"'))
-        a = a.mid(1, a.size() - 2);
-    return a;
+    // A path with blanks that reached us unquoted was split by the shell; it is one path again.
+    return args.mid(1).join(QLatin1Char(' '));
+}
+
+QString pathFromCommandLine(const QString& commandLine)
+{
+    if (commandLine.size() < 2)
+        throw db::DbError(QStringLiteral("no file name on the command line: %1").arg(commandLine));
+    // The shell normally removes the quotes; a path quoted twice still carries one pair.
+    if (commandLine.startsWith(QLatin1Char('"')) && commandLine.endsWith(QLatin1Char('"')))
+        return commandLine.mid(1, commandLine.size() - 2);
+    return commandLine;
+}
+
+frmAMain* showMainWindow()
+{
+    auto* splash = forms::get<frmSplash>();
+    splash->showModeless();
+    // Drawn now: the main window's load that follows does not return to the event loop.
+    splash->repaint();
+    QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+    auto* main = forms::get<frmAMain>();
+    splash->unload();
+    main->showModeless();
+    if (main->isUnloaded())
+        return nullptr;
+    return main;
 }
 
 int Main(QApplication& app)
@@ -32,10 +56,13 @@ int Main(QApplication& app)
     QApplication::setApplicationName(QStringLiteral("Brevotane"));
     QApplication::setOrganizationName(QStringLiteral("Brevotane"));
     installFontSubstitutions();
+    singleinstance::start();
     frmAMain::setCommandLine(databaseArgument(app.arguments()));
     forms::setQuitWhenEmpty(true);
-    auto* main = forms::get<frmAMain>();
-    main->showModeless();
+    // The first activation can end the program (the first-run flow closing the main window)
+    // before the event loop runs; there is nothing left to wait for then.
+    if (!showMainWindow())
+        return 0;
     return app.exec();
 }
 

@@ -2,12 +2,21 @@
 #include <QString>
 #include <QStringList>
 class QApplication;
+class frmAMain;
 
 namespace startup {
 // Runs the program: fonts, splash, main window, event loop. Returns the exit code.
 int Main(QApplication& app);
+// The splash while the main window loads, then the main window shown. Returns the main window,
+// or nullptr when it was unloaded during its first activation (the program then ends).
+frmAMain* showMainWindow();
 // Maps the Windows faces the program names to the IPA faces installed here.
 void installFontSubstitutions();
-// The command-line argument as the database path: a path still wrapped in double quotes loses them.
+// The command line as the program received it: the arguments after the program name, joined by
+// blanks (empty when there are none).
 QString databaseArgument(const QStringList& args);
+// The database path a non-empty command line names. A path still wrapped in double quotes loses
+// them (two double quotes alone leave an empty path); a single character names no file and
+// throws db::DbError.
+QString pathFromCommandLine(const QString& commandLine);
 }

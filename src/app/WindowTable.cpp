@@ -1,5 +1,7 @@
 #include "app/WindowTable.h"
 
+#include "app/DialogUpdate.h"
+#include "app/frmAbout.h"
 #include "platform/Cursor.h"
 #include "platform/Db.h"
 #include "platform/Dialogs.h"
@@ -44,8 +46,8 @@ const QList<Entry>& table()
         {"DialogExcelA", true, nullptr},      // count import
         {"DialogExcelB", true, nullptr},      // product import
         {"frmPrinterP", false, nullptr},      // printer setup
-        {"frmAbout", false, nullptr},         // about
-        {"DialogUpdate", false, nullptr},     // update
+        {"frmAbout", false, &load<frmAbout>},         // about
+        {"DialogUpdate", false, &load<DialogUpdate>},     // update
     };
     return entries;
 }

@@ -2,6 +2,7 @@
 
 #include "app/AppPaths.h"
 #include "app/Settings.h"
+#include "app/SingleInstance.h"
 #include "app/global.h"
 #include "platform/Cursor.h"
 #include "platform/Db.h"
@@ -320,7 +321,8 @@ void frmAMain::Form_Load()
 void frmAMain::Form_Activate()
 {
     pointer::reset();
-    // The single-instance check belongs here, before the date notice.
+    if (singleinstance::previousInstance())
+        singleinstance::ActivatePrevInstance();
     const QString shortDate = QDate::currentDate().toString(QLocale::system().dateFormat(QLocale::ShortFormat));
     if (shortDate.size() != 10)
         statusPanel[0]->setText(QStringLiteral("　システムの日付を１０桁表示に設定してください。(yyyy/MM/dd "));

@@ -182,7 +182,7 @@ void frmAMain::mnuHelpReadme_Click()
 
 void frmAMain::mnuHelpSport_Click()
 {
-    dlg::OpenExternal(QUrl(QString::fromLatin1(addresses::SupportUrl)));
+    dlg::OpenExternal(QUrl(addresses::kSupportPage));
 }
 
 // --- picture -------------------------------------------------------------------------------------

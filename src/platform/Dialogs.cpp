@@ -65,6 +65,8 @@ private:
     {
         QFileDialog d(parent ? parent : QApplication::activeWindow(), title);
         d.setAcceptMode(mode);
+        // The windows ask their own overwrite question.
+        d.setOption(QFileDialog::DontConfirmOverwrite, true);
         // Like the dialogs users know from the original program: a name that does not exist yet
         // may be typed in an open dialog (that is how a new database file is named).
         d.setFileMode(QFileDialog::AnyFile);

@@ -451,11 +451,12 @@ private slots:
             QVERIFY(!forms::find<StandIn>());
             QVERIFY(!pointer::isHourglass());
         }
-        // Every other command answers without crashing.
+        // Every other command answers without crashing: at most one message, and windows that do
+        // not need the database (about, update) open without one.
         for (const Command& c : commands()) {
             env.dialogs.clear();
             (m->*c.run)();
-            QCOMPARE(env.dialogs.messages().size(), 1);
+            QVERIFY(env.dialogs.messages().size() <= 1);
         }
         env.dialogs.clear();
         QVERIFY(m->unload());
@@ -527,7 +528,7 @@ private slots:
         m->mnuHelpSport->trigger();
         QCOMPARE(env.dialogs.shown.size(), 2);
         QCOMPARE(QUrl(env.dialogs.shown[0].text).toLocalFile(), env.programFolder() + "Brevotane.chm");
-        QCOMPARE(env.dialogs.shown[1].text, QString::fromLatin1(addresses::SupportUrl));
+        QCOMPARE(env.dialogs.shown[1].text, addresses::kSupportPage);
         QVERIFY(env.dialogs.messages().isEmpty());
     }
 };

@@ -1,0 +1,566 @@
+// The main window's database file commands: the file chosen at start, the first run on the
+// template, new / open / save as / backup, compaction, clearing tables and the backup at exit.
+#include "TestSupport.h"
+
+#include "app/AppPaths.h"
+#include "app/Settings.h"
+#include "app/frmAMain.h"
+#include "app/frmTipA.h"
+#include "app/global.h"
+#include "platform/Db.h"
+#include "platform/Form.h"
+
+#include <QComboBox>
+#include <QDateEdit>
+#include <QCryptographicHash>
+#include <QDir>
+#include <QFile>
+#include <QLabel>
+#include <QLineEdit>
+#include <QSqlDatabase>
+#include <QSqlQuery>
+
+namespace {
+
+const QString kStopFirstRun = QStringLiteral("現在、初期設定用のファイルが選択されていますので、一旦処理を中止します。");
+const QString kOverwrite = QStringLiteral("指定した名前のファイルが存在します。\r上書きしますか？");
+const QString kStartFailed = QStringLiteral("データベースの接続に失敗しました。ファイル名を変更してください。");
+
+QByteArray digest(const QString& path)
+{
+    QFile f(path);
+    if (!f.open(QIODevice::ReadOnly))
+        return {};
+    return QCryptographicHash::hash(f.readAll(), QCryptographicHash::Sha256);
+}
+
+// The main window loaded as at start, with the given setting and command line.
+frmAMain* startMain(const QString& setting, const QString& commandLine = QString())
+{
+    SaveSetting("Settings", "MDBFileName", setting);
+    frmAMain::setCommandLine(commandLine);
+    return forms::get<frmAMain>();
+}
+
+void addProduct(int id, const QString& name)
+{
+    db::exec("INSERT INTO 仕入商品 (品名ID, 品名, 単価, 単位) VALUES (?, ?, 100, '個')", {id, name});
+}
+
+int count(const char* table)
+{
+    return db::scalar(QStringLiteral("SELECT COUNT(*) FROM \"%1\"").arg(QString::fromUtf8(table))).toInt();
+}
+
+int countIn(const QString& file, const char* table)
+{
+    int n = -1;
+    {
+        QSqlDatabase d = QSqlDatabase::addDatabase("QSQLITE", "peek");
+        d.setDatabaseName(file);
+        d.setConnectOptions("QSQLITE_OPEN_READONLY");
+        if (d.open()) {
+            QSqlQuery q(d);
+            if (q.exec(QStringLiteral("SELECT COUNT(*) FROM \"%1\"").arg(QString::fromUtf8(table))) && q.next())
+                n = q.value(0).toInt();
+        }
+        d.close();
+    }
+    QSqlDatabase::removeDatabase("peek");
+    return n;
+}
+
+} // namespace
+
+class TestDatabaseFile : public QObject {
+    Q_OBJECT
+private slots:
+    void cleanup()
+    {
+        frmAMain::setCommandLine(QString());
+    }
+
+    void fileChosenAtStart()
+    {
+        testsupport::Env env;
+        const QString work = env.newDatabase("work.idb");
+        const QString other = env.newDatabase("other.idb");
+
+        frmAMain* main = startMain(work);
+        QVERIFY(main->connected());
+        QCOMPARE(main->txtFileName->text(), work);
+        QCOMPARE(db::openPath(), work);
+        forms::unloadAll();
+
+        // A path still in quotes is opened for this run only; the setting keeps its value.
+        main = startMain(work, '"' + other + '"');
+        QCOMPARE(db::openPath(), other);
+        QCOMPARE(global::DbFilePath, other);
+        QCOMPARE(GetSetting("Settings", "MDBFileName", ""), work);
+        forms::unloadAll();
+
+        // An unquoted path as the shell passes it.
+        main = startMain(work, other);
+        QCOMPARE(db::openPath(), other);
+        forms::unloadAll();
+
+        // Two double quotes leave no path: the template replaces the setting's file.
+        main = startMain(work, QStringLiteral("\"\""));
+        QVERIFY(main->connected());
+        QVERIFY(paths::isTemplatePath(db::openPath()));
+        forms::unloadAll();
+        QVERIFY(env.dialogs.messages().isEmpty());
+
+        // A single character names no file: the load fails with the start-up message.
+        main = startMain(work, QStringLiteral("x"));
+        QVERIFY(!main->connected());
+        QCOMPARE(env.dialogs.messages(), QStringList{kStartFailed});
+        forms::unloadAll();
+
+        // No setting and no command line: the template.
+        env.dialogs.clear();
+        main = startMain(QString());
+        QCOMPARE(main->txtFileName->text(), paths::templatePath());
+        forms::unloadAll();
+
+        // A setting naming a missing file fails the start and creates nothing.
+        const QString missing = env.path("gone.idb");
+        main = startMain(missing);
+        QVERIFY(!main->connected());
+        QCOMPARE(env.dialogs.messages(), QStringList{kStartFailed});
+        QVERIFY(!QFile::exists(missing));
+    }
+
+    void firstRunCancelledOrTemplateChosenEndsTheProgram()
+    {
+        testsupport::Env env;
+        // A backup from an earlier run must survive a first run that is given up.
+        const QString backup = env.newDatabase("seed.idb");
+        db::open(backup);
+        addProduct(1, "kept");
+        db::close();
+        QVERIFY(QFile::rename(backup, paths::backupPath()));
+        const QByteArray backupBefore = digest(paths::backupPath());
+
+        for (int round = 0; round < 2; ++round) {
+            env.dialogs.clear();
+            forms::shownModal().clear();
+            QString tipText;
+            forms::setModalDriver([&tipText](Form* f) {
+                if (auto* tip = qobject_cast<frmTipA*>(f))
+                    tipText = tip->text();
+            });
+            if (round == 0)
+                env.dialogs.files << std::nullopt;
+            else
+                env.dialogs.files << env.programFolder() + "brevotane.IDB";
+            frmAMain* main = startMain(QString());
+            QPointer<frmAMain> alive(main);
+            main->showModeless();
+
+            QCOMPARE(forms::shownModal(), QStringList{"frmTipA"});
+            const QStringList lines = tipText.split('\n');
+            QCOMPARE(lines.size(), 14);   // thirteen lines, each ending in a line feed
+            QCOMPARE(lines.at(1), QStringLiteral("ミルネ帳をご利用いただきありがとうございます。"));
+            QVERIFY(lines.at(12).endsWith(QStringLiteral("誤作動を起こす場合があります｡ ")));
+            QCOMPARE(env.dialogs.shown.at(0).kind, QStringLiteral("open"));
+            QCOMPARE(env.dialogs.shown.at(0).title, QStringLiteral("新しいファイル名"));
+            QCOMPARE(env.dialogs.shown.at(0).text, QStringLiteral("すべてのファイル (*.*);;cdb ﾌｧｲﾙ (*.idb)"));
+            QCOMPARE(env.dialogs.messages(), QStringList{kStopFirstRun});
+            QVERIFY(forms::find<frmAMain>() == nullptr);
+            QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+            QVERIFY(alive.isNull());
+            QCOMPARE(digest(paths::backupPath()), backupBefore);
+        }
+    }
+
+    void firstRunCreatesTheWorkingFile()
+    {
+        testsupport::Env env;
+        const QString fresh = env.path("mine.idb");
+        env.dialogs.files << fresh;
+        frmAMain* main = startMain(QString());
+        main->showModeless();
+        QCOMPARE(env.dialogs.messages(), QStringList{QStringLiteral("棚卸表データファイルを作成しました。決算日を入力してください。")});
+        QVERIFY(main->connected());
+        QCOMPARE(db::openPath(), fresh);
+        QCOMPARE(main->txtFileName->text(), fresh);
+        QCOMPARE(GetSetting("Settings", "MDBFileName", ""), fresh);
+        QCOMPARE(count("項目分類"), 1);
+        QCOMPARE(digest(paths::templatePath()), digest(QStringLiteral(BREVOTANE_TEMPLATE_PATH)));
+        QWidget* focus = main->focusWidget();
+        QVERIFY(focus == main->DTPicker1 || main->DTPicker1->isAncestorOf(focus));
+    }
+
+    void firstRunOntoAnExistingFile()
+    {
+        testsupport::Env env;
+        const QString existing = env.newDatabase("old.idb");
+        db::open(existing);
+        addProduct(1, "old");
+        db::close();
+        const QByteArray before = digest(existing);
+
+        // No: the file stays and the program ends.
+        env.dialogs.files << existing;
+        env.dialogs.answers << dlg::vbNo;
+        startMain(QString())->showModeless();
+        QCOMPARE(env.dialogs.messages().last(), kStopFirstRun);
+        QVERIFY(forms::find<frmAMain>() == nullptr);
+        QCOMPARE(digest(existing), before);
+
+        // Yes: it becomes a copy of the template.
+        env.dialogs.clear();
+        env.dialogs.files << existing;
+        env.dialogs.answers << dlg::vbYes;
+        frmAMain* main = startMain(QString());
+        main->showModeless();
+        QCOMPARE(env.dialogs.shown.at(1).text, kOverwrite);
+        QVERIFY(main->connected());
+        QCOMPARE(count("仕入商品"), 0);
+    }
+
+    void newFile()
+    {
+        testsupport::Env env;
+        const QString work = env.newDatabase("work.idb");
+        frmAMain* main = startMain(work);
+        addProduct(1, "a");
+
+        // Naming an existing file and answering No changes nothing.
+        const QString other = env.newDatabase("other.idb");
+        const QByteArray otherBefore = digest(other);
+        env.dialogs.files << other;
+        env.dialogs.answers << dlg::vbNo;
+        main->mnuNew_Click();
+        QCOMPARE(db::openPath(), work);
+        QCOMPARE(count("仕入商品"), 1);
+        QCOMPARE(digest(other), otherBefore);
+
+        // Naming the template is refused.
+        env.dialogs.clear();
+        env.dialogs.files << paths::templatePath();
+        main->mnuNew_Click();
+        QCOMPARE(env.dialogs.messages(), QStringList{QStringLiteral("ファイル名が不正です。")});
+        QCOMPARE(db::openPath(), work);
+
+        // Cancel: silent, nothing changes.
+        env.dialogs.clear();
+        env.dialogs.files << std::nullopt;
+        main->mnuNew_Click();
+        QVERIFY(env.dialogs.messages().isEmpty());
+        QCOMPARE(main->txtFileName->text(), work);
+        QCOMPARE(count("仕入商品"), 1);
+
+        // Naming the open file and answering Yes replaces it with an empty copy of the template.
+        env.dialogs.clear();
+        env.dialogs.files << work;
+        env.dialogs.answers << dlg::vbYes;
+        main->mnuNew_Click();
+        QCOMPARE(env.dialogs.messages(), (QStringList{kOverwrite, QStringLiteral("新規に棚卸表データファイルを作成しました。")}));
+        QVERIFY(main->connected());
+        QCOMPARE(db::openPath(), work);
+        QCOMPARE(count("仕入商品"), 0);
+        QCOMPARE(count("項目分類"), 1);
+
+        // A copy that cannot be made (a folder in the way) leaves the open file in use.
+        addProduct(2, "b");
+        const QString blocked = env.path("blocked");
+        QDir().mkpath(blocked + "/x.idb");
+        env.dialogs.clear();
+        env.dialogs.files << blocked + "/x.idb";
+        env.dialogs.answers << dlg::vbYes;
+        main->mnuNew_Click();
+        QVERIFY(db::isOpen());
+        QCOMPARE(db::openPath(), work);
+        QCOMPARE(global::DbFilePath, work);
+        QCOMPARE(main->txtFileName->text(), work);
+        QCOMPARE(count("仕入商品"), 1);
+    }
+
+    void openFile()
+    {
+        testsupport::Env env;
+        const QString work = env.newDatabase("work.idb");
+        const QString other = env.newDatabase("other.idb");
+        frmAMain* main = startMain(work);
+
+        env.dialogs.files << other;
+        main->mnuOpen_Click();
+        QCOMPARE(db::openPath(), other);
+        QCOMPARE(GetSetting("Settings", "MDBFileName", ""), other);
+        QCOMPARE(env.dialogs.shown.at(0).title, QStringLiteral("データベースの変更"));
+
+        // The template in other letter case starts New.
+        env.dialogs.clear();
+        const QString fresh = env.path("fresh.idb");
+        env.dialogs.files << env.programFolder() + "BREVOTANE.IDB" << fresh;
+        main->mnuOpen_Click();
+        QCOMPARE(env.dialogs.messages(),
+                 (QStringList{QStringLiteral("現在、初期設定用のファイルが選択されていますので、新規にデータベースを作成します。"),
+                              QStringLiteral("新規に棚卸表データファイルを作成しました。")}));
+        QCOMPARE(db::openPath(), fresh);
+        QCOMPARE(main->txtFileName->text(), fresh);
+
+        // Cancel puts the open file's path back.
+        env.dialogs.clear();
+        env.dialogs.files << std::nullopt;
+        main->mnuOpen_Click();
+        QCOMPARE(main->txtFileName->text(), fresh);
+        QVERIFY(env.dialogs.messages().isEmpty());
+    }
+
+    void aFileThatIsNoDatabaseIsRefusedUnchanged()
+    {
+        testsupport::Env env;
+        const QString work = env.newDatabase("work.idb");
+        const QString text = env.path("notes.idb");
+        {
+            QFile f(text);
+            QVERIFY(f.open(QIODevice::WriteOnly));
+            f.write("just some notes\n");
+        }
+        const QByteArray before = digest(text);
+        frmAMain* main = startMain(work);
+        env.dialogs.files << text;
+        main->mnuOpen_Click();
+        QCOMPARE(env.dialogs.messages(),
+                 QStringList{QStringLiteral("データベースの接続に失敗しました。データベースが使用可能になってから再度実行してください。")});
+        QVERIFY(!main->connected());
+        QCOMPARE(digest(text), before);
+        // Leaving afterwards does not push the backup out with that file.
+        main->unload();
+        QVERIFY(!QFile::exists(paths::backupPath()));
+        QCOMPARE(digest(text), before);
+    }
+
+    void saveAs()
+    {
+        testsupport::Env env;
+        const QString work = env.newDatabase("work.idb");
+        frmAMain* main = startMain(work);
+        addProduct(1, "a");
+
+        env.dialogs.files << work;
+        main->mnuSave_Click();
+        QCOMPARE(env.dialogs.messages(), QStringList{QStringLiteral("ファイル名が不正です。")});
+        QCOMPARE(env.dialogs.shown.at(0).kind, QStringLiteral("save"));
+        QCOMPARE(env.dialogs.shown.at(0).title, QStringLiteral("名前を付けて保存"));
+        QCOMPARE(db::openPath(), work);
+
+        env.dialogs.clear();
+        const QString copy = env.path("copy.idb");
+        env.dialogs.files << copy;
+        main->mnuSave_Click();
+        QVERIFY(env.dialogs.messages().isEmpty());
+        QCOMPARE(db::openPath(), copy);
+        QCOMPARE(GetSetting("Settings", "MDBFileName", ""), copy);
+        QCOMPARE(count("仕入商品"), 1);
+        addProduct(2, "only in the copy");
+        QCOMPARE(countIn(work, "仕入商品"), 1);
+
+        // A copy that cannot be written reports the failure and keeps working in the open file.
+        env.dialogs.clear();
+        QDir().mkpath(env.path("dir.idb"));
+        env.dialogs.files << env.path("dir.idb");
+        env.dialogs.answers << dlg::vbYes;
+        main->mnuSave_Click();
+        QCOMPARE(env.dialogs.messages(), (QStringList{kOverwrite, QStringLiteral("データベースの保存に失敗しました。")}));
+        QVERIFY(db::isOpen());
+        QCOMPARE(db::openPath(), copy);
+        QCOMPARE(main->txtFileName->text(), copy);
+        QCOMPARE(count("仕入商品"), 2);
+    }
+
+    void clearingTables_data()
+    {
+        QTest::addColumn<QString>("choice");
+        QTest::addColumn<QString>("message");
+        QTest::addColumn<QList<int>>("counts");   // 棚卸マスター, 項目分類, 仕入商品, 単位 afterwards
+        QTest::newRow("count lines") << "棚卸表" << "棚卸マスターを削除しました。" << QList<int>{0, 3, 2, 2};
+        QTest::newRow("categories") << "項目分類情報" << "項目分類情報を削除しました。" << QList<int>{2, 1, 2, 2};
+        QTest::newRow("products") << "品名情報" << "品名情報を削除しました。" << QList<int>{2, 3, 0, 2};
+        QTest::newRow("units") << "数量単位情報" << "数量単位情報を削除しました。" << QList<int>{2, 3, 2, 0};
+        QTest::newRow("all") << "すべて選択" << "すべて選択を削除しました。" << QList<int>{0, 1, 0, 0};
+    }
+
+    void clearingTables()
+    {
+        QFETCH(QString, choice);
+        QFETCH(QString, message);
+        QFETCH(QList<int>, counts);
+        testsupport::Env env;
+        frmAMain* main = startMain(env.newDatabase());
+        for (int i = 1; i <= 2; ++i) {
+            addProduct(i, QStringLiteral("p%1").arg(i));
+            db::exec("INSERT INTO 項目分類 (項目ID, 項目分類名) VALUES (?, ?)", {i, QStringLiteral("c%1").arg(i)});
+            db::exec("INSERT INTO 単位 (単位ID, 単位) VALUES (?, ?)", {i, QStringLiteral("u%1").arg(i)});
+            db::exec("INSERT INTO 棚卸マスター (ID, 日付, 項目ID, 品名) VALUES (?, '2024-03-31', 1, 'p')", {i});
+        }
+        main->Combo3->setCurrentText(choice);
+
+        // Anything but Yes leaves the tables alone.
+        env.dialogs.answers << dlg::vbNo;
+        main->Command58_Click();
+        QCOMPARE(env.dialogs.shown.at(0).text, QStringLiteral(" ") + choice + QStringLiteral("を削除します。よろしいですか？"));
+        QCOMPARE(count("棚卸マスター"), 2);
+
+        env.dialogs.clear();
+        env.dialogs.answers << dlg::vbYes;
+        main->Command58_Click();
+        QCOMPARE(env.dialogs.messages().last(), message);
+        QCOMPARE((QList<int>{count("棚卸マスター"), count("項目分類"), count("仕入商品"), count("単位")}), counts);
+        if (counts.at(1) == 1) {
+            QCOMPARE(db::scalar("SELECT 項目ID FROM 項目分類").toInt(), 0);
+            QCOMPARE(db::scalar("SELECT 項目分類名 FROM 項目分類").toString(), QStringLiteral("未区分"));
+        }
+    }
+
+    void clearingWithoutAnOpenFileClaimsNothing()
+    {
+        testsupport::Env env;
+        frmAMain* main = startMain(env.path("missing.idb"));
+        main->Combo3->setCurrentText(QStringLiteral("品名情報"));
+        env.dialogs.clear();
+        env.dialogs.answers << dlg::vbYes;
+        main->Command58_Click();
+        QCOMPARE(env.dialogs.messages().last(), QStringLiteral("品名情報の削除に失敗しました。"));
+    }
+
+    void backupAtExit()
+    {
+        testsupport::Env env;
+        const QString work = env.newDatabase();
+        frmAMain* main = startMain(work);
+        addProduct(1, "a");
+        main->unload();
+        QVERIFY(!db::isOpen());
+        QCOMPARE(countIn(paths::backupPath(), "仕入商品"), 1);
+        QVERIFY(env.dialogs.messages().isEmpty());
+
+        // Working in the backup itself: no copy is made at exit.
+        main = startMain(work);
+        main->mnuBackupOpen_Click();
+        QCOMPARE(db::openPath(), paths::backupPath());
+        QCOMPARE(GetSetting("Settings", "MDBFileName", ""), paths::backupPath());
+        addProduct(2, "b");
+        db::close();
+        const QByteArray before = digest(paths::backupPath());
+        main->unload();
+        QCOMPARE(digest(paths::backupPath()), before);
+        QCOMPARE(countIn(paths::backupPath(), "仕入商品"), 2);
+
+        // A backup that cannot be written is reported, and the old one stays.
+        main = startMain(work);
+        QFile::remove(paths::backupPath());
+        QDir().mkpath(paths::backupPath());   // a folder where the backup belongs
+        main->unload();
+        QCOMPARE(env.dialogs.messages(), QStringList{QStringLiteral("データベースのバックアップに失敗しました。")});
+    }
+
+    void compaction()
+    {
+        testsupport::Env env;
+        const QString work = env.newDatabase();
+        frmAMain* main = startMain(work);
+        {
+            db::Transaction t;
+            for (int i = 1; i <= 3000; ++i)
+                addProduct(i, QStringLiteral("product with a rather long name %1").arg(i));
+            t.commit();
+        }
+        db::exec("DELETE FROM 仕入商品 WHERE 品名ID > 10");
+        // A copy left behind by an interrupted run does not block the next one.
+        {
+            QFile stale(paths::compactPath());
+            QVERIFY(stale.open(QIODevice::WriteOnly));
+            stale.write("left over");
+        }
+        const qint64 oldSize = QFileInfo(work).size();
+        main->Command22_Click();
+        const qint64 newSize = QFileInfo(work).size();
+        QVERIFY(newSize < oldSize);
+        QCOMPARE(main->Label5->text(), QStringLiteral("Old FileSize %1 byte").arg(oldSize));
+        QCOMPARE(main->Label7->text(), QStringLiteral("New FileSize %1 byte").arg(newSize));
+        QCOMPARE(env.dialogs.messages(), QStringList{QStringLiteral("データベースを最適化しました。")});
+        QVERIFY(main->connected());
+        QCOMPARE(db::openPath(), work);
+        QCOMPARE(count("仕入商品"), 10);
+        QCOMPARE(db::scalar("SELECT 品名 FROM 仕入商品 WHERE 品名ID = 7").toString(),
+                 QStringLiteral("product with a rather long name 7"));
+        QVERIFY(!QFile::exists(paths::compactPath()));
+    }
+
+    void compactionFailureKeepsTheFile()
+    {
+        testsupport::Env env;
+        const QString work = env.newDatabase();
+        frmAMain* main = startMain(work);
+        addProduct(1, "a");
+        db::exec("DELETE FROM 仕入商品");
+        addProduct(2, "b");
+        const QByteArray before = digest(work);
+
+        // Another user holds the file.
+        {
+            QSqlDatabase other = QSqlDatabase::addDatabase("QSQLITE", "other user");
+            other.setDatabaseName(work);
+            other.setConnectOptions("QSQLITE_BUSY_TIMEOUT=0");
+            QVERIFY(other.open());
+            QSqlQuery q(other);
+            QVERIFY(q.exec("BEGIN EXCLUSIVE"));
+            main->Command22_Click();
+            QVERIFY(q.exec("ROLLBACK"));
+            other.close();
+        }
+        QSqlDatabase::removeDatabase("other user");
+        QCOMPARE(env.dialogs.messages(), QStringList{QStringLiteral("データベースに接続してるユーザーがいます。")});
+        QVERIFY(!main->connected());
+        QCOMPARE(digest(work), before);
+        QVERIFY(!QFile::exists(paths::compactPath()));
+
+        // The compaction target cannot be made (a folder in its place).
+        env.dialogs.clear();
+        QDir().mkpath(paths::compactPath());
+        main->Command22_Click();
+        QCOMPARE(env.dialogs.messages(), QStringList{QStringLiteral("データベースに接続してるユーザーがいます。")});
+        QCOMPARE(digest(work), before);
+        QDir(paths::compactPath()).removeRecursively();
+
+        // The user opens the file again and everything is there.
+        env.dialogs.clear();
+        env.dialogs.files << work;
+        main->mnuOpen_Click();
+        QVERIFY(main->connected());
+        QCOMPARE(db::scalar("SELECT 品名 FROM 仕入商品").toString(), QStringLiteral("b"));
+    }
+
+    void apostrophesInPaths()
+    {
+        testsupport::Env env;
+        const QString folder = env.path("O'Brien's files");
+        QDir().mkpath(folder);
+        const QString work = folder + "/it's mine.idb";
+        env.dialogs.files << work;
+        frmAMain* main = startMain(QString());
+        main->showModeless();
+        QVERIFY(main->connected());
+        QCOMPARE(db::openPath(), work);
+        addProduct(1, "O'Brien's");
+        db::exec("INSERT INTO 仕入商品 (品名ID, 品名) VALUES (2, 'x')");
+        db::exec("DELETE FROM 仕入商品 WHERE 品名ID = 2");
+
+        env.dialogs.clear();
+        main->Command22_Click();
+        QCOMPARE(env.dialogs.messages(), QStringList{QStringLiteral("データベースを最適化しました。")});
+        QCOMPARE(db::scalar("SELECT 品名 FROM 仕入商品").toString(), QStringLiteral("O'Brien's"));
+
+        env.dialogs.files << folder + "/copy of it's.idb";
+        main->mnuSave_Click();
+        QCOMPARE(db::openPath(), folder + "/copy of it's.idb");
+        QCOMPARE(count("仕入商品"), 1);
+    }
+};
+
+BREVOTANE_TEST_MAIN(TestDatabaseFile)
+#include "test_database_file.moc"
