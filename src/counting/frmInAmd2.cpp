@@ -191,6 +191,8 @@ CountLineModel* frmInAmd2::grid()
         m_grid = new CountLineModel(this);
         dgdSub->setModel(m_grid);
         connect(m_grid, &CountLineModel::editRefused, this, [this](const QString& why) { reportRefusal(why); });
+        // A new edit after a refused close is protected again.
+        connect(m_grid, &QAbstractItemModel::dataChanged, this, [this] { m_closeRefused = false; });
         // Leaving a row stores it, also when no editor is open any more.
         connect(dgdSub->selectionModel(), &QItemSelectionModel::currentRowChanged, this,
                 [this](const QModelIndex&, const QModelIndex& previous) {
