@@ -1,0 +1,419 @@
+#include "counting/frmInAmd2.h"
+
+#include "app/frmAMain.h"
+#include "counting/CountLineGrid.h"
+#include "counting/CountRules.h"
+#include "counting/OrphanCheck.h"
+#include "platform/Cursor.h"
+#include "platform/DataCombo.h"
+#include "platform/Db.h"
+#include "platform/Dialogs.h"
+#include "platform/GridLayout.h"
+
+#include <QDateEdit>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QItemSelectionModel>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QSqlQuery>
+#include <QSqlRecord>
+#include <QTableView>
+#include <QTimer>
+#include <QVBoxLayout>
+
+using counting::CountLineModel;
+
+namespace {
+template <class W>
+W* named(W* w, const char* name)
+{
+    w->setObjectName(QString::fromLatin1(name));
+    return w;
+}
+
+const QString kDeleteQuestion = QStringLiteral("表示中のレコードを削除します。よろしいですか。");
+const QString kDeleteFailed = QStringLiteral("データ削除中にエラーが発生しました。再度データの取消を行ってください。");
+} // namespace
+
+const QString frmInAmd2::kEditRefused =
+    QStringLiteral("入力された値を保存できませんでした。値を確認して訂正してください。");
+
+frmInAmd2::frmInAmd2()
+{
+    setObjectName("frmInAmd2");
+    setWindowTitle(QStringLiteral("棚　卸　表　訂　正"));
+    setEnterAsTab(true);
+    buildUi();
+}
+
+void frmInAmd2::buildUi()
+{
+    auto* root = new QVBoxLayout(this);
+
+    Frame1 = named(new QGroupBox(this), "Frame1");
+    auto* f1 = new QGridLayout(Frame1);
+    Label3 = named(new QLabel(QStringLiteral("決算日(&D)"), Frame1), "Label3");
+    DTPicker1 = named(new QDateEdit(Frame1), "DTPicker1");
+    DTPicker1->setDisplayFormat(QStringLiteral("yyyy/MM/dd"));
+    DTPicker1->setCalendarPopup(true);
+    Label3->setBuddy(DTPicker1);
+    Label7 = named(new QLabel(QStringLiteral("項目/分類名(&N)"), Frame1), "Label7");
+    dbcNouhin = named(new DataCombo(Frame1), "dbcNouhin");
+    dbcNouhin->setToolTip(QStringLiteral("検索する仕入先名の文字列を入力してください。"));
+    dbcNouhin->setMinimumWidth(240);
+    Label7->setBuddy(dbcNouhin);
+    Label2 = named(new QLabel(QStringLiteral("項目ID"), Frame1), "Label2");
+    Text2 = named(new QLineEdit(Frame1), "Text2");
+    Text2->setMaximumWidth(80);
+    Label6 = named(new QLabel(QStringLiteral("品名(&I)"), Frame1), "Label6");
+    dbcShohin = named(new DataCombo(Frame1), "dbcShohin");
+    dbcShohin->setMinimumWidth(320);
+    Label6->setBuddy(dbcShohin);
+    Command1 = named(new QPushButton(QStringLiteral("検索開始(&F)"), Frame1), "Command1");
+    Command1->hide();
+    Command5 = named(new QPushButton(QStringLiteral("Command5"), Frame1), "Command5");
+    Command5->hide();
+    f1->addWidget(Label3, 0, 0);
+    f1->addWidget(DTPicker1, 0, 1);
+    f1->addWidget(Label7, 1, 0);
+    f1->addWidget(dbcNouhin, 1, 1);
+    f1->addWidget(Label2, 1, 2);
+    f1->addWidget(Text2, 1, 3);
+    f1->addWidget(Label6, 2, 0);
+    f1->addWidget(dbcShohin, 2, 1, 1, 3);
+    f1->addWidget(Command1, 3, 0);
+    f1->addWidget(Command5, 3, 1);
+    f1->setColumnStretch(4, 1);
+
+    Frame2 = named(new QGroupBox(this), "Frame2");
+    auto* f2 = new QHBoxLayout(Frame2);
+    Command2 = named(new QPushButton(QStringLiteral("単価未入力の棚卸(&T)"), Frame2), "Command2");
+    Command4 = named(new QPushButton(QStringLiteral("すべての棚卸(&A)"), Frame2), "Command4");
+    Command4->setToolTip(QStringLiteral("決算日を含むすべての棚卸を表示"));
+    Command3 = named(new QPushButton(QStringLiteral("更新(&U)"), Frame2), "Command3");
+    cmdMasterCancel = named(new QPushButton(QStringLiteral("削除(&D)"), Frame2), "cmdMasterCancel");
+    f2->addWidget(Command2);
+    f2->addWidget(Command4);
+    f2->addStretch(1);
+    f2->addWidget(Command3);
+    f2->addWidget(cmdMasterCancel);
+
+    auto* top = new QHBoxLayout;
+    top->addWidget(Frame1, 1);
+    top->addWidget(Frame2, 0, Qt::AlignBottom);
+    root->addLayout(top);
+
+    dgdSub = named(new QTableView(this), "dgdSub");
+    dgdSub->setSelectionBehavior(QAbstractItemView::SelectItems);
+    dgdSub->setEditTriggers(QAbstractItemView::DoubleClicked | QAbstractItemView::EditKeyPressed
+                            | QAbstractItemView::AnyKeyPressed);
+    root->addWidget(dgdSub, 1);
+
+    Picture1 = named(new QWidget(this), "Picture1");
+    auto* p1 = new QHBoxLayout(Picture1);
+    p1->setContentsMargins(0, 0, 0, 0);
+    Text1 = named(new QLineEdit(Picture1), "Text1");
+    Text1->setReadOnly(true);
+    p1->addWidget(Text1);
+    root->addWidget(Picture1);
+
+    resize(1000, 640);
+
+    connect(Command1, &QPushButton::clicked, this, [this] { Command1_Click(); });
+    connect(Command5, &QPushButton::clicked, this, [this] { Command5_Click(); });
+    connect(Command2, &QPushButton::clicked, this, [this] { Command2_Click(); });
+    connect(Command4, &QPushButton::clicked, this, [this] { Command4_Click(); });
+    connect(Command3, &QPushButton::clicked, this, [this] { Command3_Click(); });
+    connect(cmdMasterCancel, &QPushButton::clicked, this, [this] { cmdMasterCancel_Click(); });
+    connect(DTPicker1, &QDateEdit::dateChanged, this, [this] { DTPicker1_Change(); });
+    connect(dbcNouhin, &DataCombo::Change, this, [this] { dbcNouhin_Change(); });
+    connect(dbcNouhin, &DataCombo::GotFocus, this, [this] { dbcNouhin_GotFocus(); });
+    connect(dbcNouhin, &DataCombo::Click, this, [this] { dbcNouhin_Click(); });
+    connect(dbcShohin, &DataCombo::Change, this, [this] { dbcShohin_Change(); });
+    connect(dbcShohin, &DataCombo::GotFocus, this, [this] { dbcShohin_GotFocus(); });
+    connect(dbcShohin, &DataCombo::Click, this, [this] { dbcShohin_Click(); });
+    dbcNouhin->bindKeyBox(Text2);
+}
+
+QDate frmInAmd2::closingDate() const { return DTPicker1->date(); }
+
+void frmInAmd2::Form_Load()
+{
+    counting::restoreWindowPosition(this);
+    grid::setRowHeightTwips(dgdSub, 360);
+    const frmAMain* main = forms::find<frmAMain>();
+    DTPicker1->setDate(main ? main->closingDate() : QDate::currentDate());
+    ShowTotal();
+}
+
+void frmInAmd2::Form_Activate()
+{
+    CheckOrphanCategory();
+    pointer::reset();
+}
+
+void frmInAmd2::Form_QueryUnload(bool& cancel)
+{
+    // A refused edit is not dropped unnoticed: the first close is refused so the user can
+    // correct it; closing again leaves it unsaved, as the user has been told.
+    if (m_grid && !m_grid->storePending() && !m_closeRefused) {
+        m_closeRefused = true;
+        dlg::Information(kEditRefused + QLatin1Char('\n') + m_grid->lastRefusal(), this);
+        cancel = true;
+        return;
+    }
+    dgdSub->hide();
+}
+
+void frmInAmd2::Form_Unload(bool& cancel)
+{
+    (void)cancel;
+    if (m_grid)
+        m_grid->storePending();
+}
+
+void frmInAmd2::ShowTotal()
+{
+    counting::ShowTotal(Text1, closingDate());
+}
+
+void frmInAmd2::ImeOn()
+{
+    counting::ImeOn(dbcNouhin);
+}
+
+CountLineModel* frmInAmd2::grid()
+{
+    if (!m_grid) {
+        m_grid = new CountLineModel(this);
+        dgdSub->setModel(m_grid);
+        connect(m_grid, &CountLineModel::editRefused, this, [this](const QString& why) { reportRefusal(why); });
+        // A new edit after a refused close is protected again.
+        connect(m_grid, &QAbstractItemModel::dataChanged, this, [this] { m_closeRefused = false; });
+        // Leaving a row stores it, also when no editor is open any more.
+        connect(dgdSub->selectionModel(), &QItemSelectionModel::currentRowChanged, this,
+                [this](const QModelIndex&, const QModelIndex& previous) {
+                    if (previous.isValid() && m_grid->isDirty())
+                        m_grid->submit();
+                });
+    }
+    return m_grid;
+}
+
+void frmInAmd2::reportRefusal(const QString& why)
+{
+    // The grid refuses from inside its own row change; the message waits until that is over,
+    // and one refusal is told once.
+    if (m_refusalQueued)
+        return;
+    m_refusalQueued = true;
+    QTimer::singleShot(0, this, [this, why] {
+        m_refusalQueued = false;
+        dlg::Information(kEditRefused + QLatin1Char('\n') + why, this);
+    });
+}
+
+bool frmInAmd2::storeGridEdits()
+{
+    if (!m_grid || m_grid->storePending()) {
+        m_closeRefused = false;
+        return true;
+    }
+    dlg::Information(kEditRefused + QLatin1Char('\n') + m_grid->lastRefusal(), this);
+    return false;
+}
+
+bool frmInAmd2::showLines(const QString& filter)
+{
+    if (!storeGridEdits())
+        return false;
+    CountLineModel* m = grid();
+    m->showLines(filter);
+    counting::applyCountLineLayout(dgdSub);
+    if (m->rowCount() > 0)
+        dgdSub->setCurrentIndex(m->index(0, m->record().indexOf(QStringLiteral("日付"))));
+    return true;
+}
+
+bool frmInAmd2::gridHasLines() const
+{
+    return m_grid && m_grid->rowCount() > 0;
+}
+
+void frmInAmd2::setEditButtons(bool on)
+{
+    Command3->setEnabled(on);
+    cmdMasterCancel->setEnabled(on);
+}
+
+void frmInAmd2::CheckOrphanCategory()
+{
+    // Every category, 未区分 included, so the list is complete when the window opens.
+    dbcNouhin->setRowSource(QStringLiteral("SELECT * FROM 項目分類 ORDER BY 項目ID ASC"), {},
+                            QStringLiteral("項目分類名"), QStringLiteral("項目ID"));
+    // Edits waiting in the grid go in first: the marks must see the lines as the user left them.
+    if (m_grid && m_grid->isDirty() && !storeGridEdits())
+        return;
+    const QDate d = closingDate();
+    if (!counting::tryMarkOrphans(d, counting::OrphanKey::Category))
+        return;
+    const QList<qint64> marked = counting::tryMarkedLineIds(d);
+    if (marked.isEmpty())
+        return;
+    // Named by ID, the same lines stay listed after the repair, then with 項目ID 0.
+    if (!showLines(counting::idFilter(marked)))
+        return;
+    setEditButtons(true);
+    if (dlg::Question(counting::kAskOrphanCategory, this) == dlg::vbYes) {
+        counting::tryRepairMarked(d);
+        m_grid->refresh();
+    }
+}
+
+void frmInAmd2::Command1_Click()
+{
+    if (Text2->text().isEmpty()) {
+        dbcNouhin->setFocus();
+        return;
+    }
+    bool ok = false;
+    const qlonglong key = Text2->text().trimmed().toLongLong(&ok);
+    // A key box holding anything but a whole number finds no line.
+    const QString filter = ok ? counting::dateFilter(closingDate()) + QStringLiteral(" AND 項目ID = %1").arg(key)
+                              : QStringLiteral("0 = 1");
+    if (!showLines(filter))
+        return;
+    setEditButtons(gridHasLines());
+}
+
+void frmInAmd2::Command2_Click()
+{
+    if (!showLines(counting::dateFilter(closingDate()) + QStringLiteral(" AND 単価 = 0")))
+        return;
+    // Like the other searches: the edit buttons follow whether lines were found.
+    setEditButtons(gridHasLines());
+}
+
+void frmInAmd2::Command4_Click()
+{
+    if (!showLines(QString()))
+        return;
+    if (gridHasLines()) {
+        setEditButtons(true);
+        ShowTotal();
+    } else {
+        setEditButtons(false);
+    }
+}
+
+void frmInAmd2::Command5_Click()
+{
+    const QDate d = closingDate();
+    const QString text = dbcShohin->text();
+    QString filter = counting::dateFilter(d);
+    if (!text.isEmpty()) {
+        // The typed text is bound, never pasted into the grid's filter: the matching lines are
+        // found first and named by ID. The user's % and _ stay wildcards.
+        QList<qint64> ids;
+        try {
+            QSqlQuery q = db::exec(QStringLiteral("SELECT ID FROM 棚卸マスター WHERE 日付 = ? AND 品名 LIKE '%' || ? || '%' ORDER BY ID ASC"),
+                                   {db::isoDate(d), text});
+            while (q.next())
+                ids.append(q.value(0).toLongLong());
+        } catch (const std::exception&) {
+            ids.clear();
+        }
+        filter += QStringLiteral(" AND ") + counting::idFilter(ids);
+    }
+    if (!showLines(filter))
+        return;
+    setEditButtons(gridHasLines());
+}
+
+void frmInAmd2::Command3_Click()
+{
+    if (gridHasLines())
+        storeGridEdits();
+    ShowTotal();
+}
+
+void frmInAmd2::cmdMasterCancel_Click()
+{
+    if (!gridHasLines())
+        return;
+    CountLineModel* m = m_grid;
+    const int row = dgdSub->currentIndex().isValid() ? dgdSub->currentIndex().row() : 0;
+    // Edits waiting on another line are stored first: the grid is reread after the delete.
+    int dirtyRow = -1;
+    for (int r = 0; r < m->rowCount() && dirtyRow < 0; ++r)
+        for (int c = 0; c < m->columnCount(); ++c)
+            if (m->isDirty(m->index(r, c))) {
+                dirtyRow = r;
+                break;
+            }
+    if (dirtyRow >= 0 && dirtyRow != row && !storeGridEdits())
+        return;
+
+    if (dlg::Question(kDeleteQuestion, this) != dlg::vbYes)
+        return;
+    const QVariant id = m->record(row).value(QStringLiteral("ID"));
+    try {
+        db::exec(QStringLiteral("DELETE FROM 棚卸マスター WHERE ID = ?"), {id});
+    } catch (const std::exception&) {
+        dlg::Information(kDeleteFailed, this);
+        return;
+    }
+    m->revertRow(row);   // the line is gone, and so are its unsaved edits
+    m->refresh();
+    counting::applyCountLineLayout(dgdSub);
+    if (m->rowCount() > 0) {
+        dgdSub->setCurrentIndex(m->index(qMin(row, m->rowCount() - 1), m->record().indexOf(QStringLiteral("日付"))));
+    } else {
+        cmdMasterCancel->setEnabled(false);
+    }
+    ShowTotal();
+}
+
+void frmInAmd2::DTPicker1_Change()
+{
+    ShowTotal();
+}
+
+void frmInAmd2::dbcNouhin_Change()
+{
+    counting::narrow(dbcNouhin, counting::NarrowList::CorrectionCategory);
+}
+
+void frmInAmd2::dbcNouhin_GotFocus()
+{
+    ImeOn();
+    counting::narrow(dbcNouhin, counting::NarrowList::CorrectionCategory);
+}
+
+void frmInAmd2::dbcNouhin_Click()
+{
+    // The pick made the picked category the list's current row, so Text2 holds its key.
+    dbcShohin->setText(QString());
+    Command1_Click();
+}
+
+void frmInAmd2::dbcShohin_Change()
+{
+    dbcNouhin->setText(QString());
+    counting::narrow(dbcShohin, counting::NarrowList::CorrectionProduct);
+    Command5_Click();
+}
+
+void frmInAmd2::dbcShohin_GotFocus()
+{
+    counting::narrow(dbcShohin, counting::NarrowList::CorrectionProduct);
+}
+
+void frmInAmd2::dbcShohin_Click()
+{
+    dbcNouhin->setText(QString());
+    Command5_Click();
+}

@@ -1,0 +1,91 @@
+#pragma once
+// The count correction window: looks up the count lines already entered, edits them in place,
+// deletes them, and moves lines whose category was deleted to 未区分.
+#include "platform/Form.h"
+
+#include <QDate>
+
+class DataCombo;
+class QDateEdit;
+class QGroupBox;
+class QLabel;
+class QLineEdit;
+class QPushButton;
+class QTableView;
+
+namespace counting {
+class CountLineModel;
+}
+
+class frmInAmd2 : public Form {
+    Q_OBJECT
+public:
+    frmInAmd2();
+
+    void Form_Load() override;
+    void Form_Activate() override;
+    void Form_QueryUnload(bool& cancel) override;
+    void Form_Unload(bool& cancel) override;
+
+    QDate closingDate() const;
+    // The grid's lines; nullptr until the first search or orphan listing.
+    counting::CountLineModel* gridModel() const { return m_grid; }
+
+    // The four searches.
+    void Command1_Click();
+    void Command2_Click();
+    void Command4_Click();
+    void Command5_Click();
+    void Command3_Click();          // 更新
+    void cmdMasterCancel_Click();   // 削除
+    void DTPicker1_Change();
+    void dbcNouhin_Change();
+    void dbcNouhin_GotFocus();
+    void dbcNouhin_Click();
+    void dbcShohin_Change();
+    void dbcShohin_GotFocus();
+    void dbcShohin_Click();
+    void CheckOrphanCategory();
+
+    // Controls, named as in the window's design.
+    QGroupBox* Frame1 = nullptr;
+    QGroupBox* Frame2 = nullptr;
+    QWidget* Picture1 = nullptr;
+    QLabel* Label3 = nullptr;
+    QDateEdit* DTPicker1 = nullptr;
+    QLabel* Label7 = nullptr;
+    DataCombo* dbcNouhin = nullptr;
+    QLabel* Label2 = nullptr;
+    QLineEdit* Text2 = nullptr;
+    QLabel* Label6 = nullptr;
+    DataCombo* dbcShohin = nullptr;
+    QPushButton* Command1 = nullptr;
+    QPushButton* Command5 = nullptr;
+    QPushButton* Command2 = nullptr;
+    QPushButton* Command4 = nullptr;
+    QPushButton* Command3 = nullptr;
+    QPushButton* cmdMasterCancel = nullptr;
+    QTableView* dgdSub = nullptr;
+    QLineEdit* Text1 = nullptr;
+
+    // Told when the database refuses an edit of the grid; the edit stays for the user to correct.
+    static const QString kEditRefused;
+
+private:
+    void buildUi();
+    void ShowTotal();
+    void ImeOn();
+    counting::CountLineModel* grid();
+    // Stores the grid's pending edits; on refusal tells the user and returns false.
+    bool storeGridEdits();
+    // Replaces the grid's lines; false when pending edits could not be stored first (the grid
+    // then keeps its lines).
+    bool showLines(const QString& filter);
+    void setEditButtons(bool on);
+    bool gridHasLines() const;
+    void reportRefusal(const QString& why);
+
+    counting::CountLineModel* m_grid = nullptr;
+    bool m_refusalQueued = false;
+    bool m_closeRefused = false;
+};
