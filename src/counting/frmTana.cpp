@@ -4,6 +4,7 @@
 #include "app/frmTipA.h"
 #include "app/global.h"
 #include "counting/CountRules.h"
+#include "counting/EntryLine.h"
 #include "platform/Cursor.h"
 #include "platform/DataCombo.h"
 #include "platform/Db.h"
@@ -14,6 +15,7 @@
 #include <QApplication>
 #include <QDateEdit>
 #include <QEvent>
+#include <QFocusEvent>
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QHeaderView>
@@ -27,7 +29,6 @@
 #include <QTableWidget>
 #include <QTimer>
 #include <QVBoxLayout>
-#include <cmath>
 
 bool frmTana::TipShown = false;
 
@@ -560,23 +561,25 @@ void frmTana::txtTanka_Change()
 void frmTana::txtCnt_GotFocus()
 {
     txtCnt->selectAll();
-    // A mouse click placing the cursor would undo the selection; select again once it is done.
-    QTimer::singleShot(0, txtCnt, &QLineEdit::selectAll);
 }
 
 void frmTana::txtTanka_GotFocus()
 {
     txtTanka->selectAll();
-    QTimer::singleShot(0, txtTanka, &QLineEdit::selectAll);
 }
 
 bool frmTana::eventFilter(QObject* obj, QEvent* e)
 {
-    if (e->type() == QEvent::FocusIn) {
-        if (obj == txtCnt)
+    if (e->type() == QEvent::FocusIn && (obj == txtCnt || obj == txtTanka)) {
+        auto* box = static_cast<QLineEdit*>(obj);
+        if (box == txtCnt)
             txtCnt_GotFocus();
-        else if (obj == txtTanka)
+        else
             txtTanka_GotFocus();
+        // A click places the cursor after the focus arrives; select again once it has. Only for
+        // the mouse: from the keyboard the next keys may already be waiting and must not be lost.
+        if (static_cast<QFocusEvent*>(e)->reason() == Qt::MouseFocusReason)
+            QTimer::singleShot(0, box, &QLineEdit::selectAll);
     }
     return Form::eventFilter(obj, e);
 }
@@ -628,60 +631,17 @@ void frmTana::cmdSubAdd_Click()
         IgnoreCategory = true;
     }
 
-    const QString unit = dbcTani->text();
-    const QString name = dbcShohin->text();
-    const QDate date = DTPicker1->date();
-    // The amount drops its fraction toward zero (no negative zero for a small negative amount).
-    double amount = std::trunc(*price * *quantity);
-    if (amount == 0.0)
-        amount = 0.0;
+    counting::EntryLine line;
+    line.date = DTPicker1->date();
+    line.category = category;
+    line.product = dbcShohin->text();
+    line.quantity = *quantity;
+    line.unit = dbcTani->text();
+    line.price = *price;
+    line.memo = txtMemo->text();
     long lineId = 0;
-
-    // Unit, product and line go in together or not at all: a half-entered line would leave the
-    // product master out of step with the lines.
     try {
-        db::Transaction tx;
-
-        if (!db::scalar(QStringLiteral("SELECT 単位ID FROM 単位 WHERE (単位 = ?)"), {unit}).isValid()) {
-            const long key = global::NextKey(QStringLiteral("単位"), QStringLiteral("単位ID"));
-            db::exec(QStringLiteral("INSERT INTO 単位 (単位ID, 単位) VALUES (?, ?)"),
-                     {QVariant::fromValue<qlonglong>(key), unit});
-        }
-
-        long productKey = 0;
-        const QVariant found = db::scalar(QStringLiteral("SELECT 品名ID FROM 仕入商品 WHERE (品名 = ?) ORDER BY 品名ID"), {name});
-        if (found.isValid()) {
-            productKey = static_cast<long>(found.toLongLong());
-            db::exec(QStringLiteral("UPDATE 仕入商品 SET 単価 = ?, 単位 = ? WHERE 品名ID = ?"),
-                     {*price, unit, QVariant::fromValue<qlonglong>(productKey)});
-        } else {
-            productKey = global::NextKey(QStringLiteral("仕入商品"), QStringLiteral("品名ID"));
-            db::exec(QStringLiteral("INSERT INTO 仕入商品 (品名ID, 品名, 単価, 単位) VALUES (?, ?, ?, ?)"),
-                     {QVariant::fromValue<qlonglong>(productKey), name, *price, unit});
-        }
-
-        // The line gets the category whose name stands in the box; a name not registered when
-        // the box was left is registered now.
-        long categoryKey = 0;
-        if (!category.isEmpty()) {
-            const QVariant c = db::scalar(
-                QStringLiteral("SELECT 項目ID FROM 項目分類 WHERE 項目ID >= 1 AND (項目分類名 = ?) ORDER BY 項目ID"), {category});
-            if (c.isValid()) {
-                categoryKey = static_cast<long>(c.toLongLong());
-            } else {
-                categoryKey = global::NextKey(QStringLiteral("項目分類"), QStringLiteral("項目ID"));
-                db::exec(QStringLiteral("INSERT INTO 項目分類 (項目ID, 項目分類名) VALUES (?, ?)"),
-                         {QVariant::fromValue<qlonglong>(categoryKey), category});
-            }
-        }
-
-        lineId = global::GetMaxTanaID() + 1;
-        db::exec(QStringLiteral("INSERT INTO 棚卸マスター (ID, 日付, 項目ID, 品名, 数量, 単位, 単価, 価格, 備考, 品名ID, 備考1) "
-                                "VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)"),
-                 {QVariant::fromValue<qlonglong>(lineId), db::isoDate(date), QVariant::fromValue<qlonglong>(categoryKey),
-                  name, *quantity, unit, *price, amount, txtMemo->text(), QVariant::fromValue<qlonglong>(productKey),
-                  *price == 0.0 ? QVariant(QStringLiteral("単価未入力")) : QVariant()});
-        tx.commit();
+        lineId = counting::addEntryLine(line);
     } catch (const std::exception&) {
         dlg::Information(kDbFailure, this);
         return;
@@ -693,7 +653,7 @@ void frmTana::cmdSubAdd_Click()
     txtCnt->clear();
     txtTanka->clear();
     cmdMasterCancel->setEnabled(true);
-    if (date != m_linesDate)
+    if (line.date != m_linesDate)
         m_addedOtherDate << lineId;
     try {
         refreshLines(lineId);
