@@ -1,0 +1,698 @@
+#include "counting/frmTana.h"
+
+#include "app/frmAMain.h"
+#include "app/frmTipA.h"
+#include "app/global.h"
+#include "counting/CountRules.h"
+#include "counting/EntryLine.h"
+#include "platform/Cursor.h"
+#include "platform/DataCombo.h"
+#include "platform/Db.h"
+#include "platform/Dialogs.h"
+#include "platform/GridLayout.h"
+#include "platform/VbFormat.h"
+
+#include <QApplication>
+#include <QDateEdit>
+#include <QEvent>
+#include <QFocusEvent>
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QLabel>
+#include <QLineEdit>
+#include <QLocale>
+#include <QPushButton>
+#include <QSqlQueryModel>
+#include <QSqlRecord>
+#include <QTableView>
+#include <QTableWidget>
+#include <QTimer>
+#include <QVBoxLayout>
+
+bool frmTana::TipShown = false;
+
+namespace {
+
+const QString kDbFailure = QStringLiteral("データベースの接続に失敗しました。");
+const QString kCategoryTooLong = QStringLiteral("項目/分類名は全角で２０文字以内にしてください。");
+const QString kProductTooLong = QStringLiteral("品名は全角で２０文字以内にしてください。");
+const QString kUnitTooLong = QStringLiteral("単位は全角で２文字以内にしてください。");
+
+constexpr int kNameLimit = 40;   // bytes of code page 932
+constexpr int kUnitLimit = 4;
+
+template <class W>
+W* named(W* w, const char* name)
+{
+    w->setObjectName(QString::fromLatin1(name));
+    return w;
+}
+
+// A number as it goes back into a box: the system's decimal mark, no grouping, so it reads back
+// as the same number.
+QString numberText(const QVariant& v)
+{
+    if (!v.isValid() || v.isNull())
+        return QString();
+    QLocale l = QLocale::system();
+    l.setNumberOptions(QLocale::OmitGroupSeparator);
+    return l.toString(v.toDouble(), 'g', 15);
+}
+
+QString dateText(const QVariant& v)
+{
+    return db::fromIso(v).toString(QStringLiteral("yyyy/MM/dd"));
+}
+
+// The lines of the date, with the closing date shown the way the window writes dates.
+class LinesModel : public QSqlQueryModel {
+public:
+    using QSqlQueryModel::QSqlQueryModel;
+    QVariant data(const QModelIndex& index, int role) const override
+    {
+        const QVariant v = QSqlQueryModel::data(index, role);
+        if (role == Qt::DisplayRole && index.column() == 1 && !v.isNull())
+            return dateText(v);
+        return v;
+    }
+};
+
+const QStringList kHistoryHeadings{QStringLiteral("日付"), QStringLiteral("品名"), QStringLiteral("数量"),
+                                   QStringLiteral("単位"), QStringLiteral("単価"), QStringLiteral("     ")};
+const QList<int> kHistoryWidths{1200, 3800, 1200, 600, 1200, 600};
+
+} // namespace
+
+frmTana::frmTana()
+{
+    setObjectName("frmTana");
+    setWindowTitle(QStringLiteral("棚　卸　表　入　力"));
+    setEnterAsTab(true);
+    buildUi();
+}
+
+void frmTana::buildUi()
+{
+    auto* root = new QVBoxLayout(this);
+
+    auto* top = new QGridLayout;
+    root->addLayout(top);
+
+    Label1 = named(new QLabel(QStringLiteral("決算日(&D)"), this), "Label1");
+    DTPicker1 = named(new QDateEdit(this), "DTPicker1");
+    DTPicker1->setCalendarPopup(true);
+    DTPicker1->setDisplayFormat(QStringLiteral("yyyy/MM/dd"));
+    Label1->setBuddy(DTPicker1);
+    Text3 = named(new QLineEdit(this), "Text3");
+    Text3->setReadOnly(true);
+    Text3->setFocusPolicy(Qt::NoFocus);
+    Text3->setMinimumWidth(280);
+    top->addWidget(Label1, 0, 0);
+    top->addWidget(DTPicker1, 0, 1);
+    top->addWidget(Text3, 0, 3, 1, 2);
+
+    Label2 = named(new QLabel(QStringLiteral("項目/分類名(&N)"), this), "Label2");
+    dbcNouhin = named(new DataCombo(this), "dbcNouhin");
+    dbcNouhin->setToolTip(QStringLiteral("検索する項目分類名の文字列を入力してください。"));
+    dbcNouhin->setMinimumWidth(320);
+    Label2->setBuddy(dbcNouhin);
+    Text1 = named(new QLineEdit(this), "Text1");
+    top->addWidget(Label2, 1, 0);
+    top->addWidget(dbcNouhin, 1, 1, 1, 2);
+    top->addWidget(Text1, 1, 3);
+
+    Label3 = named(new QLabel(QStringLiteral("品名(&I)"), this), "Label3");
+    dbcShohin = named(new DataCombo(this), "dbcShohin");
+    Label3->setBuddy(dbcShohin);
+    Text2 = named(new QLineEdit(this), "Text2");
+    top->addWidget(Label3, 2, 0);
+    top->addWidget(dbcShohin, 2, 1, 1, 2);
+    top->addWidget(Text2, 2, 3);
+
+    // The key boxes only show keys: nobody types into them and Enter never stops there.
+    for (QLineEdit* key : {Text1, Text2}) {
+        key->setReadOnly(true);
+        key->setFocusPolicy(Qt::NoFocus);
+        key->setMaximumWidth(90);
+        key->setAlignment(Qt::AlignRight);
+    }
+    dbcNouhin->bindKeyBox(Text1);
+    dbcShohin->bindKeyBox(Text2);
+
+    Label4 = named(new QLabel(QStringLiteral("数量(&Q)"), this), "Label4");
+    txtCnt = named(new QLineEdit(this), "txtCnt");
+    Label4->setBuddy(txtCnt);
+    Label5 = named(new QLabel(QStringLiteral("単位(&T)"), this), "Label5");
+    dbcTani = named(new DataCombo(this), "dbcTani");
+    Label5->setBuddy(dbcTani);
+    top->addWidget(Label4, 3, 0);
+    top->addWidget(txtCnt, 3, 1);
+    top->addWidget(Label5, 3, 2, Qt::AlignRight);
+    top->addWidget(dbcTani, 3, 3);
+
+    Label6 = named(new QLabel(QStringLiteral("単価(&G)"), this), "Label6");
+    txtTanka = named(new QLineEdit(this), "txtTanka");
+    Label6->setBuddy(txtTanka);
+    Label7 = named(new QLabel(QStringLiteral("備考(&M)"), this), "Label7");
+    txtMemo = named(new QLineEdit(this), "txtMemo");
+    txtMemo->setMaxLength(50);
+    Label7->setBuddy(txtMemo);
+    top->addWidget(Label6, 4, 0);
+    top->addWidget(txtTanka, 4, 1);
+    top->addWidget(Label7, 4, 2, Qt::AlignRight);
+    top->addWidget(txtMemo, 4, 3, 1, 2);
+
+    for (QLineEdit* number : {txtCnt, txtTanka}) {
+        number->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+        counting::ImeOff(number);
+        number->installEventFilter(this);
+    }
+    counting::ImeOn(txtMemo);
+
+    auto* buttons = new QHBoxLayout;
+    cmdSubAdd = named(new QPushButton(QStringLiteral("入　力(&E)"), this), "cmdSubAdd");
+    cmdMasterCancel = named(new QPushButton(QStringLiteral("削　除(&K)"), this), "cmdMasterCancel");
+    buttons->addWidget(cmdSubAdd);
+    buttons->addWidget(cmdMasterCancel);
+    buttons->addStretch(1);
+    root->addLayout(buttons);
+
+    auto* grids = new QHBoxLayout;
+    root->addLayout(grids, 1);
+    dgdSub = named(new QTableView(this), "dgdSub");
+    m_lines = new LinesModel(this);
+    dgdSub->setModel(m_lines);
+    dgdSub->setSelectionBehavior(QAbstractItemView::SelectRows);
+    dgdSub->setSelectionMode(QAbstractItemView::SingleSelection);
+    dgdSub->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    dgdSub->setMinimumSize(560, 240);
+    grids->addWidget(dgdSub, 3);
+
+    auto* history = new QVBoxLayout;
+    Label8 = named(new QLabel(QStringLiteral("前回棚卸"), this), "Label8");
+    MSFlexGrid1 = named(new QTableWidget(0, 6, this), "MSFlexGrid1");
+    MSFlexGrid1->setHorizontalHeaderLabels(kHistoryHeadings);
+    MSFlexGrid1->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    MSFlexGrid1->verticalHeader()->hide();
+    grid::setColumnWidths(MSFlexGrid1, kHistoryWidths);
+    Label8->setBuddy(MSFlexGrid1);
+    history->addWidget(Label8);
+    history->addWidget(MSFlexGrid1, 1);
+    grids->addLayout(history, 2);
+
+    auto* bottom = new QHBoxLayout;
+    Command4 = named(new QPushButton(QStringLiteral("ﾍﾙﾌﾟ(&H)"), this), "Command4");
+    Command1 = named(new QPushButton(QStringLiteral("閉じる(&X)"), this), "Command1");
+    bottom->addStretch(1);
+    bottom->addWidget(Command4);
+    bottom->addWidget(Command1);
+    root->addLayout(bottom);
+
+    // Enter walks the fields in the order a line is typed.
+    QWidget* order[] = {DTPicker1, dbcNouhin, dbcShohin, txtCnt, dbcTani, txtTanka, txtMemo,
+                        cmdSubAdd, cmdMasterCancel, dgdSub, MSFlexGrid1, Command4, Command1};
+    for (size_t i = 1; i < std::size(order); ++i)
+        setTabOrder(order[i - 1], order[i]);
+
+    connect(Command1, &QPushButton::clicked, this, [this] { Command1_Click(); });
+    connect(Command4, &QPushButton::clicked, this, [this] { Command4_Click(); });
+    connect(cmdSubAdd, &QPushButton::clicked, this, [this] { cmdSubAdd_Click(); });
+    connect(cmdMasterCancel, &QPushButton::clicked, this, [this] { cmdMasterCancel_Click(); });
+    connect(dgdSub, &QTableView::clicked, this, [this] { dgdSub_Click(); });
+    connect(DTPicker1, &QDateEdit::dateChanged, this, [this] { DTPicker1_Change(); });
+    connect(dbcNouhin, &DataCombo::Change, this, [this] { dbcNouhin_Change(); });
+    connect(dbcNouhin, &DataCombo::GotFocus, this, [this] { dbcNouhin_GotFocus(); });
+    connect(dbcNouhin, &DataCombo::LostFocus, this, [this] { dbcNouhin_LostFocus(); });
+    connect(dbcShohin, &DataCombo::Change, this, [this] { dbcShohin_Change(); });
+    connect(dbcShohin, &DataCombo::GotFocus, this, [this] { dbcShohin_GotFocus(); });
+    connect(dbcShohin, &DataCombo::LostFocus, this, [this] { dbcShohin_LostFocus(); });
+    connect(dbcTani, &DataCombo::Change, this, [this] { dbcTani_Change(); });
+    connect(dbcTani, &DataCombo::GotFocus, this, [this] { dbcTani_GotFocus(); });
+    connect(dbcTani, &DataCombo::LostFocus, this, [this] { dbcTani_LostFocus(); });
+    connect(MSFlexGrid1, &QTableWidget::cellClicked, this, [this](int r, int c) { MSFlexGrid1_Click(r, c); });
+    connect(txtCnt, &QLineEdit::textChanged, this, [this] { txtCnt_Change(); });
+    connect(txtTanka, &QLineEdit::textChanged, this, [this] { txtTanka_Change(); });
+
+    CheckInputComplete();
+}
+
+const QStringList& frmTana::helpLines()
+{
+    static const QStringList lines{
+        QString(),
+        QStringLiteral("■項目/分類情報の登録"),
+        QString(),
+        QStringLiteral("棚卸表入力時に自動的に入力されます。"),
+        QStringLiteral("項目IDは、入力順になりますので、項目/分類名の順番を揃えるには、事前に「項目/分類情報の登録 」を済ませます。"),
+        QString(),
+        QString(),
+        QStringLiteral("■品名情報登録"),
+        QString(),
+        QStringLiteral("棚卸表入力時に自動的に登録されます｡"),
+        QStringLiteral("エクセルで作成した品名情報をインポートすることで、品名情報（品名、数量単位、単価）が登録、更新できます。"),
+        QString(),
+        QStringLiteral("エクセルで作成した棚卸表をインポートすることで、前回棚卸表および品名情報（品名、数量単位、単価）が登録、更新できます。"),
+    };
+    return lines;
+}
+
+// ---------------------------------------------------------------------------------------------
+// Load, activation, closing
+
+void frmTana::Form_Load()
+{
+    {
+        const QSignalBlocker block(DTPicker1);
+        const frmAMain* main = forms::find<frmAMain>();
+        DTPicker1->setDate(main ? main->closingDate() : QDate::currentDate());
+    }
+    counting::restoreWindowPosition(this);
+    grid::setRowHeightTwips(dgdSub, 360);
+    IgnoreCategory = false;
+
+    m_linesDate = DTPicker1->date();
+    m_addedOtherDate.clear();
+    try {
+        refreshLines();
+    } catch (const std::exception&) {
+        cmdMasterCancel->setEnabled(false);
+        dlg::Information(kDbFailure, this);
+        return;
+    }
+    cmdMasterCancel->setEnabled(m_lines->rowCount() > 0);
+    ShowTotal();
+}
+
+void frmTana::Form_Activate()
+{
+    pointer::reset();
+    bool noProducts = false;
+    try {
+        noProducts = db::scalar(QStringLiteral("SELECT COUNT(*) FROM 仕入商品")).toLongLong() == 0;
+    } catch (const std::exception&) {
+        // Without a readable product table there is nothing to explain yet.
+    }
+    if (noProducts && !TipShown) {
+        // Set first: coming back from the help activates this window again.
+        TipShown = true;
+        Command4_Click();
+    }
+    if (!isUnloaded())
+        dbcNouhin->setFocus(Qt::OtherFocusReason);
+}
+
+void frmTana::Form_Unload(bool& cancel)
+{
+    (void)cancel;
+    m_lines->clear();
+}
+
+void frmTana::Command1_Click()
+{
+    unload();
+}
+
+void frmTana::Command4_Click()
+{
+    frmTipA::showLines(helpLines());
+}
+
+// ---------------------------------------------------------------------------------------------
+// The lines of the date and the totals line
+
+void frmTana::refreshLines(std::optional<long> selectId)
+{
+    QString sql = QStringLiteral("SELECT * FROM 棚卸マスター WHERE 日付 = ?");
+    QVariantList args{db::isoDate(m_linesDate)};
+    if (!m_addedOtherDate.isEmpty()) {
+        QStringList marks;
+        for (long id : std::as_const(m_addedOtherDate)) {
+            marks << QStringLiteral("?");
+            args << QVariant::fromValue<qlonglong>(id);
+        }
+        sql += QStringLiteral(" OR ID IN (%1)").arg(marks.join(','));
+    }
+    sql += QStringLiteral(" ORDER BY ID ASC");
+    m_lines->setQuery(db::exec(sql, args));
+    while (m_lines->canFetchMore())
+        m_lines->fetchMore();
+    layOutLines();
+
+    const int rows = m_lines->rowCount();
+    int row = rows - 1;
+    if (selectId) {
+        for (int r = 0; r < rows; ++r) {
+            if (m_lines->record(r).value(0).toLongLong() == *selectId) {
+                row = r;
+                break;
+            }
+        }
+    }
+    if (row >= 0) {
+        const QModelIndex index = m_lines->index(row, 3);
+        dgdSub->setCurrentIndex(index);
+        dgdSub->selectRow(row);
+        dgdSub->scrollTo(index);
+    }
+}
+
+void frmTana::layOutLines()
+{
+    // By position: ID, 日付, 項目ID hidden; 品名, 数量, 単位, 単価; the rest at the default width.
+    grid::setColumnWidths(dgdSub, {0, 0, 0, 3800, 1200, 1200, 1600});
+    grid::setRightAligned(dgdSub, {4, 6, 7});
+}
+
+std::optional<long> frmTana::currentLineId() const
+{
+    const QModelIndex index = dgdSub->currentIndex();
+    if (!index.isValid() || index.row() >= m_lines->rowCount())
+        return std::nullopt;
+    return static_cast<long>(m_lines->record(index.row()).value(0).toLongLong());
+}
+
+void frmTana::ShowTotal()
+{
+    counting::ShowTotal(Text3, DTPicker1->date());
+}
+
+void frmTana::DTPicker1_Change()
+{
+    ShowTotal();
+}
+
+void frmTana::dgdSub_Click()
+{
+    cmdMasterCancel->setFocus(Qt::OtherFocusReason);
+}
+
+// ---------------------------------------------------------------------------------------------
+// The name boxes
+
+bool frmTana::trimAndCheck(DataCombo* box, int limitBytes, const QString& message)
+{
+    const QString t = box->text().trimmed();
+    if (t != box->text())
+        box->setText(t);
+    if (global::LenB_Ansi(t) > limitBytes) {
+        dlg::Information(message, this);
+        box->setFocus(Qt::OtherFocusReason);
+        return false;
+    }
+    return true;
+}
+
+void frmTana::dbcNouhin_Change()
+{
+    counting::narrow(dbcNouhin, counting::NarrowList::EntryCategory);
+}
+
+void frmTana::dbcNouhin_GotFocus()
+{
+    counting::ImeOn(dbcNouhin);
+    counting::narrow(dbcNouhin, counting::NarrowList::EntryCategory);
+}
+
+void frmTana::dbcNouhin_LostFocus()
+{
+    if (!trimAndCheck(dbcNouhin, kNameLimit, kCategoryTooLong))
+        return;
+    const QString t = dbcNouhin->text();
+    if (t.isEmpty())
+        return;
+    const QString lookup = QStringLiteral("SELECT * FROM 項目分類 WHERE 項目ID >= 1 AND (項目分類名 = ?) ORDER BY 項目ID");
+    if (!dbcNouhin->setRowSource(lookup, {t}, QStringLiteral("項目分類名"), QStringLiteral("項目ID")))
+        return;
+    if (dbcNouhin->rowCount() > 0)
+        return;
+    // A new category is registered as soon as its name is left, whether or not a line follows.
+    try {
+        const long key = global::NextKey(QStringLiteral("項目分類"), QStringLiteral("項目ID"));
+        db::exec(QStringLiteral("INSERT INTO 項目分類 (項目ID, 項目分類名) VALUES (?, ?)"),
+                 {QVariant::fromValue<qlonglong>(key), t});
+    } catch (const std::exception&) {
+        return;   // the line's own registration tries again when it is entered
+    }
+    dbcNouhin->setRowSource(lookup, {t}, QStringLiteral("項目分類名"), QStringLiteral("項目ID"));
+}
+
+void frmTana::dbcShohin_Change()
+{
+    counting::narrow(dbcShohin, counting::NarrowList::EntryProduct);
+}
+
+void frmTana::dbcShohin_GotFocus()
+{
+    counting::ImeOn(dbcShohin);
+    counting::narrow(dbcShohin, counting::NarrowList::EntryProduct);
+}
+
+void frmTana::dbcShohin_LostFocus()
+{
+    if (!trimAndCheck(dbcShohin, kNameLimit, kProductTooLong))
+        return;
+    const QString n = dbcShohin->text();
+    if (n.isEmpty())
+        return;
+    if (!dbcShohin->setRowSource(QStringLiteral("SELECT * FROM 仕入商品 WHERE (品名 = ?) ORDER BY 品名ID"), {n},
+                                 QStringLiteral("品名"), QStringLiteral("品名ID"))) {
+        dlg::Information(kDbFailure, this);
+        return;
+    }
+    if (dbcShohin->rowCount() > 0) {
+        // Propose the unit and price the product was last entered with.
+        const QSqlRecord product = dbcShohin->record(0);
+        const QString unit = product.value(QStringLiteral("単位")).toString();
+        if (!unit.isEmpty())
+            dbcTani->setText(unit);
+        const QVariant price = product.value(QStringLiteral("単価"));
+        if (!price.isNull())
+            txtTanka->setText(numberText(price));
+    }
+    try {
+        fillHistory(n);
+    } catch (const std::exception&) {
+        dlg::Information(kDbFailure, this);
+    }
+}
+
+void frmTana::fillHistory(const QString& name)
+{
+    QSqlQuery q = db::exec(QStringLiteral("SELECT 日付, 品名, 数量, 単位, 単価 FROM 棚卸マスター "
+                                          "WHERE 品名 LIKE '%' || ? || '%' ORDER BY 日付 DESC, ID ASC"),
+                           {name});
+    MSFlexGrid1->clear();
+    MSFlexGrid1->setRowCount(0);
+    MSFlexGrid1->setColumnCount(6);
+    MSFlexGrid1->setHorizontalHeaderLabels(kHistoryHeadings);
+    grid::setColumnWidths(MSFlexGrid1, kHistoryWidths);
+    while (q.next()) {
+        const int row = MSFlexGrid1->rowCount();
+        MSFlexGrid1->insertRow(row);
+        const QStringList cells{dateText(q.value(0)), q.value(1).toString(), numberText(q.value(2)),
+                                q.value(3).toString(), numberText(q.value(4)), QString()};
+        for (int c = 0; c < cells.size(); ++c) {
+            auto* item = new QTableWidgetItem(cells.at(c));
+            if (c == 2 || c == 4)
+                item->setTextAlignment(Qt::AlignRight | Qt::AlignVCenter);
+            MSFlexGrid1->setItem(row, c, item);
+        }
+    }
+}
+
+void frmTana::MSFlexGrid1_Click(int row, int col)
+{
+    const QTableWidgetItem* item = MSFlexGrid1->item(row, col);
+    const QString text = item ? item->text() : QString();
+    switch (col) {
+    case 2:
+        txtCnt->setText(text);
+        break;
+    case 3:
+        dbcTani->setText(text);
+        break;
+    case 4:
+        txtTanka->setText(text);
+        break;
+    default:
+        break;
+    }
+}
+
+void frmTana::dbcTani_Change()
+{
+    counting::narrow(dbcTani, counting::NarrowList::EntryUnit);
+}
+
+void frmTana::dbcTani_GotFocus()
+{
+    counting::ImeOn(dbcTani);
+    counting::narrow(dbcTani, counting::NarrowList::EntryUnit);
+}
+
+void frmTana::dbcTani_LostFocus()
+{
+    trimAndCheck(dbcTani, kUnitLimit, kUnitTooLong);
+}
+
+// ---------------------------------------------------------------------------------------------
+// Quantity and price
+
+void frmTana::CheckInputComplete()
+{
+    const bool complete = !dbcShohin->text().isEmpty() && !txtCnt->text().isEmpty() && !txtTanka->text().isEmpty();
+    const QPalette app = QApplication::palette();
+    QPalette p = cmdSubAdd->palette();
+    p.setColor(QPalette::Button, complete ? app.color(QPalette::Base) : app.color(QPalette::Button));
+    cmdSubAdd->setPalette(p);
+}
+
+void frmTana::txtCnt_Change()
+{
+    CheckInputComplete();
+}
+
+void frmTana::txtTanka_Change()
+{
+    CheckInputComplete();
+}
+
+void frmTana::txtCnt_GotFocus()
+{
+    txtCnt->selectAll();
+}
+
+void frmTana::txtTanka_GotFocus()
+{
+    txtTanka->selectAll();
+}
+
+bool frmTana::eventFilter(QObject* obj, QEvent* e)
+{
+    if (e->type() == QEvent::FocusIn && (obj == txtCnt || obj == txtTanka)) {
+        auto* box = static_cast<QLineEdit*>(obj);
+        if (box == txtCnt)
+            txtCnt_GotFocus();
+        else
+            txtTanka_GotFocus();
+        // A click places the cursor after the focus arrives; select again once it has. Only for
+        // the mouse: from the keyboard the next keys may already be waiting and must not be lost.
+        if (static_cast<QFocusEvent*>(e)->reason() == Qt::MouseFocusReason)
+            QTimer::singleShot(0, box, &QLineEdit::selectAll);
+    }
+    return Form::eventFilter(obj, e);
+}
+
+// ---------------------------------------------------------------------------------------------
+// Adding and deleting lines
+
+void frmTana::cmdSubAdd_Click()
+{
+    // The names are trimmed and measured when their boxes are left; the button can be pressed
+    // with the cursor still in a box, so the same rules hold here.
+    if (!trimAndCheck(dbcNouhin, kNameLimit, kCategoryTooLong) || !trimAndCheck(dbcShohin, kNameLimit, kProductTooLong)
+        || !trimAndCheck(dbcTani, kUnitLimit, kUnitTooLong))
+        return;
+
+    if (dbcShohin->text().isEmpty()) {
+        dlg::Information(QStringLiteral("商品が選択されていません。"), this);
+        dbcShohin->setFocus(Qt::OtherFocusReason);
+        return;
+    }
+    if (txtCnt->text().isEmpty()) {
+        dlg::Information(QStringLiteral("数量が入力されていません。"), this);
+        txtCnt->setFocus(Qt::OtherFocusReason);
+        return;
+    }
+    // Nothing is stored unless both numbers read as numbers.
+    const std::optional<double> quantity = vb::parseNumber(txtCnt->text());
+    if (!quantity) {
+        dlg::Information(QStringLiteral("数量は数値で入力してください。"), this);
+        txtCnt->setFocus(Qt::OtherFocusReason);
+        return;
+    }
+    if (txtTanka->text().isEmpty()) {
+        dlg::Information(QStringLiteral("単価が入力されていません。"), this);
+        txtTanka->setText(QStringLiteral("0"));
+    }
+    const std::optional<double> price = vb::parseNumber(txtTanka->text());
+    if (!price) {
+        dlg::Information(QStringLiteral("単価は数値で入力してください。"), this);
+        txtTanka->setFocus(Qt::OtherFocusReason);
+        return;
+    }
+    const QString category = dbcNouhin->text();
+    if (category.isEmpty() && !IgnoreCategory) {
+        if (dlg::Question(QStringLiteral("項目/分類名が選択されていません。項目/分類は無視しますか？"), this) != dlg::vbYes) {
+            dbcNouhin->setFocus(Qt::OtherFocusReason);
+            return;
+        }
+        IgnoreCategory = true;
+    }
+
+    counting::EntryLine line;
+    line.date = DTPicker1->date();
+    line.category = category;
+    line.product = dbcShohin->text();
+    line.quantity = *quantity;
+    line.unit = dbcTani->text();
+    line.price = *price;
+    line.memo = txtMemo->text();
+    long lineId = 0;
+    try {
+        lineId = counting::addEntryLine(line);
+    } catch (const std::exception&) {
+        dlg::Information(kDbFailure, this);
+        return;
+    }
+
+    // Ready for the next line of the same category: the category and the remark stay.
+    dbcShohin->setText(QString());
+    dbcTani->setText(QString());
+    txtCnt->clear();
+    txtTanka->clear();
+    cmdMasterCancel->setEnabled(true);
+    if (line.date != m_linesDate)
+        m_addedOtherDate << lineId;
+    try {
+        refreshLines(lineId);
+    } catch (const std::exception&) {
+        // The line is stored; the grid catches up with the next refresh.
+    }
+    dbcShohin->setFocus(Qt::OtherFocusReason);
+    ShowTotal();
+}
+
+void frmTana::cmdMasterCancel_Click()
+{
+    if (!cmdMasterCancel->isEnabled())
+        return;
+    const std::optional<long> id = currentLineId();
+    if (!id)
+        return;
+    if (dlg::Question(QStringLiteral("表示中のレコードを削除します。よろしいですか。"), this) != dlg::vbYes)
+        return;
+
+    // The cursor moves on to the next line, or to the one before when the last was deleted.
+    const int row = dgdSub->currentIndex().row();
+    std::optional<long> next;
+    if (row + 1 < m_lines->rowCount())
+        next = static_cast<long>(m_lines->record(row + 1).value(0).toLongLong());
+    else if (row > 0)
+        next = static_cast<long>(m_lines->record(row - 1).value(0).toLongLong());
+
+    try {
+        db::exec(QStringLiteral("DELETE FROM 棚卸マスター WHERE ID = ?"), {QVariant::fromValue<qlonglong>(*id)});
+        m_addedOtherDate.removeAll(*id);
+        refreshLines(next);
+    } catch (const std::exception&) {
+        dlg::Information(QStringLiteral("データ削除中にエラーが発生しました。再度データの取消を行ってください。"), this);
+        unload();
+        pointer::hourglass();
+        return;
+    }
+    ShowTotal();
+    if (m_lines->rowCount() == 0)
+        cmdMasterCancel->setEnabled(false);
+}
