@@ -10,7 +10,10 @@ deps:
 configure: deps
 	@[ -f $(BUILD)/build.ninja ] || cmake -S . -B $(BUILD) -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo
 
+# Qt's code generator does not notice a newly added header on its own; dropping its stamp makes it
+# rescan (it regenerates only what changed).
 build: configure
+	@rm -f $(BUILD)/brevotane_core_autogen/timestamp
 	@cmake --build $(BUILD) -j $(NPROC)
 
 run: build

@@ -2,6 +2,8 @@
 
 #include "app/DialogUpdate.h"
 #include "app/frmAbout.h"
+#include "counting/frmInAmd2.h"
+#include "counting/frmTana.h"
 #include "platform/Cursor.h"
 #include "platform/Db.h"
 #include "platform/Dialogs.h"
@@ -34,8 +36,8 @@ struct Entry {
 const QList<Entry>& table()
 {
     static const QList<Entry> entries = {
-        {"frmTana", true, nullptr},           // count entry
-        {"frmInAmd2", true, nullptr},         // count correction
+        {"frmTana", true, &load<frmTana>},           // count entry
+        {"frmInAmd2", true, &load<frmInAmd2>},         // count correction
         {"frmList", true, nullptr},           // summary list by closing date
         {"DialogTanaMoto1", true, nullptr},   // count-sheet print dialog
         {"DialogTanaMoto2", true, nullptr},   // count-entry-book print dialog
