@@ -178,28 +178,28 @@ void frmTana::buildUi()
     buttons->addStretch(1);
     root->addLayout(buttons);
 
-    auto* grids = new QHBoxLayout;
-    root->addLayout(grids, 1);
-    dgdSub = named(new QTableView(this), "dgdSub");
-    m_lines = new LinesModel(this);
-    dgdSub->setModel(m_lines);
-    dgdSub->setSelectionBehavior(QAbstractItemView::SelectRows);
-    dgdSub->setSelectionMode(QAbstractItemView::SingleSelection);
-    dgdSub->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    dgdSub->setMinimumSize(560, 240);
-    grids->addWidget(dgdSub, 3);
-
-    auto* history = new QVBoxLayout;
+    // The earlier counts of the product sit right under the boxes they fill; the lines of the
+    // date take the rest of the window.
     Label8 = named(new QLabel(QStringLiteral("前回棚卸"), this), "Label8");
     MSFlexGrid1 = named(new QTableWidget(0, 6, this), "MSFlexGrid1");
     MSFlexGrid1->setHorizontalHeaderLabels(kHistoryHeadings);
     MSFlexGrid1->setEditTriggers(QAbstractItemView::NoEditTriggers);
     MSFlexGrid1->verticalHeader()->hide();
     grid::setColumnWidths(MSFlexGrid1, kHistoryWidths);
+    MSFlexGrid1->setMinimumHeight(120);
+    MSFlexGrid1->setMaximumHeight(160);
     Label8->setBuddy(MSFlexGrid1);
-    history->addWidget(Label8);
-    history->addWidget(MSFlexGrid1, 1);
-    grids->addLayout(history, 2);
+    root->addWidget(Label8);
+    root->addWidget(MSFlexGrid1);
+
+    dgdSub = named(new QTableView(this), "dgdSub");
+    m_lines = new LinesModel(this);
+    dgdSub->setModel(m_lines);
+    dgdSub->setSelectionBehavior(QAbstractItemView::SelectRows);
+    dgdSub->setSelectionMode(QAbstractItemView::SingleSelection);
+    dgdSub->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    dgdSub->setMinimumSize(760, 240);
+    root->addWidget(dgdSub, 1);
 
     auto* bottom = new QHBoxLayout;
     Command4 = named(new QPushButton(QStringLiteral("ﾍﾙﾌﾟ(&H)"), this), "Command4");

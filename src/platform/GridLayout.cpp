@@ -37,9 +37,13 @@ void setColumnWidths(QTableView* view, const QList<int>& twipsByColumn)
 
 void setRightAligned(QTableView* view, const QSet<int>& columns)
 {
-    auto* right = view->findChild<RightAlignDelegate*>(QString(), Qt::FindDirectChildrenOnly);
-    if (!right)
+    // Found by name: other delegates of the view share the base class.
+    static const QString name = QStringLiteral("rightAlignDelegate");
+    auto* right = view->findChild<QStyledItemDelegate*>(name, Qt::FindDirectChildrenOnly);
+    if (!right) {
         right = new RightAlignDelegate(view);
+        right->setObjectName(name);
+    }
     for (int c : columns)
         view->setItemDelegateForColumn(c, right);
 }

@@ -5,7 +5,11 @@
 #include "platform/DataCombo.h"
 #include "platform/Db.h"
 
+#include "platform/GridLayout.h"
+
 #include <QLineEdit>
+#include <QStandardItemModel>
+#include <QTableView>
 
 using counting::NarrowList;
 
@@ -80,6 +84,23 @@ private slots:
         QVERIFY(counting::narrow(&combo, NarrowList::CorrectionCategory));
         QCOMPARE(combo.rowCount(), 0);
         QVERIFY(key.text().isEmpty());
+    }
+
+    void gridLayoutByPosition()
+    {
+        QStandardItemModel model(2, 4);
+        QTableView view;
+        view.setModel(&model);
+        grid::setColumnWidths(&view, {0, 1440, -1, 720});
+        QVERIFY(view.isColumnHidden(0));
+        QCOMPARE(view.columnWidth(1), 96);
+        QCOMPARE(view.columnWidth(3), 48);
+        // The view's own default delegate must not be mistaken for the right-aligning one.
+        grid::setRightAligned(&view, {1, 3});
+        QVERIFY(view.itemDelegateForColumn(1) != nullptr);
+        QVERIFY(view.itemDelegateForColumn(1) != view.itemDelegate());
+        QCOMPARE(view.itemDelegateForColumn(3), view.itemDelegateForColumn(1));
+        QCOMPARE(view.itemDelegateForColumn(2), nullptr);
     }
 };
 
