@@ -159,6 +159,8 @@ private:
     void closeStep();
     void ConnectDatabase();
     void firstRunFlow();
+    // Copies the template to the path and connects to the copy (throws when the copy fails).
+    void makeFromTemplate(const QString& path);
     void backupAtExit();
     bool loadPicture(const QString& file);
     void showPicture(const QPixmap& picture);

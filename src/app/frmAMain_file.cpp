@@ -213,14 +213,7 @@ void frmAMain::firstRunFlow()
             unload();
             return;
         }
-        txtFileName->setText(path);
-        global::DbFilePath = path;
-        pointer::hourglass();
-        copyReplacing(paths::templatePath(), path);
-        txtFileName->setText(path);
-        ConnectDatabase();
-        pointer::reset();
-        txtFileName->setText(global::DbFilePath);
+        makeFromTemplate(path);
         // A file that could not be opened is no working file: the user was told, and the
         // program ends as it does for any other failure here.
         if (!Connected)
@@ -232,6 +225,19 @@ void frmAMain::firstRunFlow()
         dlg::Information(kStopFirstRun, this);
         unload();
     }
+}
+
+void frmAMain::makeFromTemplate(const QString& path)
+{
+    txtFileName->setText(path);
+    global::DbFilePath = path;
+    pointer::hourglass();
+    // The file is replaced only by a complete copy, so a failed copy leaves it as it was.
+    copyReplacing(paths::templatePath(), path);
+    txtFileName->setText(path);
+    ConnectDatabase();
+    pointer::reset();
+    txtFileName->setText(global::DbFilePath);
 }
 
 void frmAMain::mnuNew_Click()
@@ -258,15 +264,7 @@ void frmAMain::mnuNew_Click()
         }
         closeStep();
         closed = true;
-        txtFileName->setText(path);
-        global::DbFilePath = path;
-        pointer::hourglass();
-        // The file is replaced only by a complete copy, so a failed copy leaves it as it was.
-        copyReplacing(paths::templatePath(), path);
-        txtFileName->setText(path);
-        ConnectDatabase();
-        pointer::reset();
-        txtFileName->setText(global::DbFilePath);
+        makeFromTemplate(path);
         if (Connected)
             dlg::Information(QStringLiteral("新規に棚卸表データファイルを作成しました。"), this);
     } catch (const std::exception&) {
