@@ -31,7 +31,10 @@ bool narrow(DataCombo* combo, NarrowList list);
 // Left and top from the settings frmLeft and frmTop (0 when absent).
 void restoreWindowPosition(QWidget* w);
 
-// Japanese text fields accept input-method composition; numeric fields do not.
+// The input method. On Linux the platform's input context (IBus, Fcitx, …) owns the on/off state,
+// so a program cannot open it; what it can do is let a field take composed text or not. ImeOn:
+// the field accepts input-method composition (Japanese names and remarks). ImeOff: the field takes
+// no composition and asks for Latin digits (quantities and prices are typed directly).
 void ImeOn(QWidget* field);
 void ImeOff(QWidget* field);
 
