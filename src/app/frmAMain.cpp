@@ -30,12 +30,6 @@
 namespace {
 QString s_commandLine;
 
-template <class W>
-W* named(W* w, const char* name)
-{
-    w->setObjectName(QString::fromLatin1(name));
-    return w;
-}
 } // namespace
 
 void frmAMain::setCommandLine(const QString& arg) { s_commandLine = arg; }

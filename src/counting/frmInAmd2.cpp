@@ -27,12 +27,6 @@
 using counting::CountLineModel;
 
 namespace {
-template <class W>
-W* named(W* w, const char* name)
-{
-    w->setObjectName(QString::fromLatin1(name));
-    return w;
-}
 
 const QString kDeleteQuestion = QStringLiteral("表示中のレコードを削除します。よろしいですか。");
 const QString kDeleteFailed = QStringLiteral("データ削除中にエラーが発生しました。再度データの取消を行ってください。");

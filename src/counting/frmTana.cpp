@@ -42,12 +42,6 @@ const QString kUnitTooLong = QStringLiteral("単位は全角で２文字以内�
 constexpr int kNameLimit = 40;   // bytes of code page 932
 constexpr int kUnitLimit = 4;
 
-template <class W>
-W* named(W* w, const char* name)
-{
-    w->setObjectName(QString::fromLatin1(name));
-    return w;
-}
 
 // A number as it goes back into a box: the system's decimal mark, no grouping, so it reads back
 // as the same number.

@@ -50,6 +50,14 @@ private:
     QEventLoop* m_modalLoop = nullptr;
 };
 
+// Gives a control the name it has in the window's design, so that tests and code find it by name.
+template <class W>
+W* named(W* w, const char* name)
+{
+    w->setObjectName(QString::fromLatin1(name));
+    return w;
+}
+
 namespace forms {
 
 // The loaded windows in load order (the first is the main window).
