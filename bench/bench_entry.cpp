@@ -1,7 +1,7 @@
 // Times a long count typed in line by line: 2000 lines through the entry window's data path
 // (unit, product and line in one transaction each), with the totals line read after every line
 // as the window does. Usage: bench_entry [lines]
-#include "counting/CountRules.h"
+#include "counting/CountData.h"
 #include "counting/EntryLine.h"
 #include "platform/Db.h"
 

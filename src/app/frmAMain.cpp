@@ -43,6 +43,13 @@ frmAMain::frmAMain()
     buildUi();
     buildMenus();
     showPicture(designPicture());
+    app::setMainWindowInfo(this);
+}
+
+frmAMain::~frmAMain()
+{
+    if (app::mainWindowInfo() == this)
+        app::setMainWindowInfo(nullptr);
 }
 
 void frmAMain::buildUi()
@@ -250,6 +257,7 @@ void frmAMain::buildMenus()
 
 QDate frmAMain::closingDate() const { return DTPicker1->date(); }
 QString frmAMain::fileName() const { return txtFileName->text(); }
+QString frmAMain::openFileName() const { return global::DbFilePath; }
 
 void frmAMain::txtFileName_Change()
 {

@@ -1,6 +1,7 @@
 #pragma once
 // The main window: keeps the closing date, shows the open database file, loads and saves the
 // settings and opens every other window.
+#include "app/MainWindowInfo.h"
 #include "platform/Form.h"
 
 #include <QDate>
@@ -18,10 +19,11 @@ class QPushButton;
 class QStatusBar;
 class QTimer;
 
-class frmAMain : public Form {
+class frmAMain : public Form, public app::MainWindowInfo {
     Q_OBJECT
 public:
     frmAMain();
+    ~frmAMain() override;
 
     void Form_Load() override;
     void Form_Activate() override;
@@ -29,8 +31,9 @@ public:
     void Form_Unload(bool& cancel) override;
 
     // The closing date other windows read when they load.
-    QDate closingDate() const;
+    QDate closingDate() const override;
     QString fileName() const;
+    QString openFileName() const override;
     bool connected() const { return Connected; }
 
     // The command line as the shell passed it (the database path, or empty).

@@ -16,6 +16,9 @@ long LastShohinID = 0;
 long LastMaxID = 0;
 long LastTaniID = 0;
 
+const QString kKeyRangeText =
+    QStringLiteral("登録できる番号の上限（2147483647）に達したため、これ以上登録できません。");
+
 long MaxKey(const QString& table, const QString& keyColumn)
 {
     // Identifiers come from the program's own constants, never from the user. MAX over the primary
@@ -28,7 +31,7 @@ long NextKey(const QString& table, const QString& keyColumn)
 {
     const long max = MaxKey(table, keyColumn);
     if (max >= std::numeric_limits<qint32>::max())
-        throw db::DbError(QStringLiteral("key overflow in %1").arg(table));
+        throw KeyRangeError(QStringLiteral("key overflow in %1").arg(table));
     return max + 1;
 }
 

@@ -1,5 +1,7 @@
 #pragma once
 // Shared state and procedures every window may use.
+#include "platform/Db.h"
+
 #include <QString>
 
 namespace global {
@@ -18,8 +20,16 @@ extern long LastTaniID;
 
 // Highest key of a table's key column, 0 for an empty table. Throws db::DbError.
 long MaxKey(const QString& table, const QString& keyColumn);
-// The next key of a table: highest + 1 (1 for an empty table). Throws db::DbError, also when the
-// key would leave the 32-bit range.
+// A table's keys are used up: the next key would leave the 32-bit range. The user is told so with
+// kKeyRangeText, not with the connection failure message.
+class KeyRangeError : public db::DbError {
+public:
+    using db::DbError::DbError;
+};
+extern const QString kKeyRangeText;
+
+// The next key of a table: highest + 1 (1 for an empty table). Throws db::DbError, and
+// KeyRangeError when the key would leave the 32-bit range.
 long NextKey(const QString& table, const QString& keyColumn);
 long GetMaxTanaID();
 // Highest key of the product, category and unit tables (0 when empty), also left in LastShohinID,

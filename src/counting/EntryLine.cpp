@@ -1,6 +1,7 @@
 #include "counting/EntryLine.h"
 
 #include "app/global.h"
+#include "counting/CountLineStore.h"
 #include "platform/Db.h"
 
 #include <cmath>
@@ -45,19 +46,7 @@ long addEntryLine(const EntryLine& line)
     }
 
     // Row 0 is never looked up by name: "未区分" typed is a category of its own.
-    long categoryKey = 0;
-    if (!line.category.isEmpty()) {
-        const QVariant c = db::scalar(
-            QStringLiteral("SELECT 項目ID FROM 項目分類 WHERE 項目ID >= 1 AND (項目分類名 = ?) ORDER BY 項目ID"),
-            {line.category});
-        if (c.isValid()) {
-            categoryKey = static_cast<long>(c.toLongLong());
-        } else {
-            categoryKey = global::NextKey(QStringLiteral("項目分類"), QStringLiteral("項目ID"));
-            db::exec(QStringLiteral("INSERT INTO 項目分類 (項目ID, 項目分類名) VALUES (?, ?)"),
-                     {key(categoryKey), line.category});
-        }
-    }
+    const qint64 categoryKey = line.category.isEmpty() ? 0 : registerCategory(line.category);
 
     const long lineId = global::GetMaxTanaID() + 1;
     db::exec(QStringLiteral("INSERT INTO 棚卸マスター (ID, 日付, 項目ID, 品名, 数量, 単位, 単価, 価格, 備考, 品名ID, 備考1) "

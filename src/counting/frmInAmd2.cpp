@@ -1,6 +1,6 @@
 #include "counting/frmInAmd2.h"
 
-#include "app/frmAMain.h"
+#include "app/MainWindowInfo.h"
 #include "counting/CountLineGrid.h"
 #include "counting/CountRules.h"
 #include "counting/OrphanCheck.h"
@@ -138,8 +138,7 @@ void frmInAmd2::Form_Load()
 {
     counting::restoreWindowPosition(this);
     grid::setRowHeightTwips(dgdSub, 360);
-    const frmAMain* main = forms::find<frmAMain>();
-    DTPicker1->setDate(main ? main->closingDate() : QDate::currentDate());
+    DTPicker1->setDate(app::closingDate());
     ShowTotal();
 }
 

@@ -1,6 +1,6 @@
 #include "counting/frmTana.h"
 
-#include "app/frmAMain.h"
+#include "app/MainWindowInfo.h"
 #include "app/frmTipA.h"
 #include "app/global.h"
 #include "counting/CountRules.h"
@@ -258,8 +258,7 @@ void frmTana::Form_Load()
 {
     {
         const QSignalBlocker block(DTPicker1);
-        const frmAMain* main = forms::find<frmAMain>();
-        DTPicker1->setDate(main ? main->closingDate() : QDate::currentDate());
+        DTPicker1->setDate(app::closingDate());
     }
     counting::restoreWindowPosition(this);
     grid::setRowHeightTwips(dgdSub, 360);

@@ -21,6 +21,12 @@ bool hasSqliteHeader(const QString& path)
 }
 } // namespace
 
+Notifier& notifier()
+{
+    static Notifier n;
+    return n;
+}
+
 bool isUsableDatabase(const QString& path, QString* why)
 {
     auto fail = [why](const QString& reason) {
@@ -73,12 +79,14 @@ void open(const QString& path)
         throw DbError(err);
     }
     s_openPath = path;
+    emit notifier().opened(path);
 }
 
 void close()
 {
     if (!QSqlDatabase::contains(kConnectionName))
         return;
+    emit notifier().aboutToClose();
     {
         QSqlDatabase d = QSqlDatabase::database(kConnectionName, false);
         d.close();
@@ -134,16 +142,28 @@ QDate fromIso(const QVariant& v)
     return QDate::fromString(v.toString().left(10), Qt::ISODate);
 }
 
+namespace {
+int s_transactions = 0;
+}
+
+bool inTransaction()
+{
+    return s_transactions > 0;
+}
+
 Transaction::Transaction()
 {
     if (!isOpen() || !connection().transaction())
         throw DbError(QStringLiteral("cannot begin a transaction"));
+    ++s_transactions;
 }
 
 Transaction::~Transaction()
 {
     if (!m_done && isOpen())
         connection().rollback();
+    if (!m_done)
+        --s_transactions;
 }
 
 void Transaction::commit()
@@ -151,6 +171,7 @@ void Transaction::commit()
     if (!connection().commit())
         throw DbError(connection().lastError().text());
     m_done = true;
+    --s_transactions;
 }
 
 } // namespace db

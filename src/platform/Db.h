@@ -3,6 +3,7 @@
 // Every value goes into SQL as a bound parameter; failures surface as DbError so a handler
 // can trap them the way the window's rules ask.
 #include <QDate>
+#include <QObject>
 #include <QSqlDatabase>
 #include <QSqlQuery>
 #include <QString>
@@ -17,6 +18,17 @@ public:
 };
 
 inline constexpr const char* kConnectionName = "DbConnection";
+
+// Tells whoever holds a query on the shared connection that the connection is about to go (let go
+// of every query and model now: none may outlive it) and that a file was opened (read again from
+// it). Windows get this through Form; models and helpers connect themselves.
+class Notifier : public QObject {
+    Q_OBJECT
+signals:
+    void aboutToClose();
+    void opened(const QString& path);
+};
+Notifier& notifier();
 
 // Opens the shared connection on an existing database file. Refuses (DbError) a missing file,
 // a file that is not SQLite, or one lacking the four tables, without writing to it.
@@ -38,6 +50,9 @@ QVariant scalar(const QString& sql, const QVariantList& args = {});
 // Dates are stored as ISO text, always a plain date.
 QString isoDate(const QDate& d);
 QDate fromIso(const QVariant& v);
+
+// True while a Transaction is running on the shared connection.
+bool inTransaction();
 
 // Begins a transaction on the shared connection and rolls back unless commit() was called.
 class Transaction {

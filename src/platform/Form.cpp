@@ -1,5 +1,7 @@
 #include "platform/Form.h"
 
+#include "platform/Db.h"
+
 #include <QApplication>
 #include <QCloseEvent>
 #include <QEventLoop>
@@ -92,6 +94,14 @@ Form::Form(QWidget* parent) : QWidget(parent, Qt::Window)
 {
     forms::installFilterOnce();
     forms::s_loaded.append(this);
+    connect(&db::notifier(), &db::Notifier::aboutToClose, this, [this] {
+        if (!m_unloaded)
+            connectionClosing();
+    });
+    connect(&db::notifier(), &db::Notifier::opened, this, [this] {
+        if (!m_unloaded)
+            connectionOpened();
+    });
 }
 
 Form::~Form()

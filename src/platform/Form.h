@@ -21,6 +21,12 @@ public:
     virtual void Form_QueryUnload(bool& cancel) { (void)cancel; }
     virtual void Form_Unload(bool& cancel) { (void)cancel; }
 
+    // The database file changes under a loaded window: connectionClosing runs before the shared
+    // connection goes (drop every query and model that uses it), connectionOpened after another
+    // file was opened (read rows and totals again from it, or close).
+    virtual void connectionClosing() {}
+    virtual void connectionOpened() {}
+
     // Shows the window modal and returns when it has been unloaded (or hidden).
     void showModal();
     void showModeless();
