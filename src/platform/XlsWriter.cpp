@@ -8,6 +8,7 @@
 #include <cmath>
 #include <cstring>
 #include <mutex>
+#include <optional>
 
 #include <gsf/gsf-outfile-msole.h>
 #include <gsf/gsf-outfile.h>
@@ -108,6 +109,18 @@ std::optional<quint32> rkCandidate(double w, quint32 x100Flag)
     std::memcpy(&bits, &w, sizeof bits);
     if ((bits & 0x3FFFFFFFFull) == 0)
         return quint32(bits >> 32) | x100Flag;
+    return std::nullopt;
+}
+
+// The RK form of a number when it holds the value exactly, else nothing (a NUMBER record then).
+std::optional<quint32> rkValue(double value)
+{
+    if (!std::isfinite(value))
+        return std::nullopt;
+    for (const auto& [w, flag] : {std::pair{value, 0u}, std::pair{value * 100, 1u}}) {
+        if (const auto rk = rkCandidate(w, flag); rk && sameBits(rkDecode(*rk), value))
+            return rk;
+    }
     return std::nullopt;
 }
 
@@ -376,17 +389,6 @@ QByteArray compoundFile(const QByteArray& workbook, QString* error)
 }
 
 } // namespace
-
-std::optional<quint32> rkValue(double value)
-{
-    if (!std::isfinite(value))
-        return std::nullopt;
-    for (const auto& [w, flag] : {std::pair{value, 0u}, std::pair{value * 100, 1u}}) {
-        if (const auto rk = rkCandidate(w, flag); rk && sameBits(rkDecode(*rk), value))
-            return rk;
-    }
-    return std::nullopt;
-}
 
 Table tableFromQuery(QSqlQuery& query, int maxRows)
 {

@@ -8,7 +8,6 @@
 #include <QString>
 #include <QStringList>
 #include <QVariant>
-#include <optional>
 
 class QSqlQuery;
 
@@ -33,9 +32,6 @@ Table tableFromQuery(QSqlQuery& query, int maxRows = kMaxDataRows);
 // The BIFF8 records of the workbook, as they go into the compound file's "Workbook" stream.
 // Empty, with *error set, when the table does not fit one sheet.
 QByteArray workbookStream(const Table& table, QString* error = nullptr);
-
-// The RK form of a number when it holds the value exactly, else nothing (a NUMBER record then).
-std::optional<quint32> rkValue(double value);
 
 class XlsWriter {
 public:

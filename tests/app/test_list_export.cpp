@@ -6,6 +6,7 @@
 #include "app/ListExport.h"
 #include "platform/Db.h"
 
+#include <QDir>
 #include <QFile>
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -14,6 +15,7 @@
 
 #include <csignal>
 #include <sys/resource.h>
+#include <unistd.h>
 
 namespace {
 
@@ -57,7 +59,8 @@ void putFile(const QString& file, const QByteArray& bytes)
     f.write(bytes);
 }
 
-// Every file write past a few hundred bytes fails while it lives, as on a full disk.
+// Every file write past a few hundred bytes fails while it lives, as on a full disk; permission
+// bits cannot make a write fail for root.
 struct FileSizeLimit {
     rlimit old{};
     explicit FileSizeLimit(rlim_t bytes)
@@ -210,8 +213,23 @@ private slots:
         m_dialogs.answers = {dlg::vbYes};
         QVERIFY(!listexport::exportList("SELECT 品名 AS 品名 FROM 無い表", {}, nullptr));
         QCOMPARE(contents(file), old);
+        QCOMPARE(QDir(m_env->path(QString())).entryList({"old.xls*"}, QDir::Files | QDir::Hidden),
+                 QStringList{"old.xls"});   // no temporary file left behind
         QCOMPARE(m_dialogs.messages(), (QStringList{kOverwrite, kOverwrite, kOverwrite}));
         QVERIFY(urlsOpened().isEmpty());
+
+        if (geteuid() != 0) {   // folder permissions bind everyone but root
+            const QString dir = m_env->path("locked");
+            QDir().mkpath(dir);
+            putFile(dir + "/old.xls", old);
+            QFile::setPermissions(dir, QFile::ReadOwner | QFile::ExeOwner);
+            m_dialogs.files = {dir + "/old.xls"};
+            m_dialogs.answers = {dlg::vbYes};
+            QVERIFY(!listexport::exportList(listexport::productListSql(true), {}, nullptr));
+            QFile::setPermissions(dir, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+            QCOMPARE(contents(dir + "/old.xls"), old);
+            QVERIFY(urlsOpened().isEmpty());
+        }
 
         // Yes, and the workbook takes the old file's place.
         m_dialogs.files = {file};

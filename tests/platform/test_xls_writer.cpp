@@ -1,23 +1,17 @@
 // The Excel 97-2003 workbook writer, checked by reading its files back with an independent reader
-// (xlrd): sheet, heading row, cell types and values, the shared string table past one record,
-// the sheet's row limit, and an old file surviving a failed write.
+// (xlrd): sheet, heading row, cell types and values, the shared string table past one record, and
+// the sheet's row limit. The export steps around it are checked with the list export.
 #include "TestSupport.h"
 
-#include "platform/Db.h"
 #include "platform/XlsWriter.h"
 
-#include <QDir>
 #include <QFile>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QProcess>
-#include <QSqlQuery>
 #include <QtEndian>
 
-#include <csignal>
-#include <sys/resource.h>
-#include <unistd.h>
 
 namespace {
 
@@ -54,34 +48,6 @@ QJsonArray cell(const QJsonObject& book, int row, int col)
 {
     return book.value("rows").toArray().at(row).toArray().at(col).toArray();
 }
-
-QByteArray contents(const QString& file)
-{
-    QFile f(file);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
-
-void putFile(const QString& file, const QByteArray& bytes)
-{
-    QFile f(file);
-    QVERIFY(f.open(QIODevice::WriteOnly));
-    f.write(bytes);
-}
-
-// Makes every file write past a few hundred bytes fail for as long as it lives, as a full disk
-// would; permission bits cannot do that for root.
-struct FileSizeLimit {
-    rlimit old{};
-    explicit FileSizeLimit(rlim_t bytes)
-    {
-        std::signal(SIGXFSZ, SIG_IGN);
-        getrlimit(RLIMIT_FSIZE, &old);
-        rlimit lim = old;
-        lim.rlim_cur = bytes;
-        setrlimit(RLIMIT_FSIZE, &lim);
-    }
-    ~FileSizeLimit() { setrlimit(RLIMIT_FSIZE, &old); }
-};
 
 // The records of a BIFF stream as (type, body size).
 QList<QPair<quint16, int>> records(const QByteArray& stream)
@@ -138,15 +104,6 @@ private slots:
         QCOMPARE(cell(book, last + 1, 2), (QJsonArray{Text, QStringLiteral("O'Brien \"x\"")}));
     }
 
-    void rkOnlyWhereTheValueIsExact()
-    {
-        QVERIFY(xls::rkValue(3).has_value());
-        QVERIFY(xls::rkValue(0.5).has_value());
-        QVERIFY(xls::rkValue(0.1).has_value());             // 10 / 100 gives 0.1 back exactly
-        QVERIFY(!xls::rkValue(1.0 / 3).has_value());
-        QVERIFY(!xls::rkValue(1e300 / 3).has_value());
-    }
-
     void largeSharedStringTableGoesOnInContinueRecords()
     {
         testsupport::Env env;
@@ -188,20 +145,6 @@ private slots:
         QCOMPARE(cell(book, expected.size() + 1, 0).at(1).toString(), QString(32767, QChar(0x3044)));
     }
 
-    void emptyTableGivesTheHeadingRowOnly()
-    {
-        testsupport::Env env;
-        const QString file = env.path("empty.xls");
-        xls::Table t;
-        t.headings = {QStringLiteral("品名"), QStringLiteral("単位"), QStringLiteral("単価")};
-        xls::XlsWriter w;
-        QVERIFY(w.write(t, file));
-        const QJsonObject book = readBack(file);
-        QCOMPARE(book.value("sheets").toArray(), QJsonArray({QStringLiteral("Sheet1")}));
-        QCOMPARE(book.value("nrows").toInt(), 1);
-        QCOMPARE(cell(book, 0, 2), (QJsonArray{Text, QStringLiteral("単価")}));
-    }
-
     void oneSheetHoldsAtMost65535DataRows()
     {
         testsupport::Env env;
@@ -232,55 +175,6 @@ private slots:
         QVERIFY(!QFile::exists(none));
     }
 
-    void failedWriteLeavesTheOldFileAsItWas()
-    {
-        testsupport::Env env;
-        const QString file = env.path("old.xls");
-        const QByteArray old("the old workbook");
-        putFile(file, old);
-        xls::Table t;
-        t.headings = {QStringLiteral("品名")};
-        t.rows.append({QStringLiteral("新しい行")});
-        xls::XlsWriter w;
-        {
-            FileSizeLimit limit(256);
-            QVERIFY(!w.write(t, file));
-        }
-        QVERIFY(!w.errorString().isEmpty());
-        QCOMPARE(contents(file), old);
-        QCOMPARE(QDir(env.path(QString())).entryList({"old.xls*"}, QDir::Files | QDir::Hidden),
-                 QStringList{"old.xls"});   // no temporary file left behind
-
-        if (geteuid() != 0) {   // folder permissions bind everyone but root
-            const QString dir = env.path("locked");
-            QDir().mkpath(dir);
-            putFile(dir + "/old.xls", old);
-            QFile::setPermissions(dir, QFile::ReadOwner | QFile::ExeOwner);
-            QVERIFY(!w.write(t, dir + "/old.xls"));
-            QFile::setPermissions(dir, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
-            QCOMPARE(contents(dir + "/old.xls"), old);
-        }
-
-        QVERIFY(w.write(t, file));   // and with room, the new workbook replaces it
-        QCOMPARE(cell(readBack(file), 1, 0), (QJsonArray{Text, QStringLiteral("新しい行")}));
-    }
-
-    void tableFromQueryTakesAliasesAndStopsPastTheLimit()
-    {
-        testsupport::Env env;
-        env.openNewDatabase();
-        QSqlQuery q = db::exec(QStringLiteral(
-            "WITH RECURSIVE c(x) AS (SELECT 1 UNION ALL SELECT x + 1 FROM c WHERE x < 100) "
-            "SELECT x AS 番号, 'r' || x AS 名前, NULL AS 空 FROM c ORDER BY x DESC"));
-        const xls::Table t = xls::tableFromQuery(q, 10);
-        QCOMPARE(t.headings, (QStringList{QStringLiteral("番号"), QStringLiteral("名前"), QStringLiteral("空")}));
-        QCOMPARE(t.rows.size(), 11);
-        QCOMPARE(t.rows.first().at(0).toInt(), 100);
-        QCOMPARE(t.rows.first().at(1).toString(), QStringLiteral("r100"));
-        QVERIFY(t.rows.first().at(2).isNull());
-        QCOMPARE(t.rows.last().at(0).toInt(), 90);
-        db::close();
-    }
 };
 
 BREVOTANE_TEST_MAIN(TestXlsWriter)
