@@ -48,7 +48,6 @@ QString writableFolder()
 
 QString templatePath() { return programFolder() + QStringLiteral("Brevotane.idb"); }
 QString backupPath() { return writableFolder() + QStringLiteral("BackupBrevotane.idb"); }
-QString compactPath() { return writableFolder() + QStringLiteral("CompactFileName.idb"); }
 QString besideProgram(const QString& fileName) { return writableFolder() + fileName; }
 
 QString normalized(const QString& path)

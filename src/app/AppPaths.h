@@ -14,7 +14,6 @@ QString writableFolder();
 
 QString templatePath();   // the program folder + Brevotane.idb (always read from the program folder)
 QString backupPath();     // BackupBrevotane.idb in the writable folder
-QString compactPath();    // CompactFileName.idb in the writable folder
 QString besideProgram(const QString& fileName);   // a writable file's path, e.g. the mapping files
 
 // The path made absolute and clean, with symbolic links resolved as far as the file or its folder
