@@ -104,9 +104,16 @@ void copyReplacing(const QString& src, const QString& dst)
     QFile in(src);
     if (!in.open(QIODevice::ReadOnly))
         fail(QStringLiteral("cannot read %1").arg(src));
+    const bool existed = QFileInfo::exists(dst);
     QSaveFile out(dst);
     if (!out.open(QIODevice::WriteOnly))
         fail(QStringLiteral("cannot write %1: %2").arg(dst, out.errorString()));
+    // A new copy is readable by nobody the source keeps out (a backup of a private file stays
+    // private); its owner may always read and write it.
+    if (!existed) {
+        const QFileDevice::Permissions own = QFile::ReadOwner | QFile::WriteOwner | QFile::ReadUser | QFile::WriteUser;
+        out.setPermissions((out.permissions() & (in.permissions() | own)) | QFile::ReadOwner | QFile::WriteOwner);
+    }
     QByteArray chunk;
     while (!(chunk = in.read(1 << 20)).isEmpty()) {
         if (out.write(chunk) != chunk.size()) {

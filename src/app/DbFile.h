@@ -17,7 +17,8 @@ public:
 };
 
 // Replaces dst by a complete copy of src: afterwards dst is either what it was or the whole copy,
-// never part of one. An existing dst keeps its permissions.
+// never part of one. An existing dst keeps its permissions; a new one is open to no one src is
+// closed to.
 void copyReplacing(const QString& src, const QString& dst);
 
 // True when the file is a database of the program (header and tables) whose pages pass SQLite's

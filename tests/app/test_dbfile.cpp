@@ -112,6 +112,13 @@ private slots:
         QCOMPARE(QFile::permissions(dst) & QFileDevice::Permissions(0x7077),
                  QFileDevice::Permissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup));
 
+        // A new copy of a private file is private too.
+        QVERIFY(QFile::setPermissions(src, QFile::ReadOwner | QFile::WriteOwner));
+        dbfile::copyReplacing(src, env.path("fresh.idb"));
+        QCOMPARE(QFile::permissions(env.path("fresh.idb")) & QFileDevice::Permissions(0x7077),
+                 QFileDevice::Permissions(QFile::ReadOwner | QFile::WriteOwner));
+        QVERIFY(QFile::remove(env.path("fresh.idb")));
+
         // A source that cannot be read, or a folder where the copy belongs: nothing changes and
         // nothing is left behind.
         const QStringList before = filesIn(env.path(QString()));
