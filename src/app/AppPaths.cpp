@@ -48,12 +48,31 @@ QString writableFolder()
 
 QString templatePath() { return programFolder() + QStringLiteral("Brevotane.idb"); }
 QString backupPath() { return writableFolder() + QStringLiteral("BackupBrevotane.idb"); }
-QString compactPath() { return writableFolder() + QStringLiteral("CompactFileName.idb"); }
 QString besideProgram(const QString& fileName) { return writableFolder() + fileName; }
+
+QString normalized(const QString& path)
+{
+    if (path.isEmpty())
+        return QString();
+    const QFileInfo info(path);
+    const QString existing = info.canonicalFilePath();
+    if (!existing.isEmpty())
+        return existing;
+    // A file still to be made: its folder may exist and be reached through a link.
+    const QString folder = QFileInfo(info.absolutePath()).canonicalFilePath();
+    if (!folder.isEmpty())
+        return QDir::cleanPath(folder + QLatin1Char('/') + info.fileName());
+    return QDir::cleanPath(info.absoluteFilePath());
+}
+
+bool samePath(const QString& a, const QString& b)
+{
+    return !a.isEmpty() && normalized(a) == normalized(b);
+}
 
 bool samePathIgnoringCase(const QString& a, const QString& b)
 {
-    return QString::compare(a, b, Qt::CaseInsensitive) == 0;
+    return !a.isEmpty() && QString::compare(normalized(a), normalized(b), Qt::CaseInsensitive) == 0;
 }
 
 bool isTemplatePath(const QString& path)

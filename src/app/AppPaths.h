@@ -1,6 +1,6 @@
 #pragma once
-// Where the files "beside the executable" live: the template, the backup, the compaction target,
-// the mapping files and the help file.
+// Where the files "beside the executable" live: the template, the backup, the mapping files and the
+// help file; and how two paths are found to name the same file.
 #include <QString>
 
 namespace paths {
@@ -14,11 +14,14 @@ QString writableFolder();
 
 QString templatePath();   // the program folder + Brevotane.idb (always read from the program folder)
 QString backupPath();     // BackupBrevotane.idb in the writable folder
-QString compactPath();    // CompactFileName.idb in the writable folder
 QString besideProgram(const QString& fileName);   // a writable file's path, e.g. the mapping files
 
-// True when the path names the template (letter case ignored).
+// The path made absolute and clean, with symbolic links resolved as far as the file or its folder
+// exists, so that every spelling of one file gives one text ("" stays "").
+QString normalized(const QString& path);
+// True when the path names the template (letter case ignored), however it is written.
 bool isTemplatePath(const QString& path);
-// Compares two paths as the file commands do: letter case ignored.
+// Two paths name the same file: compared as normalized paths, exactly or with letter case ignored.
+bool samePath(const QString& a, const QString& b);
 bool samePathIgnoringCase(const QString& a, const QString& b);
 }

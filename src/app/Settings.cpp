@@ -3,6 +3,8 @@
 #include <QSettings>
 
 namespace {
+int s_failures = 0;
+
 QSettings& store()
 {
     static QSettings s(QSettings::IniFormat, QSettings::UserScope, QStringLiteral("Brevotane"),
@@ -18,9 +20,19 @@ QString GetSetting(const QString& section, const QString& key, const QString& de
     return s.value(section + '/' + key, defaultValue).toString();
 }
 
-void SaveSetting(const QString& section, const QString& key, const QString& value)
+bool SaveSetting(const QString& section, const QString& key, const QString& value)
 {
-    QSettings& s = store();
+    // A store of its own per write: its status tells about this write only, not an earlier one.
+    QSettings s(QSettings::IniFormat, QSettings::UserScope, QStringLiteral("Brevotane"), QStringLiteral("Brevotane"));
     s.setValue(section + '/' + key, value);
     s.sync();
+    if (s.status() == QSettings::NoError)
+        return true;
+    ++s_failures;
+    return false;
+}
+
+int SettingWriteFailures()
+{
+    return s_failures;
 }

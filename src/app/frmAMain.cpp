@@ -289,6 +289,8 @@ int edgeFromSetting(const QString& key)
 
 void frmAMain::Form_Load()
 {
+    // The box shows the open file; only the file commands change it.
+    txtFileName->setReadOnly(true);
     try {
         Combo3->clear();
         Combo3->addItems({QStringLiteral("すべて選択"), QStringLiteral("棚卸表"), QStringLiteral("項目分類情報"),
@@ -353,12 +355,23 @@ void frmAMain::closeConnectionAtExit()
 
 void frmAMain::Form_Unload(bool&)
 {
+    // Settings that cannot be written are reported like a failed backup, but do not cost the
+    // user the backup itself.
+    const int failedBefore = SettingWriteFailures();
+    bool failed = false;
     try {
         saveSettingsAtExit();
+    } catch (const std::exception&) {
+        failed = true;
+    }
+    failed = failed || SettingWriteFailures() != failedBefore;
+    try {
         backupAtExit();
     } catch (const std::exception&) {
-        dlg::Information(QStringLiteral("データベースのバックアップに失敗しました。"), this);
+        failed = true;
     }
+    if (failed)
+        dlg::Information(QStringLiteral("データベースのバックアップに失敗しました。"), this);
 }
 
 void frmAMain::saveSettingsAtExit()

@@ -1,8 +1,11 @@
 // The database file's life as the main window drives it: the choice at start, connecting,
-// new, open, save as, the backup, repair and compaction, clearing tables.
+// new, open, save as, the backup, repair and compaction, clearing tables. The handlers keep the
+// steps the user sees (questions, messages, the box and the labels); the work on the files is
+// dbfile's.
 #include "app/frmAMain.h"
 
 #include "app/AppPaths.h"
+#include "app/DbFile.h"
 #include "app/Settings.h"
 #include "app/Startup.h"
 #include "app/frmTipA.h"
@@ -13,16 +16,9 @@
 
 #include <QComboBox>
 #include <QDateEdit>
-#include <QFile>
 #include <QFileInfo>
 #include <QLabel>
 #include <QLineEdit>
-#include <QSqlError>
-#include <QTemporaryFile>
-
-#include <cerrno>
-#include <cstdio>
-#include <unistd.h>
 
 namespace {
 
@@ -36,102 +32,6 @@ const QString kBadName = QStringLiteral("ファイル名が不正です。");
 [[noreturn]] void fail(const QString& why)
 {
     throw db::DbError(why);
-}
-
-void syncToDisk(const QString& path)
-{
-    QFile f(path);
-    if (!f.open(QIODevice::ReadOnly) || ::fsync(f.handle()) != 0)
-        fail(QStringLiteral("cannot flush %1").arg(path));
-}
-
-// Moves a finished file over the target in one step: the target is either the old file or the
-// new one, never a half-written one or none.
-void renameOver(const QString& from, const QString& to)
-{
-    if (std::rename(QFile::encodeName(from).constData(), QFile::encodeName(to).constData()) != 0)
-        fail(QStringLiteral("cannot rename %1 to %2 (errno %3)").arg(from, to).arg(errno));
-}
-
-// Copies src to dst through a temporary file beside dst. When anything fails, dst stays as it
-// was (present or absent) and no temporary file is left behind.
-void copyReplacing(const QString& src, const QString& dst)
-{
-    QFile in(src);
-    if (!in.open(QIODevice::ReadOnly))
-        fail(QStringLiteral("cannot read %1").arg(src));
-    const QFileInfo target(dst);
-    QTemporaryFile out(target.absolutePath() + QStringLiteral("/.") + target.fileName() + QStringLiteral(".XXXXXX"));
-    if (!out.open())
-        fail(QStringLiteral("cannot write beside %1").arg(dst));
-    QByteArray chunk;
-    while (!(chunk = in.read(1 << 20)).isEmpty()) {
-        if (out.write(chunk) != chunk.size())
-            fail(QStringLiteral("cannot write %1").arg(out.fileName()));
-    }
-    if (in.error() != QFileDevice::NoError || !out.flush() || ::fsync(out.handle()) != 0)
-        fail(QStringLiteral("cannot copy %1").arg(src));
-    out.close();
-    renameOver(out.fileName(), dst);
-    out.setAutoRemove(false);
-}
-
-// Repairs the file in place and compacts it into tmp, then puts the compacted copy in the file's
-// place. Until that last step the file is only read or repaired, never replaced; whatever fails,
-// the file keeps its data.
-void repairAndCompact(const QString& file, const QString& tmp)
-{
-    QString why;
-    if (!db::isUsableDatabase(file, &why))
-        fail(why);
-    // A copy left by an interrupted run is never the only copy of anything: the working file is
-    // replaced only by a finished copy.
-    QFile::remove(tmp);
-    if (QFileInfo::exists(tmp))
-        fail(QStringLiteral("cannot remove %1").arg(tmp));
-    const QString name = QStringLiteral("DbMaintenance");
-    try {
-        {
-            QSqlDatabase m = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), name);
-            m.setDatabaseName(file);
-            if (!m.open())
-                fail(m.lastError().text());
-            auto intact = [&m] {
-                QSqlQuery q(m);
-                if (!q.exec(QStringLiteral("PRAGMA integrity_check")))
-                    fail(q.lastError().text());
-                return q.next() && q.value(0).toString() == QLatin1String("ok");
-            };
-            if (!intact()) {
-                QSqlQuery r(m);
-                if (!r.exec(QStringLiteral("REINDEX")) || !intact())
-                    fail(QStringLiteral("%1 cannot be repaired").arg(file));
-            }
-            QSqlQuery v(m);
-            v.prepare(QStringLiteral("VACUUM INTO ?"));
-            v.addBindValue(tmp);
-            if (!v.exec())
-                fail(v.lastError().text());
-            v.finish();
-            m.close();
-        }
-        QSqlDatabase::removeDatabase(name);
-        if (!db::isUsableDatabase(tmp, &why))
-            fail(why);
-        syncToDisk(tmp);
-        if (std::rename(QFile::encodeName(tmp).constData(), QFile::encodeName(file).constData()) != 0) {
-            if (errno != EXDEV)
-                fail(QStringLiteral("cannot rename %1 (errno %2)").arg(tmp).arg(errno));
-            // The compaction folder lies on another file system: copy across, then swap.
-            copyReplacing(tmp, file);
-            QFile::remove(tmp);
-        }
-    } catch (...) {
-        if (QSqlDatabase::contains(name))
-            QSqlDatabase::removeDatabase(name);
-        QFile::remove(tmp);
-        throw;
-    }
 }
 
 } // namespace
@@ -179,7 +79,7 @@ void frmAMain::ConnectDatabase()
 
 void frmAMain::firstRunFlow()
 {
-    if (TipShown || !paths::isTemplatePath(txtFileName->text()))
+    if (TipShown || !paths::isTemplatePath(global::DbFilePath))
         return;
     TipShown = true;
     try {
@@ -233,7 +133,7 @@ void frmAMain::makeFromTemplate(const QString& path)
     global::DbFilePath = path;
     pointer::hourglass();
     // The file is replaced only by a complete copy, so a failed copy leaves it as it was.
-    copyReplacing(paths::templatePath(), path);
+    dbfile::copyReplacing(paths::templatePath(), path);
     txtFileName->setText(path);
     ConnectDatabase();
     pointer::reset();
@@ -321,7 +221,9 @@ void frmAMain::mnuSave_Click()
         const QString path = *chosen;
         if (path.isEmpty())
             return;
-        if (path == old) {
+        // Neither the open file nor the template (whose copies are every new file) may be
+        // written over, however the path is spelled.
+        if (paths::samePath(path, old) || paths::isTemplatePath(path)) {
             dlg::Information(kBadName, this);
             return;
         }
@@ -330,7 +232,7 @@ void frmAMain::mnuSave_Click()
         txtFileName->setText(path);
         db::close();
         closed = true;
-        copyReplacing(old, path);
+        dbfile::copyReplacing(old, path);
         ConnectDatabase();
     } catch (const std::exception&) {
         if (closed) {
@@ -357,14 +259,14 @@ void frmAMain::Command22_Click()
 {
     pointer::hourglass();
     try {
-        const QString tmp = paths::compactPath();
         closeStep();
-        const QString file = txtFileName->text();
+        // The open file, whatever the box happens to show.
+        const QString file = global::DbFilePath;
         const QFileInfo before(file);
         if (!before.isFile())
             fail(QStringLiteral("file not found: %1").arg(file));
         Label5->setText(QStringLiteral("Old FileSize ") + QString::number(before.size()) + QStringLiteral(" byte"));
-        repairAndCompact(file, tmp);
+        dbfile::repairAndCompact(file);
         connectStep();
         Label7->setText(QStringLiteral("New FileSize ") + QString::number(QFileInfo(file).size()) + QStringLiteral(" byte"));
         pointer::reset();
@@ -382,68 +284,29 @@ void frmAMain::Command58_Click()
     const QString choice = Combo3->currentText();
     if (dlg::Question(QStringLiteral(" ") + choice + QStringLiteral("を削除します。よろしいですか？"), this) != dlg::vbYes)
         return;
-    if (txtFileName->text().isEmpty())
+    if (global::DbFilePath.isEmpty())
         return;
-
-    const QString masters = QStringLiteral("棚卸マスター");
-    const QString categories = QStringLiteral("項目分類");
-    const QString products = QStringLiteral("仕入商品");
-    const QString units = QStringLiteral("単位");
-    QStringList tables;
-    QString done;
-    bool readdCategoryZero = false;
-    if (choice == QStringLiteral("棚卸表")) {
-        tables = {masters};
-        done = QStringLiteral("棚卸マスターを削除しました。");
-    } else if (choice == QStringLiteral("項目分類情報")) {
-        tables = {categories};
-        readdCategoryZero = true;
-        done = QStringLiteral("項目分類情報を削除しました。");
-    } else if (choice == QStringLiteral("品名情報")) {
-        tables = {products};
-        done = QStringLiteral("品名情報を削除しました。");
-    } else if (choice == QStringLiteral("数量単位情報")) {
-        tables = {units};
-        done = QStringLiteral("数量単位情報を削除しました。");
-    } else if (choice == QStringLiteral("すべて選択")) {
-        tables = {masters, categories, products, units};
-        readdCategoryZero = true;
-        done = QStringLiteral("すべて選択を削除しました。");
-    } else {
+    const std::optional<dbfile::Tables> tables = dbfile::tablesNamed(choice);
+    if (!tables)
         return;
-    }
-
-    // Each statement runs whatever happened to the one before; only a run in which every table
-    // was emptied is reported as done.
-    bool allDone = true;
-    for (const QString& t : tables) {
-        try {
-            db::exec(QStringLiteral("DELETE FROM \"%1\"").arg(t));
-        } catch (const std::exception&) {
-            allDone = false;
-        }
-    }
-    if (readdCategoryZero) {
-        try {
-            db::exec(QStringLiteral("INSERT INTO 項目分類 (項目ID, 項目分類名) VALUES (?, ?)"), {0, QStringLiteral("未区分")});
-        } catch (const std::exception&) {
-        }
-    }
-    if (allDone)
-        dlg::Information(done, this);
-    else
+    // Only a run in which every table was emptied is reported as done.
+    if (!dbfile::clearTables(*tables)) {
         dlg::Information(choice + QStringLiteral("の削除に失敗しました。"), this);
+        return;
+    }
+    switch (*tables) {
+    case dbfile::Tables::CountLines: dlg::Information(QStringLiteral("棚卸マスターを削除しました。"), this); break;
+    case dbfile::Tables::Categories: dlg::Information(QStringLiteral("項目分類情報を削除しました。"), this); break;
+    case dbfile::Tables::Products: dlg::Information(QStringLiteral("品名情報を削除しました。"), this); break;
+    case dbfile::Tables::Units: dlg::Information(QStringLiteral("数量単位情報を削除しました。"), this); break;
+    case dbfile::Tables::All: dlg::Information(QStringLiteral("すべて選択を削除しました。"), this); break;
+    }
 }
 
 void frmAMain::backupAtExit()
 {
-    const QString source = txtFileName->text();
-    const QString backup = paths::backupPath();
-    if (paths::samePathIgnoringCase(backup, source))
+    // The file that was open when the exit began; when none was, there is nothing to keep.
+    if (!Connected || !dbfile::backupDue(global::DbFilePath, paths::backupPath()))
         return;
-    // Only a working database is worth keeping: the empty template, a missing file or one that is
-    // no database would push the last good backup out.
-    if (paths::isTemplatePath(source) || !QFileInfo(source).isFile() || !db::isUsableDatabase(source))
-        return;
-    copyReplacing(source, backup);
+    dbfile::writeBackup(global::DbFilePath, paths::backupPath());
 }

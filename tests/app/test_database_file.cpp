@@ -17,6 +17,7 @@
 #include <QFile>
 #include <QLabel>
 #include <QLineEdit>
+#include <QSettings>
 #include <QSqlDatabase>
 #include <QSqlQuery>
 
@@ -68,6 +69,43 @@ int countIn(const QString& file, const char* table)
     }
     QSqlDatabase::removeDatabase("peek");
     return n;
+}
+
+// Leaves the header and the table list readable but writes over the later pages, as a failing
+// disk or an interrupted copy would.
+void damagePages(const QString& path)
+{
+    QFile f(path);
+    QVERIFY(f.open(QIODevice::ReadWrite));
+    const QByteArray head = f.read(100);
+    int pageSize = (uchar(head.at(16)) << 8) | uchar(head.at(17));
+    if (pageSize == 1)
+        pageSize = 65536;
+    const qint64 pages = f.size() / pageSize;
+    QVERIFY(pages > 6);
+    for (qint64 p = pages / 2; p < pages; ++p) {
+        f.seek(p * pageSize);
+        f.write(QByteArray(pageSize, '\xA5'));
+    }
+}
+
+void addProducts(int n)
+{
+    db::Transaction t;
+    for (int i = 1; i <= n; ++i)
+        addProduct(i, QStringLiteral("product with a rather long name %1").arg(i));
+    t.commit();
+}
+
+QString settingsFile()
+{
+    return QSettings(QSettings::IniFormat, QSettings::UserScope, QStringLiteral("Brevotane"), QStringLiteral("Brevotane")).fileName();
+}
+
+QStringList hiddenBeside(const QString& file)
+{
+    const QFileInfo info(file);
+    return QDir(info.absolutePath()).entryList({'.' + info.fileName() + '*'}, QDir::Files | QDir::Hidden);
 }
 
 } // namespace
@@ -471,10 +509,11 @@ private slots:
         }
         db::exec("DELETE FROM 仕入商品 WHERE 品名ID > 10");
         // A copy left behind by an interrupted run does not block the next one.
+        const QString stale = env.path(".work.idb.compact-Ab12Cd");
         {
-            QFile stale(paths::compactPath());
-            QVERIFY(stale.open(QIODevice::WriteOnly));
-            stale.write("left over");
+            QFile f(stale);
+            QVERIFY(f.open(QIODevice::WriteOnly));
+            f.write("left over");
         }
         const qint64 oldSize = QFileInfo(work).size();
         main->Command22_Click();
@@ -488,7 +527,8 @@ private slots:
         QCOMPARE(count("仕入商品"), 10);
         QCOMPARE(db::scalar("SELECT 品名 FROM 仕入商品 WHERE 品名ID = 7").toString(),
                  QStringLiteral("product with a rather long name 7"));
-        QVERIFY(!QFile::exists(paths::compactPath()));
+        QVERIFY(!QFile::exists(stale));
+        QCOMPARE(QDir(env.path(QString())).entryList({".work.idb*"}, QDir::Files | QDir::Hidden), QStringList());
     }
 
     void compactionFailureKeepsTheFile()
@@ -517,15 +557,19 @@ private slots:
         QCOMPARE(env.dialogs.messages(), QStringList{QStringLiteral("データベースに接続してるユーザーがいます。")});
         QVERIFY(!main->connected());
         QCOMPARE(digest(work), before);
-        QVERIFY(!QFile::exists(paths::compactPath()));
+        QCOMPARE(QDir(env.path(QString())).entryList({".work.idb*"}, QDir::Files | QDir::Hidden), QStringList());
 
-        // The compaction target cannot be made (a folder in its place).
+        // The compacted copy cannot be made beside the file (its name would be too long).
         env.dialogs.clear();
-        QDir().mkpath(paths::compactPath());
+        const QString longName = env.path(QString(240, QLatin1Char('n')) + ".idb");
+        QVERIFY(QFile::copy(work, longName));
+        const QByteArray longBefore = digest(longName);
+        env.dialogs.files << longName;
+        main->mnuOpen_Click();
+        QVERIFY(main->connected());
         main->Command22_Click();
         QCOMPARE(env.dialogs.messages(), QStringList{QStringLiteral("データベースに接続してるユーザーがいます。")});
-        QCOMPARE(digest(work), before);
-        QDir(paths::compactPath()).removeRecursively();
+        QCOMPARE(digest(longName), longBefore);
 
         // The user opens the file again and everything is there.
         env.dialogs.clear();
@@ -533,6 +577,150 @@ private slots:
         main->mnuOpen_Click();
         QVERIFY(main->connected());
         QCOMPARE(db::scalar("SELECT 品名 FROM 仕入商品").toString(), QStringLiteral("b"));
+    }
+
+    void theBoxShowsTheOpenFileAndTheCommandsUseIt()
+    {
+        testsupport::Env env;
+        const QString work = env.newDatabase("work.idb");
+        const QString other = env.newDatabase("other.idb");
+        const QByteArray otherBefore = digest(other);
+        frmAMain* main = startMain(work);
+        main->showModeless();
+        addProduct(1, "a");
+
+        // Typing cannot make the box name another file.
+        main->txtFileName->setFocus();
+        main->txtFileName->end(false);
+        testsupport::typeText(main->txtFileName, QStringLiteral("x"));
+        QCOMPARE(main->txtFileName->text(), work);
+
+        // Whatever the box shows, compaction and the exit's backup work on the open file.
+        main->txtFileName->setText(other);
+        env.dialogs.clear();
+        const qint64 workSize = QFileInfo(work).size();
+        main->Command22_Click();
+        QCOMPARE(env.dialogs.messages(), QStringList{QStringLiteral("データベースを最適化しました。")});
+        QCOMPARE(main->Label5->text(), QStringLiteral("Old FileSize %1 byte").arg(workSize));
+        QCOMPARE(db::openPath(), work);
+        main->txtFileName->setText(other);
+        main->unload();
+        QCOMPARE(env.dialogs.messages(), QStringList{QStringLiteral("データベースを最適化しました。")});
+        QCOMPARE(countIn(paths::backupPath(), "仕入商品"), 1);
+        QCOMPARE(digest(other), otherBefore);
+    }
+
+    void aDamagedFileDoesNotReplaceTheBackup()
+    {
+        testsupport::Env env;
+        const QString good = env.newDatabase("good.idb");
+        frmAMain* main = startMain(good);
+        addProduct(1, "kept");
+        main->unload();
+        QVERIFY(env.dialogs.messages().isEmpty());
+        const QByteArray backupBefore = digest(paths::backupPath());
+
+        const QString work = env.openNewDatabase("work.idb");
+        addProducts(3000);
+        db::close();
+        damagePages(work);
+        // Damage the start-up probe does not see.
+        QVERIFY(db::isUsableDatabase(work));
+        main = startMain(work);
+        QVERIFY(main->connected());
+        main->unload();
+        QCOMPARE(env.dialogs.messages(), QStringList{QStringLiteral("データベースのバックアップに失敗しました。")});
+        QCOMPARE(digest(paths::backupPath()), backupBefore);
+    }
+
+    void settingsThatCannotBeWrittenAreReportedAtExit()
+    {
+        testsupport::Env env;
+        const QString work = env.newDatabase();
+        frmAMain* main = startMain(work);
+        addProduct(1, "a");
+        // Something that is not a file where the settings file belongs.
+        const QString ini = settingsFile();
+        QFile::remove(ini);
+        QVERIFY(QDir().mkpath(ini));
+        QVERIFY(!SaveSetting("Settings", "Probe", "x"));
+        main->unload();
+        QCOMPARE(env.dialogs.messages(), QStringList{QStringLiteral("データベースのバックアップに失敗しました。")});
+        // The backup is written all the same.
+        QCOMPARE(countIn(paths::backupPath(), "仕入商品"), 1);
+        QVERIFY(QDir(ini).removeRecursively());
+        QVERIFY(SaveSetting("Settings", "Probe", "x"));
+    }
+
+    void saveAsNeverWritesOverTheTemplate()
+    {
+        testsupport::Env env;
+        const QString work = env.newDatabase();
+        frmAMain* main = startMain(work);
+        addProduct(1, "a");
+        const QByteArray templateBefore = digest(paths::templatePath());
+        QVERIFY(QFile::link(paths::templatePath(), env.path("link.idb")));
+        const QStringList spellings{paths::templatePath(), env.programFolder() + "./Brevotane.idb",
+                                    env.programFolder() + "../prog/Brevotane.idb", env.path("link.idb")};
+        for (const QString& target : spellings) {
+            env.dialogs.clear();
+            env.dialogs.files << target;
+            env.dialogs.answers << dlg::vbYes;
+            main->mnuSave_Click();
+            QCOMPARE(env.dialogs.messages(), QStringList{QStringLiteral("ファイル名が不正です。")});
+            QCOMPARE(digest(paths::templatePath()), templateBefore);
+            QCOMPARE(db::openPath(), work);
+            QCOMPARE(count("仕入商品"), 1);
+        }
+        // The open file spelled another way is the open file.
+        env.dialogs.clear();
+        env.dialogs.files << QFileInfo(work).absolutePath() + "/./" + QFileInfo(work).fileName();
+        main->mnuSave_Click();
+        QCOMPARE(env.dialogs.messages(), QStringList{QStringLiteral("ファイル名が不正です。")});
+    }
+
+    void compactionLosesNoOtherWritersRow()
+    {
+        testsupport::Env env;
+        const QString work = env.newDatabase();
+        frmAMain* main = startMain(work);
+        addProduct(1, "a");
+        {
+            QSqlDatabase other = QSqlDatabase::addDatabase("QSQLITE", "other writer");
+            other.setDatabaseName(work);
+            QVERIFY(other.open());
+            QSqlQuery q(other);
+            QVERIFY(q.exec("BEGIN IMMEDIATE"));
+            QVERIFY(q.exec("INSERT INTO 仕入商品 (品名ID, 品名) VALUES (2, 'written meanwhile')"));
+            main->Command22_Click();
+            QVERIFY(q.exec("COMMIT"));
+            other.close();
+        }
+        QSqlDatabase::removeDatabase("other writer");
+        QCOMPARE(env.dialogs.messages(), QStringList{QStringLiteral("データベースに接続してるユーザーがいます。")});
+        QVERIFY(!main->connected());
+        QCOMPARE(countIn(work, "仕入商品"), 2);
+        QCOMPARE(hiddenBeside(work), QStringList());
+    }
+
+    void compactionKeepsTheFileItsNameAndPermissions()
+    {
+        testsupport::Env env;
+        // A working file named as the compaction's temporary file once was, readable by its owner
+        // only.
+        const QString work = env.programFolder() + "CompactFileName.idb";
+        QVERIFY(QFile::copy(paths::templatePath(), work));
+        const QFileDevice::Permissions ownerOnly(QFile::ReadOwner | QFile::WriteOwner);
+        QVERIFY(QFile::setPermissions(work, ownerOnly));
+        frmAMain* main = startMain(work);
+        addProducts(50);
+        db::exec("DELETE FROM 仕入商品 WHERE 品名ID > 5");
+        main->Command22_Click();
+        QCOMPARE(env.dialogs.messages(), QStringList{QStringLiteral("データベースを最適化しました。")});
+        QCOMPARE(count("仕入商品"), 5);
+        const QFileDevice::Permissions modeBits(0x7077);   // owner, group, others
+        QCOMPARE(QFile::permissions(work) & modeBits, ownerOnly);
+        QCOMPARE(hiddenBeside(work), QStringList());
     }
 
     void apostrophesInPaths()

@@ -68,6 +68,29 @@ private slots:
         QVERIFY(forms::loaded().isEmpty());
     }
 
+    void aRelativePathToTheTemplateStartsTheFirstRun()
+    {
+        testsupport::Env env;
+        struct Back {
+            QString dir = QDir::currentPath();
+            ~Back() { QDir::setCurrent(dir); }
+        } back;
+        QVERIFY(QDir::setCurrent(env.programFolder()));
+        for (const QString& arg : {QStringLiteral("Brevotane.idb"), QStringLiteral("../prog/./Brevotane.idb")}) {
+            env.dialogs.clear();
+            forms::shownModal().clear();
+            env.dialogs.files << std::nullopt;
+            frmAMain::setCommandLine(arg);
+            frmAMain* main = forms::get<frmAMain>();
+            QVERIFY(main->connected());
+            main->showModeless();
+            QCOMPARE(forms::shownModal(), QStringList{"frmTipA"});
+            QCOMPARE(env.dialogs.messages(),
+                     QStringList{QStringLiteral("現在、初期設定用のファイルが選択されていますので、一旦処理を中止します。")});
+            QVERIFY(forms::find<frmAMain>() == nullptr);
+        }
+    }
+
     void firstCopyComesForwardWhenAsked()
     {
         testsupport::Env env;

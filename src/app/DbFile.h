@@ -1,0 +1,53 @@
+#pragma once
+// The database file's own operations, apart from any window: putting a complete copy in place of a
+// file, checking a file before it is trusted, repairing and compacting, the backup at exit and
+// clearing tables. A failure surfaces as FileError and leaves every file it did not finish as it
+// was; the caller decides what the user is told.
+#include "platform/Db.h"
+
+#include <QString>
+#include <QStringList>
+#include <optional>
+
+namespace dbfile {
+
+class FileError : public db::DbError {
+public:
+    using db::DbError::DbError;
+};
+
+// Replaces dst by a complete copy of src: afterwards dst is either what it was or the whole copy,
+// never part of one. An existing dst keeps its permissions; a new one is open to no one src is
+// closed to.
+void copyReplacing(const QString& src, const QString& dst);
+
+// True when the file is a database of the program (header and tables) whose pages pass SQLite's
+// quick check. Opened read-only: the file is never written.
+bool isSound(const QString& path, QString* why = nullptr);
+
+// Whether the exit copies the open file to the backup: not when no file is open, nor when the open
+// file is the template or the backup itself.
+bool backupDue(const QString& openFile, const QString& backup);
+// Replaces the backup by a copy of the open file, once that file is found sound. When it is not
+// (or the copy fails) the old backup stays and FileError is thrown.
+void writeBackup(const QString& openFile, const QString& backup);
+
+// Repairs the file in place and compacts it into a temporary file beside it, which then takes the
+// file's name (with the file's permissions). The file is held against every other connection from
+// before the copy until after the rename, so nobody's committed work is lost: when another
+// connection is reading or writing, FileError is thrown and the file stays as it was. Leftovers of
+// an interrupted compaction beside the file are removed first. The shared connection must be
+// closed by the caller.
+void repairAndCompact(const QString& file);
+// The temporary files of compactions of this file that never finished (found beside it).
+QStringList compactionLeftovers(const QString& file);
+
+// The tables the maintenance frame can empty, by the text of its list.
+enum class Tables { CountLines, Categories, Products, Units, All };
+std::optional<Tables> tablesNamed(const QString& choice);
+// Empties the chosen tables on the shared connection, in one transaction; the category list gets
+// its row 0 "未区分" back when it was emptied. Each statement runs whatever happened to the one
+// before. False when any table could not be emptied.
+bool clearTables(Tables which);
+
+} // namespace dbfile
