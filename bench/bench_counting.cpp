@@ -373,7 +373,8 @@ int entryWindowChild(const QString& dbPath, const QString& emptyDb, dlg::Scripte
     reportMessages(dialogs, 0, QStringLiteral("opening 棚卸入力"));
 
     // 入力: the boxes filled as the user fills them (leaving the category and product boxes runs
-    // their lookups), then the button. Only the button is timed.
+    // their lookups), then the button. Only the button is timed, and not at its first press, which
+    // also prepares what every later press reuses.
     auto* nouhin = control<DataCombo>(w, "dbcNouhin");
     auto* shohin = control<DataCombo>(w, "dbcShohin");
     auto* tani = control<DataCombo>(w, "dbcTani");
@@ -385,7 +386,7 @@ int entryWindowChild(const QString& dbPath, const QString& emptyDb, dlg::Scripte
     control<QLineEdit>(w, "Text1");
     const qint64 before = linesOfDate();
     QList<double> addMs;
-    constexpr int presses = 7;
+    constexpr int presses = 16;
     std::mt19937 rng(7);
     for (int i = 0; i < presses; ++i) {
         const int k = int(rng() % unsigned(list.size()));
@@ -402,7 +403,8 @@ int entryWindowChild(const QString& dbPath, const QString& emptyDb, dlg::Scripte
         t.restart();
         w->cmdSubAdd_Click();
         settle();
-        addMs << msSince(t);
+        if (i > 0)
+            addMs << msSince(t);
         reportMessages(dialogs, shown, QStringLiteral("入力"));
     }
     if (linesOfDate() != before + presses)
