@@ -619,16 +619,20 @@ SqlResult sqliteRun(const QString& file, const QString& group, int times)
 }
 
 // The shell reports milliseconds: a quick group is repeated on its line until the line takes long
-// enough to be timed well.
+// enough to be timed well. The first run only finds that count (and warms the file's pages).
 SqlResult sqliteTime(const QString& file, const QString& group, int maxTimes)
 {
     SqlResult r = sqliteRun(file, group, 1);
     if (!r.error.isEmpty() || std::isnan(r.ms))
         return r;
-    if (r.ms < 50.0 && maxTimes > 1) {
-        const int times = std::clamp(int(std::ceil(100.0 / std::max(r.ms, 0.2))), 2, maxTimes);
-        r = sqliteRun(file, group, times);
-    }
+    int times = 1;
+    if (r.ms < 50.0 && maxTimes > 1)
+        times = std::clamp(int(std::ceil(100.0 / std::max(r.ms, 0.2))), 2, maxTimes);
+    // Like the windows: the lower of two rounds.
+    r = sqliteRun(file, group, times);
+    const SqlResult again = sqliteRun(file, group, times);
+    if (again.error.isEmpty() && !std::isnan(again.ms) && (std::isnan(r.ms) || again.ms < r.ms))
+        r.ms = again.ms;
     return r;
 }
 
@@ -782,10 +786,26 @@ int parent(int argc, char** argv)
     QStringList warnings;
     QString totalsSmall;
     QString totalsLarge;
-    QMap<QString, double> atSmall = runChild(QStringLiteral("entry"), smallDb, emptyDb, warnings, nullptr);
-    QMap<QString, double> atLarge = runChild(QStringLiteral("entry"), largeDb, emptyDb, warnings, nullptr);
-    atSmall.insert(runChild(QStringLiteral("correction"), smallDb, emptyDb, warnings, &totalsSmall));
-    atLarge.insert(runChild(QStringLiteral("correction"), largeDb, emptyDb, warnings, &totalsLarge));
+    // Two rounds, the sizes taking turns, so that a burst of load on the machine (a build, a disk
+    // flush) hits one round and not one size: each time is the lower of its two medians. Memory
+    // is taken from the first round, whose processes started from the same state.
+    QMap<QString, double> atSmall;
+    QMap<QString, double> atLarge;
+    for (int round = 0; round < 2; ++round) {
+        for (const char* kind : {"entry", "correction"}) {
+            for (const bool isLarge : {false, true}) {
+                QMap<QString, double>& into = isLarge ? atLarge : atSmall;
+                const QMap<QString, double> got = runChild(QString::fromLatin1(kind), isLarge ? largeDb : smallDb,
+                                                           emptyDb, warnings, isLarge ? &totalsLarge : &totalsSmall);
+                for (auto it = got.constBegin(); it != got.constEnd(); ++it) {
+                    if (!into.contains(it.key()))
+                        into.insert(it.key(), it.value());
+                    else if (!it.key().endsWith(QLatin1String("_rss")))
+                        into[it.key()] = std::min(into.value(it.key()), it.value());
+                }
+            }
+        }
+    }
 
     const QString d = sqlQuoted(db::isoDate(kClosingDate));
     const QString lines = QStringLiteral("SELECT * FROM 棚卸マスター WHERE 日付 = %1").arg(d);
@@ -871,11 +891,12 @@ int parent(int argc, char** argv)
                   ratio(b, sql.ms), row.target});
     }
     std::printf("\nsqlite3: the same statements in the sqlite3 shell on the %s-line file (`.timer on`, real\n"
-                "time; a quick group is repeated on one line and divided). Window times are medians of\n"
-                "several runs, each until the window is idle. Ratios: the large count's time over the small\n"
-                "count's, and over sqlite3's.\n",
+                "time; a quick group is repeated on one line and divided). Window times: the lower of two\n"
+                "rounds' medians, each run until the window is idle. Ratios: the large count's time over\n"
+                "the small count's, and over sqlite3's.\n",
                 qPrintable(grouped(large)));
     std::printf("Totals line: %s | %s\n", qPrintable(totalsSmall), qPrintable(totalsLarge));
+    warnings.removeDuplicates();
     for (const QString& w : std::as_const(warnings))
         std::printf("WARNING %s\n", qPrintable(w));
     std::printf("Whole run: %.1f s\n", whole.nsecsElapsed() / 1e9);
