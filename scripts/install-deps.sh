@@ -5,7 +5,7 @@ set -euo pipefail
 packages=(
   build-essential cmake ninja-build pkg-config
   qt6-base-dev qt6-base-dev-tools libqt6sql6-sqlite libgl-dev
-  libsqlite3-dev
+  libsqlite3-dev sqlite3
   libgsf-1-dev
   fonts-ipafont-mincho fonts-ipafont-gothic
   xvfb xauth poppler-utils python3-xlrd libfreexl-dev

@@ -1,0 +1,924 @@
+// Times the count windows on a small and a large count of one closing date, beside the same work
+// done by plain SQL in the sqlite3 command-line tool on the same file.
+//
+//   bench_counting [large lines] [small lines]      (defaults: 100000 and 1000)
+//
+// Two database files are generated from the template: the same masters (10,000 products, 500
+// categories) and the same lines of two earlier closing dates, plus the small or the large count
+// of the closing date. Each window is then driven offscreen through its own handlers and named
+// controls, in a process of its own per file size, so that the memory a window takes when it
+// opens is not hidden by memory an earlier measure has left behind. Every timed step includes the
+// events it posts (repaints, deferred fetches) until the window is idle again.
+#include "app/MainWindowInfo.h"
+#include "app/WindowTable.h"
+#include "counting/CountData.h"
+#include "counting/OrphanCheck.h"
+#include "counting/frmInAmd2.h"
+#include "counting/frmTana.h"
+#include "platform/DataCombo.h"
+#include "platform/Db.h"
+#include "platform/Dialogs.h"
+#include "platform/Form.h"
+
+#include <QAbstractItemView>
+#include <QApplication>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QFileInfo>
+#include <QKeyEvent>
+#include <QLineEdit>
+#include <QMap>
+#include <QProcess>
+#include <QRegularExpression>
+#include <QSqlDatabase>
+#include <QSqlError>
+#include <QSqlQuery>
+#include <QStandardPaths>
+#include <QTemporaryDir>
+#include <QTextStream>
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+#include <functional>
+#include <random>
+#include <unistd.h>
+
+namespace {
+
+const QDate kClosingDate(2026, 3, 31);
+const QString kSearchShort = QStringLiteral("ボ");
+const QString kSearchLong = QStringLiteral("ボールペン");
+constexpr int kProducts = 10000;
+constexpr int kCategoryGroups = 20;
+constexpr int kCategoryPlaces = 25;   // 20 × 25 = 500 categories
+constexpr int kOrphanLines = 10;      // lines whose category was deleted, in every count
+const QList<QPair<QDate, int>> kEarlierCounts{{QDate(2025, 3, 31), 3000}, {QDate(2024, 3, 31), 2000}};
+
+// ---------------------------------------------------------------------------------------------
+// Small helpers
+
+double medianOf(QList<double> v)
+{
+    if (v.isEmpty())
+        return std::nan("");
+    std::sort(v.begin(), v.end());
+    const qsizetype n = v.size();
+    return n % 2 ? v.at(n / 2) : (v.at(n / 2 - 1) + v.at(n / 2)) / 2;
+}
+
+double residentMb()
+{
+    QFile f(QStringLiteral("/proc/self/statm"));
+    if (!f.open(QIODevice::ReadOnly))
+        return std::nan("");
+    const QList<QByteArray> fields = f.readAll().split(' ');
+    if (fields.size() < 2)
+        return std::nan("");
+    return fields.at(1).toDouble() * double(sysconf(_SC_PAGESIZE)) / (1024.0 * 1024.0);
+}
+
+// Lets the window finish what its handler started: posted events, repaints, zero timers.
+void settle()
+{
+    for (int i = 0; i < 3; ++i) {
+        QCoreApplication::sendPostedEvents();
+        QCoreApplication::processEvents(QEventLoop::AllEvents);
+    }
+}
+
+// Frees unloaded windows now rather than at the next turn of an event loop that never runs here.
+void dropUnloaded()
+{
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    settle();
+}
+
+double msSince(const QElapsedTimer& t) { return t.nsecsElapsed() / 1e6; }
+
+void result(const QString& key, double value)
+{
+    std::printf("R %s %.6f\n", qPrintable(key), value);
+    std::fflush(stdout);
+}
+
+void warn(const QString& text)
+{
+    std::printf("W %s\n", qPrintable(text));
+    std::fflush(stdout);
+}
+
+// ---------------------------------------------------------------------------------------------
+// The generated count: realistic names of a wholesaler's stock (stationery, hardware, kitchen and
+// household goods, food), where one product in ten contains ボ and one in a hundred is a ボールペン.
+
+const QStringList& productBases()
+{
+    static const QStringList bases{
+        "ボールペン", "シャープペンシル", "蛍光ペン", "油性マーカー", "消しゴム", "修正テープ", "スティックのり",
+        "ボンド", "セロハンテープ", "ガムテープ", "段ボール箱", "封筒", "大学ノート", "コピー用紙",
+        "クリアファイル", "ファイルボックス", "ホチキス", "ホチキス針", "穴あけパンチ", "はさみ",
+        "カッターナイフ", "定規", "電卓", "付箋", "輪ゴム", "ゼムクリップ", "画鋲", "アルカリ乾電池",
+        "電球", "LED電球", "延長コード", "六角ボルト", "ナット", "ワッシャー", "木ネジ", "丸釘", "ドライバー",
+        "スパナ", "ペンチ", "軍手", "作業手袋", "ゴミ袋", "ポリ袋", "紙コップ", "紙皿", "割り箸",
+        "食品用ラップ", "アルミホイル", "キッチンペーパー", "ティッシュペーパー", "トイレットペーパー",
+        "台所用洗剤", "漂白剤", "スポンジ", "たわし", "モップ", "ほうき", "ちりとり", "バケツ", "ステンレスボウル",
+        "ざる", "包丁", "まな板", "缶コーヒー", "緑茶", "ミネラルウォーター", "麦茶", "濃口醤油", "合わせ味噌",
+        "上白糖", "食塩", "サラダ油", "精米", "薄力粉", "カップ麺", "ボックスティッシュ", "ボディソープ",
+        "シャンプー", "歯ブラシ", "歯磨き粉", "フェイスタオル", "バスタオル", "固形石鹸", "不織布マスク",
+        "消毒液", "絆創膏", "綿棒", "ハンガー", "収納ボックス", "ボタン電池", "小ネジ", "LANケーブル",
+        "コネクタ", "スイッチ", "コンセント", "ブレーカー", "蛍光灯", "水性ペンキ", "刷毛", "塗装ローラー",
+    };
+    return bases;
+}
+
+QString productName(int k)
+{
+    static const QStringList first{"黒", "赤", "青", "白", "緑", "小", "中", "大", "徳用", "業務用"};
+    static const QStringList second{"10個入", "20個入", "50個入", "100個入", "1L", "2L", "500g", "1kg", "A4", "B5"};
+    const QStringList& bases = productBases();
+    const int b = k % bases.size();
+    const int v = k / bases.size();
+    QString name = bases.at(b) + ' ' + first.at(v % 10) + ' ' + second.at((v / 10) % 10);
+    if (v >= 100)   // only when the base list is shorter than the product count needs
+        name += QString::number(v / 100);
+    return name;
+}
+
+QString categoryName(int id)
+{
+    static const QStringList groups{"文具", "事務用品", "紙製品", "工具", "金物", "電材", "照明", "日用品",
+                                    "清掃用品", "台所用品", "食品", "飲料", "調味料", "衛生用品", "医薬品",
+                                    "化粧品", "塗料", "梱包資材", "作業用品", "収納用品"};
+    const int g = (id - 1) / kCategoryPlaces;
+    const int p = (id - 1) % kCategoryPlaces;
+    return groups.at(g % groups.size()) + QStringLiteral("（第%1倉庫）").arg(p + 1);
+}
+
+const QStringList& units()
+{
+    static const QStringList u{"個", "本", "箱", "袋", "枚", "冊", "台", "缶", "組", "巻", "kg", "L"};
+    return u;
+}
+
+struct Product {
+    QString name;
+    QString unit;
+    double price = 0;
+    int group = 0;
+};
+
+QList<Product> products()
+{
+    QList<Product> list;
+    std::mt19937 rng(20260331);
+    for (int k = 0; k < kProducts; ++k) {
+        Product p;
+        p.name = productName(k);
+        p.unit = units().at(k % productBases().size() % units().size());
+        p.price = (rng() % 2 == 0) ? double(50 + rng() % 4950) : double(50 + rng() % 495) * 10 + 0.5;
+        p.group = k % productBases().size() % kCategoryGroups;
+        list << p;
+    }
+    return list;
+}
+
+class Generator {
+public:
+    explicit Generator(const QString& path)
+    {
+        m_db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("bench_generator"));
+        m_db.setDatabaseName(path);
+        if (!m_db.open())
+            throw std::runtime_error("cannot open " + path.toStdString());
+    }
+    ~Generator()
+    {
+        m_db.close();
+        m_db = QSqlDatabase();
+        QSqlDatabase::removeDatabase(QStringLiteral("bench_generator"));
+    }
+
+    void exec(QSqlQuery& q)
+    {
+        if (!q.exec())
+            throw std::runtime_error(q.lastError().text().toStdString());
+    }
+
+    void masters(const QList<Product>& list)
+    {
+        m_db.transaction();
+        QSqlQuery q(m_db);
+        q.prepare(QStringLiteral("INSERT INTO 項目分類 (項目ID, 項目分類名) VALUES (?, ?)"));
+        for (int id = 1; id <= kCategoryGroups * kCategoryPlaces; ++id) {
+            q.addBindValue(id);
+            q.addBindValue(categoryName(id));
+            exec(q);
+        }
+        q.prepare(QStringLiteral("INSERT INTO 単位 (単位ID, 単位) VALUES (?, ?)"));
+        for (int i = 0; i < units().size(); ++i) {
+            q.addBindValue(i + 1);
+            q.addBindValue(units().at(i));
+            exec(q);
+        }
+        q.prepare(QStringLiteral("INSERT INTO 仕入商品 (品名ID, 品名, 単価, 単位) VALUES (?, ?, ?, ?)"));
+        for (int k = 0; k < list.size(); ++k) {
+            q.addBindValue(k + 1);
+            q.addBindValue(list.at(k).name);
+            q.addBindValue(list.at(k).price);
+            q.addBindValue(list.at(k).unit);
+            exec(q);
+        }
+        m_db.commit();
+    }
+
+    // Lines of one closing date, as a count is typed in: products in no particular order, each
+    // counted on several shelves, a few without a price and a few whose category was deleted since.
+    void lines(const QList<Product>& list, const QDate& date, int count, unsigned seed, bool withOrphans)
+    {
+        std::mt19937 rng(seed);
+        m_db.transaction();
+        QSqlQuery next(m_db);
+        next.exec(QStringLiteral("SELECT COALESCE(MAX(ID), 0) + 1 FROM 棚卸マスター"));
+        next.next();
+        qint64 id = next.value(0).toLongLong();
+        QSqlQuery q(m_db);
+        q.prepare(QStringLiteral("INSERT INTO 棚卸マスター (ID, 日付, 項目ID, 品名, 数量, 単位, 単価, 価格, 備考, 備考1, 品名ID) "
+                                 "VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)"));
+        const QString iso = date.toString(Qt::ISODate);
+        const int orphanEvery = std::max(1, count / kOrphanLines);
+        for (int i = 0; i < count; ++i, ++id) {
+            const int k = int(rng() % unsigned(list.size()));
+            const Product& p = list.at(k);
+            int category = p.group * kCategoryPlaces + int(rng() % kCategoryPlaces) + 1;
+            if (withOrphans && i % orphanEvery == 5 % orphanEvery)
+                category = 9001 + int(rng() % 5);
+            const double quantity = (rng() % 10 == 0) ? (rng() % 400) / 4.0 : double(1 + rng() % 200);
+            const bool noPrice = rng() % 50 == 0;
+            const double price = noPrice ? 0.0 : p.price;
+            q.addBindValue(id);
+            q.addBindValue(iso);
+            q.addBindValue(category);
+            q.addBindValue(p.name);
+            q.addBindValue(quantity);
+            q.addBindValue(p.unit);
+            q.addBindValue(price);
+            q.addBindValue(std::trunc(price * quantity));
+            q.addBindValue(rng() % 8 == 0 ? QStringLiteral("%1-%2棚").arg(QChar(char16_t(u'A' + rng() % 6))).arg(1 + rng() % 12)
+                                          : QString());
+            q.addBindValue(noPrice ? QVariant(QStringLiteral("単価未入力")) : QVariant(QMetaType(QMetaType::QString)));
+            q.addBindValue(k + 1);
+            exec(q);
+        }
+        m_db.commit();
+    }
+
+private:
+    QSqlDatabase m_db;
+};
+
+bool copyTemplate(const QString& from, const QString& to)
+{
+    QFile::remove(to);
+    if (!QFile::copy(from, to))
+        return false;
+    QFile::setPermissions(to, QFile::ReadOwner | QFile::WriteOwner);
+    return true;
+}
+
+// ---------------------------------------------------------------------------------------------
+// The windows, driven in a child process
+
+class BenchMainWindow : public app::MainWindowInfo {
+public:
+    QDate closingDate() const override { return kClosingDate; }
+    QString openFileName() const override { return db::openPath(); }
+};
+
+void reportMessages(const dlg::ScriptedBackend& dialogs, qsizetype from, const QString& during)
+{
+    for (qsizetype i = from; i < dialogs.shown.size(); ++i) {
+        const dlg::Shown& s = dialogs.shown.at(i);
+        // The orphan question is expected: every count carries a few lines of a deleted category.
+        if (s.text == counting::kAskOrphanCategory)
+            continue;
+        warn(during + QStringLiteral(": unexpected message \"") + s.text + '"');
+    }
+}
+
+qint64 linesOfDate()
+{
+    return db::scalar(QStringLiteral("SELECT COUNT(*) FROM 棚卸マスター WHERE 日付 = ?"), {db::isoDate(kClosingDate)})
+        .toLongLong();
+}
+
+// Rows a grid shows (fetched so far); -1 when there is no such grid.
+int gridRows(QWidget* window, const char* name)
+{
+    const auto* view = window->findChild<QAbstractItemView*>(QString::fromLatin1(name));
+    return view && view->model() ? view->model()->rowCount() : -1;
+}
+
+template <class W>
+W* control(QWidget* window, const char* name)
+{
+    W* w = window->findChild<W*>(QString::fromLatin1(name));
+    if (!w)
+        throw std::runtime_error(std::string("control not found: ") + name);
+    return w;
+}
+
+// Types one character into a box as the keyboard does, so the box reports a user's edit.
+void typeChar(QWidget* box, QChar c)
+{
+    QKeyEvent press(QEvent::KeyPress, 0, Qt::NoModifier, QString(c));
+    QApplication::sendEvent(box, &press);
+    QKeyEvent release(QEvent::KeyRelease, 0, Qt::NoModifier, QString(c));
+    QApplication::sendEvent(box, &release);
+}
+
+// Opens a window once on an empty file first, so that one-time costs of the toolkit (styles,
+// fonts, the first window) do not count against the first measured opening.
+void warmUp(const QString& emptyDb, const std::function<void()>& open)
+{
+    db::open(emptyDb);
+    open();
+    forms::unloadAll();
+    dropUnloaded();
+    db::close();
+}
+
+int entryWindowChild(const QString& dbPath, const QString& emptyDb, dlg::ScriptedBackend& dialogs)
+{
+    warmUp(emptyDb, [] {
+        windows::open(QStringLiteral("frmTana"), windows::Show::Modeless);
+        settle();
+    });
+    db::open(dbPath);
+    const QList<Product> list = products();
+
+    // Opening, as the main window opens it: load, show, first activation. Memory at the first.
+    QList<double> openMs;
+    const double rss0 = residentMb();
+    QElapsedTimer t;
+    t.start();
+    windows::open(QStringLiteral("frmTana"), windows::Show::Modeless);
+    settle();
+    openMs << msSince(t);
+    frmTana* w = forms::find<frmTana>();
+    if (!w)
+        throw std::runtime_error("棚卸入力 did not open");
+    result(QStringLiteral("open_tana_rss"), residentMb() - rss0);
+    reportMessages(dialogs, 0, QStringLiteral("opening 棚卸入力"));
+
+    // 入力: the boxes filled as the user fills them (leaving the category and product boxes runs
+    // their lookups), then the button. Only the button is timed, and not at its first press, which
+    // also prepares what every later press reuses.
+    auto* nouhin = control<DataCombo>(w, "dbcNouhin");
+    auto* shohin = control<DataCombo>(w, "dbcShohin");
+    auto* tani = control<DataCombo>(w, "dbcTani");
+    auto* cnt = control<QLineEdit>(w, "txtCnt");
+    auto* tanka = control<QLineEdit>(w, "txtTanka");
+    control<QWidget>(w, "cmdSubAdd");
+    control<QWidget>(w, "dgdSub");
+    control<QLineEdit>(w, "Text3");
+    control<QLineEdit>(w, "Text1");
+    const qint64 before = linesOfDate();
+    QList<double> addMs;
+    constexpr int presses = 16;
+    std::mt19937 rng(7);
+    for (int i = 0; i < presses; ++i) {
+        const int k = int(rng() % unsigned(list.size()));
+        const Product& p = list.at(k);
+        nouhin->setText(categoryName(p.group * kCategoryPlaces + 1 + i % kCategoryPlaces));
+        w->dbcNouhin_LostFocus();
+        shohin->setText(p.name);
+        w->dbcShohin_LostFocus();
+        cnt->setText(QString::number(3 + i));
+        tani->setText(p.unit);
+        tanka->setText(QStringLiteral("120"));
+        settle();
+        const qsizetype shown = dialogs.shown.size();
+        t.restart();
+        w->cmdSubAdd_Click();
+        settle();
+        if (i > 0)
+            addMs << msSince(t);
+        reportMessages(dialogs, shown, QStringLiteral("入力"));
+    }
+    if (linesOfDate() != before + presses)
+        warn(QStringLiteral("入力 stored %1 lines instead of %2").arg(linesOfDate() - before).arg(presses));
+    result(QStringLiteral("add"), medianOf(addMs));
+
+    // Leaving the product box with one character: a lookup that finds nothing and the history of
+    // every line whose name contains it. Memory at the first time.
+    QList<double> leaveMs;
+    double leaveRss = 0;
+    for (int i = 0; i < 3; ++i) {
+        shohin->setText(kSearchShort);
+        settle();
+        const double r0 = residentMb();
+        const qsizetype shown = dialogs.shown.size();
+        t.restart();
+        w->dbcShohin_LostFocus();
+        settle();
+        leaveMs << msSince(t);
+        if (i == 0)
+            leaveRss = residentMb() - r0;
+        if (gridRows(w, "MSFlexGrid1") == 0)
+            warn(QStringLiteral("the history grid is empty after leaving the product box with \"%1\"").arg(kSearchShort));
+        reportMessages(dialogs, shown, QStringLiteral("leaving the product box"));
+    }
+    result(QStringLiteral("leave_product"), medianOf(leaveMs));
+    result(QStringLiteral("leave_product_rss"), leaveRss);
+
+    w->unload();
+    dropUnloaded();
+    for (int i = 0; i < 4; ++i) {
+        t.restart();
+        windows::open(QStringLiteral("frmTana"), windows::Show::Modeless);
+        settle();
+        openMs << msSince(t);
+        if (frmTana* again = forms::find<frmTana>())
+            again->unload();
+        dropUnloaded();
+    }
+    result(QStringLiteral("open_tana"), medianOf(openMs));
+    db::close();
+    return 0;
+}
+
+int correctionWindowChild(const QString& dbPath, const QString& emptyDb, dlg::ScriptedBackend& dialogs)
+{
+    warmUp(emptyDb, [] {
+        forms::setModalDriver(nullptr);
+        windows::open(QStringLiteral("frmInAmd2"), windows::Show::Modal);
+        settle();
+    });
+    db::open(dbPath);
+
+    // The window opens modal: the driver runs once it is shown and activated (its orphan check
+    // done), and the window is unloaded when the driver returns.
+    QElapsedTimer t;
+    QList<double> openMs;
+    double rss0 = 0;
+    double openRss = 0;
+    bool first = true;
+    QMap<QString, QList<double>> keyMs;
+    QList<double> checkMs;
+    forms::setModalDriver([&](Form* f) {
+        settle();
+        openMs << msSince(t);
+        if (!first)
+            return;
+        first = false;
+        openRss = residentMb() - rss0;
+        reportMessages(dialogs, 0, QStringLiteral("opening 棚卸表訂正"));
+
+        // One keystroke in the product box: the text up to its last character is already there,
+        // the last character is typed.
+        auto* shohin = control<DataCombo>(f, "dbcShohin");
+        control<QWidget>(f, "dgdSub");
+        control<QLineEdit>(f, "Text1");
+        for (const QString& text : {kSearchShort, kSearchLong}) {
+            for (int i = 0; i < 3; ++i) {
+                shohin->setText(text.chopped(1));
+                settle();
+                const qsizetype shown = dialogs.shown.size();
+                t.restart();
+                typeChar(shohin->lineEdit(), text.back());
+                settle();
+                keyMs[text] << msSince(t);
+                reportMessages(dialogs, shown, QStringLiteral("product search"));
+                if (gridRows(f, "dgdSub") == 0)
+                    warn(QStringLiteral("no line listed for \"%1\"").arg(text));
+                if (shohin->text() != text)
+                    warn(QStringLiteral("product box reads \"%1\" after typing \"%2\"").arg(shohin->text(), text));
+            }
+        }
+        auto* amd = static_cast<frmInAmd2*>(f);
+        for (int i = 0; i < 3; ++i) {
+            t.restart();
+            amd->CheckOrphanCategory();
+            settle();
+            checkMs << msSince(t);
+        }
+    });
+    for (int i = 0; i < 5; ++i) {
+        dialogs.shown.clear();
+        rss0 = residentMb();
+        t.start();
+        windows::open(QStringLiteral("frmInAmd2"), windows::Show::Modal);
+        dropUnloaded();
+    }
+    forms::setModalDriver(nullptr);
+    if (openMs.size() != 5)
+        warn(QStringLiteral("棚卸表訂正 opened %1 times instead of 5").arg(openMs.size()));
+    result(QStringLiteral("open_amd"), medianOf(openMs));
+    result(QStringLiteral("open_amd_rss"), openRss);
+    result(QStringLiteral("key_short"), medianOf(keyMs.value(kSearchShort)));
+    result(QStringLiteral("key_long"), medianOf(keyMs.value(kSearchLong)));
+    result(QStringLiteral("check_window"), medianOf(checkMs));
+
+    // The data work alone, without a window.
+    QList<double> markMs;
+    for (int i = 0; i < 5; ++i) {
+        t.restart();
+        counting::markOrphans(kClosingDate, counting::OrphanKey::Category);
+        markMs << msSince(t);
+    }
+    result(QStringLiteral("mark"), medianOf(markMs));
+    QList<double> totalMs;
+    QString totals;
+    for (int i = 0; i < 7; ++i) {
+        t.restart();
+        totals = counting::totalsText(kClosingDate);
+        totalMs << msSince(t);
+    }
+    result(QStringLiteral("total"), medianOf(totalMs));
+    std::printf("T %s\n", qPrintable(totals));
+    db::close();
+    return 0;
+}
+
+// The offscreen platform says on every window that it cannot raise it; nothing else is dropped.
+void quietPlatform(QtMsgType type, const QMessageLogContext& context, const QString& message)
+{
+    if (type == QtWarningMsg && message.startsWith(QLatin1String("This plugin does not support")))
+        return;
+    std::fprintf(stderr, "%s\n", qPrintable(qFormatLogMessage(type, context, message)));
+}
+
+int child(int argc, char** argv)
+{
+    qInstallMessageHandler(quietPlatform);
+    QApplication app(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("Brevotane"));
+    QApplication::setOrganizationName(QStringLiteral("Brevotane"));
+    const QStringList args = app.arguments();
+    const QString kind = args.value(2);
+    dlg::ScriptedBackend dialogs;
+    dlg::setBackend(&dialogs);
+    forms::setTestMode(true);
+    BenchMainWindow mainWindow;
+    app::setMainWindowInfo(&mainWindow);
+    try {
+        if (kind == QLatin1String("entry"))
+            return entryWindowChild(args.value(3), args.value(4), dialogs);
+        if (kind == QLatin1String("correction"))
+            return correctionWindowChild(args.value(3), args.value(4), dialogs);
+    } catch (const std::exception& e) {
+        warn(QStringLiteral("%1 stopped: %2").arg(kind, QString::fromUtf8(e.what())));
+        return 1;
+    }
+    return 2;
+}
+
+// ---------------------------------------------------------------------------------------------
+// The same work in sqlite3
+
+struct SqlResult {
+    double ms = std::nan("");
+    QString error;
+};
+
+// Runs the statements (one group, on one line so the shell times them together) `times` times per
+// line, on three lines; returns the median per group.
+SqlResult sqliteRun(const QString& file, const QString& group, int times)
+{
+    QString script = QStringLiteral(".timer on\n.output /dev/null\n");
+    QStringList line;
+    for (int i = 0; i < times; ++i)
+        line << group;
+    for (int i = 0; i < 3; ++i)
+        script += line.join(' ') + '\n';
+    QProcess p;
+    p.start(QStringLiteral("sqlite3"), {QStringLiteral("-batch"), file});
+    SqlResult r;
+    if (!p.waitForStarted()) {
+        r.error = QStringLiteral("sqlite3 not found (make deps installs it)");
+        return r;
+    }
+    p.write(script.toUtf8());
+    p.closeWriteChannel();
+    p.waitForFinished(120000);
+    const QString out = QString::fromUtf8(p.readAllStandardOutput());
+    const QString err = QString::fromUtf8(p.readAllStandardError()).trimmed();
+    if (!err.isEmpty())
+        r.error = err.section('\n', 0, 0);
+    static const QRegularExpression re(QStringLiteral("Run Time: real ([0-9.]+)"));
+    QList<double> runs;
+    for (auto it = re.globalMatch(out); it.hasNext();)
+        runs << it.next().captured(1).toDouble() * 1000.0 / times;
+    if (runs.size() == 3)
+        r.ms = medianOf(runs);
+    else if (r.error.isEmpty())
+        r.error = QStringLiteral("no timing from sqlite3");
+    return r;
+}
+
+// The shell reports milliseconds: a quick group is repeated on its line until the line takes long
+// enough to be timed well. The first run only finds that count (and warms the file's pages).
+SqlResult sqliteTime(const QString& file, const QString& group, int maxTimes)
+{
+    SqlResult r = sqliteRun(file, group, 1);
+    if (!r.error.isEmpty() || std::isnan(r.ms))
+        return r;
+    int times = 1;
+    if (r.ms < 50.0 && maxTimes > 1)
+        times = std::clamp(int(std::ceil(100.0 / std::max(r.ms, 0.2))), 2, maxTimes);
+    // Like the windows: the lower of two rounds.
+    r = sqliteRun(file, group, times);
+    const SqlResult again = sqliteRun(file, group, times);
+    if (again.error.isEmpty() && !std::isnan(again.ms) && (std::isnan(r.ms) || again.ms < r.ms))
+        r.ms = again.ms;
+    return r;
+}
+
+QString sqlQuoted(const QString& s)
+{
+    return '\'' + QString(s).replace('\'', QStringLiteral("''")) + '\'';
+}
+
+// ---------------------------------------------------------------------------------------------
+// The table
+
+int displayWidth(const QString& s)
+{
+    int w = 0;
+    for (const QChar c : s) {
+        const ushort u = c.unicode();
+        const bool wide = (u >= 0x1100 && u <= 0x115F) || (u >= 0x2E80 && u <= 0xA4CF) || (u >= 0xAC00 && u <= 0xD7A3)
+                          || (u >= 0xF900 && u <= 0xFAFF) || (u >= 0xFE30 && u <= 0xFE4F) || (u >= 0xFF00 && u <= 0xFF60)
+                          || (u >= 0xFFE0 && u <= 0xFFE6);
+        w += wide ? 2 : 1;
+    }
+    return w;
+}
+
+QString padRight(const QString& s, int width)
+{
+    return s + QString(std::max(0, width - displayWidth(s)), ' ');
+}
+
+QString padLeft(const QString& s, int width)
+{
+    return QString(std::max(0, width - displayWidth(s)), ' ') + s;
+}
+
+QString grouped(int n)
+{
+    QString digits = QString::number(n);
+    for (qsizetype i = digits.size() - 3; i > 0; i -= 3)
+        digits.insert(i, ',');
+    return digits;
+}
+
+// 100000 → "100k", for the ratio headings.
+QString shortSize(int n)
+{
+    return n % 1000 == 0 ? QString::number(n / 1000) + 'k' : QString::number(n);
+}
+
+QString figure(double v, const QString& unit)
+{
+    if (std::isnan(v))
+        return QStringLiteral("-");
+    const int decimals = std::fabs(v) < 10 ? 2 : 1;
+    return QString::number(v, 'f', decimals) + ' ' + unit;
+}
+
+QString ratio(double a, double b)
+{
+    if (std::isnan(a) || std::isnan(b) || b <= 0)
+        return QStringLiteral("-");
+    return QString::number(a / b, 'f', a / b < 10 ? 2 : 0);
+}
+
+struct Row {
+    QString label;
+    QString key;        // child result key
+    QString unit;       // "ms" or "MB"
+    QString sqlGroup;   // empty: no sqlite3 counterpart
+    int sqlMaxTimes = 200;
+    QString target;
+};
+
+QMap<QString, double> runChild(const QString& kind, const QString& dbPath, const QString& emptyDb, QStringList& warnings,
+                               QString* totals)
+{
+    QProcess p;
+    p.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+    p.start(QCoreApplication::applicationFilePath(), {QStringLiteral("--child"), kind, dbPath, emptyDb});
+    p.waitForFinished(600000);
+    QMap<QString, double> results;
+    const QStringList lines = QString::fromUtf8(p.readAllStandardOutput()).split('\n');
+    const QString size = QFileInfo(dbPath).completeBaseName();
+    for (const QString& line : lines) {
+        if (line.startsWith(QLatin1String("R ")))
+            results.insert(line.section(' ', 1, 1), line.section(' ', 2, 2).toDouble());
+        else if (line.startsWith(QLatin1String("W ")))
+            warnings << size + QStringLiteral(" / ") + kind + QStringLiteral(": ") + line.mid(2);
+        else if (line.startsWith(QLatin1String("T ")) && totals)
+            *totals = line.mid(2);
+    }
+    if (p.exitStatus() != QProcess::NormalExit || p.exitCode() != 0)
+        warnings << size + QStringLiteral(" / ") + kind + QStringLiteral(": the measuring process ended with code %1")
+                                                              .arg(p.exitCode());
+    return results;
+}
+
+int parent(int argc, char** argv)
+{
+    QCoreApplication app(argc, argv);
+    QElapsedTimer whole;
+    whole.start();
+    const QStringList args = app.arguments();
+    const int large = args.size() > 1 ? args.at(1).toInt() : 100000;
+    const int small = args.size() > 2 ? args.at(2).toInt() : 1000;
+    if (large <= 0 || small <= 0) {
+        std::fprintf(stderr, "usage: bench_counting [large lines] [small lines]\n");
+        return 2;
+    }
+
+    QTemporaryDir dir;
+    const QString emptyDb = dir.filePath(QStringLiteral("empty.idb"));
+    const QString baseDb = dir.filePath(QStringLiteral("base.idb"));
+    const QString smallDb = dir.filePath(QStringLiteral("small.idb"));
+    const QString largeDb = dir.filePath(QStringLiteral("large.idb"));
+    const QString tmpl = QStringLiteral(BREVOTANE_TEMPLATE_PATH);
+    if (!copyTemplate(tmpl, emptyDb) || !copyTemplate(tmpl, baseDb)) {
+        std::fprintf(stderr, "cannot copy the template database %s\n", qPrintable(tmpl));
+        return 1;
+    }
+
+    QElapsedTimer gen;
+    gen.start();
+    int earlierLines = 0;
+    try {
+        const QList<Product> list = products();
+        {
+            Generator g(baseDb);
+            g.masters(list);
+            unsigned seed = 1;
+            for (const auto& [date, count] : kEarlierCounts) {
+                g.lines(list, date, count, seed++, false);
+                earlierLines += count;
+            }
+        }
+        for (const auto& [path, count] : {qMakePair(smallDb, small), qMakePair(largeDb, large)}) {
+            copyTemplate(baseDb, path);
+            Generator g(path);
+            g.lines(list, kClosingDate, count, 2026, true);
+        }
+    } catch (const std::exception& e) {
+        std::fprintf(stderr, "generating the count failed: %s\n", e.what());
+        return 1;
+    }
+    std::printf("Count of %s: %s and %s lines; %s products, %d categories, %s lines of earlier dates "
+                "(generated in %.1f s)\n",
+                qPrintable(kClosingDate.toString(QStringLiteral("yyyy/MM/dd"))), qPrintable(grouped(small)),
+                qPrintable(grouped(large)), qPrintable(grouped(kProducts)), kCategoryGroups * kCategoryPlaces,
+                qPrintable(grouped(earlierLines)), gen.nsecsElapsed() / 1e9);
+    std::fflush(stdout);
+
+    QStringList warnings;
+    QString totalsSmall;
+    QString totalsLarge;
+    // Two rounds, the sizes taking turns, so that a burst of load on the machine (a build, a disk
+    // flush) hits one round and not one size: each time is the lower of its two medians. Memory
+    // is taken from the first round, whose processes started from the same state.
+    QMap<QString, double> atSmall;
+    QMap<QString, double> atLarge;
+    for (int round = 0; round < 2; ++round) {
+        for (const char* kind : {"entry", "correction"}) {
+            for (const bool isLarge : {false, true}) {
+                QMap<QString, double>& into = isLarge ? atLarge : atSmall;
+                const QMap<QString, double> got = runChild(QString::fromLatin1(kind), isLarge ? largeDb : smallDb,
+                                                           emptyDb, warnings, isLarge ? &totalsLarge : &totalsSmall);
+                for (auto it = got.constBegin(); it != got.constEnd(); ++it) {
+                    if (!into.contains(it.key()))
+                        into.insert(it.key(), it.value());
+                    else if (!it.key().endsWith(QLatin1String("_rss")))
+                        into[it.key()] = std::min(into.value(it.key()), it.value());
+                }
+            }
+        }
+    }
+
+    const QString d = sqlQuoted(db::isoDate(kClosingDate));
+    const QString lines = QStringLiteral("SELECT * FROM 棚卸マスター WHERE 日付 = %1").arg(d);
+    const QString screen = QStringLiteral(" LIMIT 40;");
+    const QString total = QStringLiteral("SELECT SUM(価格) AS 合計, COUNT(価格) AS 件数 FROM 棚卸マスター WHERE 日付 = %1;").arg(d);
+    const QString mark = QStringLiteral("UPDATE 棚卸マスター SET 区分調整 = CASE WHEN 項目ID IN (SELECT 項目ID FROM 項目分類) "
+                                        "THEN 0 ELSE 1 END WHERE 日付 = %1;")
+                             .arg(d);
+    const QString marked = lines + QStringLiteral(" AND 区分調整 = 1 ORDER BY ID") + screen;
+    auto productSearch = [&](const QString& text) {
+        const QString like = sqlQuoted('%' + text + '%');
+        return QStringLiteral("SELECT * FROM 仕入商品 WHERE 品名 LIKE %1 ORDER BY 品名;").arg(like) + ' ' + lines
+               + QStringLiteral(" AND 品名 LIKE %1 ORDER BY ID").arg(like) + screen;
+    };
+    const QString insert =
+        QStringLiteral("INSERT INTO 棚卸マスター (ID, 日付, 項目ID, 品名, 数量, 単位, 単価, 価格, 備考, 品名ID) "
+                       "SELECT MAX(ID) + 1, %1, 1, %2, 3, '本', 120, 360, '', 1 FROM 棚卸マスター;")
+            .arg(d, sqlQuoted(productName(0)));
+
+    const QList<Row> rows{
+        {QStringLiteral("入力 (cmdSubAdd_Click)"), QStringLiteral("add"), QStringLiteral("ms"), insert, 20,
+         QStringLiteral("≤ 1.2 × small")},
+        {QStringLiteral("open 棚卸入力 (frmTana)"), QStringLiteral("open_tana"), QStringLiteral("ms"),
+         lines + QStringLiteral(" ORDER BY ID DESC") + screen + ' ' + total
+             + QStringLiteral(" SELECT COUNT(*) FROM 仕入商品; SELECT * FROM 項目分類 WHERE 項目ID >= 1 ORDER BY 項目ID;"),
+         200, QStringLiteral("≤ 1.5 × sqlite3")},
+        {QStringLiteral("  memory (RSS) growth"), QStringLiteral("open_tana_rss"), QStringLiteral("MB"), QString(), 0,
+         QStringLiteral("flat")},
+        {QStringLiteral("open 棚卸表訂正 (frmInAmd2)"), QStringLiteral("open_amd"), QStringLiteral("ms"),
+         total + QStringLiteral(" SELECT * FROM 項目分類 ORDER BY 項目ID; ") + mark + ' ' + marked, 20,
+         QStringLiteral("≤ 1.5 × sqlite3")},
+        {QStringLiteral("  memory (RSS) growth"), QStringLiteral("open_amd_rss"), QStringLiteral("MB"), QString(), 0,
+         QStringLiteral("flat")},
+        {QStringLiteral("訂正 search, key → \"%1\"").arg(kSearchShort), QStringLiteral("key_short"),
+         QStringLiteral("ms"), productSearch(kSearchShort), 200, QStringLiteral("≤ 1.5 × sqlite3")},
+        {QStringLiteral("訂正 search, key → \"%1\"").arg(kSearchLong), QStringLiteral("key_long"),
+         QStringLiteral("ms"), productSearch(kSearchLong), 200, QStringLiteral("≤ 1.5 × sqlite3")},
+        {QStringLiteral("入力 leave product box \"%1\"").arg(kSearchShort), QStringLiteral("leave_product"),
+         QStringLiteral("ms"),
+         QStringLiteral("SELECT * FROM 仕入商品 WHERE 品名 = %1; SELECT 日付, 品名, 数量, 単位, 単価 FROM 棚卸マスター "
+                        "WHERE 品名 LIKE %2 ORDER BY 日付 DESC, ID")
+                 .arg(sqlQuoted(kSearchShort), sqlQuoted('%' + kSearchShort + '%'))
+             + screen,
+         200, QStringLiteral("≤ 1.5 × sqlite3")},
+        {QStringLiteral("  memory (RSS) growth"), QStringLiteral("leave_product_rss"), QStringLiteral("MB"), QString(), 0,
+         QStringLiteral("flat")},
+        {QStringLiteral("orphan check (markOrphans)"), QStringLiteral("mark"), QStringLiteral("ms"), mark, 20,
+         QStringLiteral("beside UPDATE")},
+        {QStringLiteral("orphan check (CheckOrphanCategory)"), QStringLiteral("check_window"), QStringLiteral("ms"),
+         mark + ' ' + marked, 20, QString()},
+        {QStringLiteral("ShowTotal (totalsText)"), QStringLiteral("total"), QStringLiteral("ms"), total, 200, QString()},
+    };
+
+    const bool haveSqlite = !QStandardPaths::findExecutable(QStringLiteral("sqlite3")).isEmpty();
+    if (!haveSqlite)
+        warnings << QStringLiteral("sqlite3 is not installed (make deps installs it): no plain-SQL column");
+
+    const QString smallHead = QStringLiteral("at ") + grouped(small);
+    const QString largeHead = QStringLiteral("at ") + grouped(large);
+    const QList<int> widths{38, 11, 11, 11, 9, 9, 15};
+    const QStringList head{QStringLiteral("measure"), smallHead, largeHead, QStringLiteral("sqlite3"),
+                           shortSize(large) + '/' + shortSize(small), shortSize(large) + QStringLiteral("/sql"),
+                           QStringLiteral("target")};
+    auto printRow = [&](const QStringList& cells) {
+        QString out = padRight(cells.at(0), widths.at(0));
+        for (int i = 1; i < cells.size(); ++i)
+            out += (i == cells.size() - 1 ? QStringLiteral("  ") + cells.at(i) : QStringLiteral(" ") + padLeft(cells.at(i), widths.at(i)));
+        std::printf("%s\n", qPrintable(out));
+    };
+    std::printf("\n");
+    printRow(head);
+    std::printf("%s\n", qPrintable(QString(112, '-')));
+    for (const Row& row : rows) {
+        const double a = atSmall.value(row.key, std::nan(""));
+        const double b = atLarge.value(row.key, std::nan(""));
+        SqlResult sql;
+        if (haveSqlite && !row.sqlGroup.isEmpty()) {
+            sql = sqliteTime(largeDb, row.sqlGroup, row.sqlMaxTimes);
+            if (!sql.error.isEmpty())
+                warnings << QStringLiteral("sqlite3 for %1: %2").arg(row.label, sql.error);
+        }
+        printRow({row.label, figure(a, row.unit), figure(b, row.unit), figure(sql.ms, QStringLiteral("ms")), ratio(b, a),
+                  ratio(b, sql.ms), row.target});
+    }
+    std::printf("\nsqlite3: the same statements in the sqlite3 shell on the %s-line file (`.timer on`, real\n"
+                "time; a quick group is repeated on one line and divided). Window times: the lower of two\n"
+                "rounds' medians, each run until the window is idle. Ratios: the large count's time over\n"
+                "the small count's, and over sqlite3's.\n",
+                qPrintable(grouped(large)));
+    std::printf("Totals line: %s | %s\n", qPrintable(totalsSmall), qPrintable(totalsLarge));
+    warnings.removeDuplicates();
+    for (const QString& w : std::as_const(warnings))
+        std::printf("WARNING %s\n", qPrintable(w));
+    std::printf("Whole run: %.1f s\n", whole.nsecsElapsed() / 1e9);
+    return warnings.isEmpty() ? 0 : 1;
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    // Offscreen unless told otherwise, with settings and runtime files of its own, so a run never
+    // moves the user's windows or touches their settings.
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    if (argc > 2 && qstrcmp(argv[1], "--child") == 0)
+        return child(argc, argv);
+
+    static QTemporaryDir home;
+    qputenv("XDG_CONFIG_HOME", QFile::encodeName(home.path() + "/config"));
+    qputenv("XDG_DATA_HOME", QFile::encodeName(home.path() + "/data"));
+    QDir().mkpath(home.path() + "/runtime");
+    QFile::setPermissions(home.path() + "/runtime", QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    qputenv("XDG_RUNTIME_DIR", QFile::encodeName(home.path() + "/runtime"));
+    return parent(argc, argv);
+}
