@@ -75,7 +75,7 @@ void installFontSubstitutes()
 }
 
 PrinterObject::PrinterObject()
-    : m_fontName(QStringLiteral("ＭＳ 明朝"))
+    : m_fontName(QStringLiteral("ＭＳ 明朝")), m_font(printFont(m_fontName, m_fontSize))
 {
 }
 
@@ -121,6 +121,7 @@ bool PrinterObject::setScaleMode(int mode)
 void PrinterObject::setFontName(const QString& name)
 {
     m_fontName = name;
+    m_font = printFont(m_fontName, m_fontSize);
     stateChanged("fontName", 0, name);
 }
 
@@ -129,6 +130,7 @@ bool PrinterObject::setFontSize(double points)
     if (!(points > 0) || !std::isfinite(points))
         return false;
     m_fontSize = points;
+    m_font.setPointSizeF(points);
     stateChanged("fontSize", points);
     return true;
 }

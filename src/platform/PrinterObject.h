@@ -166,7 +166,7 @@ protected:
     void setLastError(const QString& why) { m_lastError = why; }
 
     // The font of the current name and size.
-    QFont currentFont() const { return printFont(m_fontName, m_fontSize); }
+    const QFont& currentFont() const { return m_font; }
     double pxToUnitsX(double px) const;
     double pxToUnitsY(double px) const;
 
@@ -180,6 +180,7 @@ private:
     double m_y = 0;
     QString m_fontName;
     double m_fontSize = 10;
+    QFont m_font;   // resolved once per change: engines measure and print many texts in one font
     int m_drawStyle = kStyleSolid;
     int m_drawWidth = 1;
     int m_drawMode = kModeCopyPen;
