@@ -53,6 +53,10 @@ QString resolvedFamily(const QString& faceName)
 
 QFont printFont(const QString& faceName, double points)
 {
+    // Whatever shows a print font by its Windows name (the font dialog's first choice) shows the
+    // IPA face too.
+    static const bool substitutesInstalled = (installFontSubstitutes(), true);
+    Q_UNUSED(substitutesInstalled);
     QFont f;
     const QString family = resolvedFamily(faceName);
     // Glyphs missing from a chosen Latin face are taken from IPA Mincho rather than from whatever

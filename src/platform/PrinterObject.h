@@ -49,7 +49,8 @@ enum class JobState {
 QFont printFont(const QString& faceName, double points);
 // The installed family a face name resolves to.
 QString resolvedFamily(const QString& faceName);
-// Teaches QFont the Windows face names, so that any widget given one of them shows the IPA face.
+// Teaches QFont the Windows face names, so that any widget given one of them shows the IPA face
+// (done on the first use of printFont; start-up may call it earlier).
 void installFontSubstitutes();
 
 class PrinterObject {

@@ -22,9 +22,11 @@ namespace prn {
 namespace {
 
 constexpr double kPi = 3.14159265358979323846;
-// A PDF has no unprintable border and no device pixels; 600 dots per inch is what an office laser
-// printer has, so a draw width of 1 looks on the PDF as it does on paper.
-constexpr double kPdfDpi = 600;
+// The pages are PDF for the file and for the queues alike, so the device pixel is ours to choose.
+// 576 dots per inch is 8 to the point: every font size in quarter points (9.75, 14.25) is a whole
+// number of pixels, which the font engine needs to print it at exactly that size, and a draw width
+// of 1 is as thin as on an office laser printer of 600 dots per inch.
+constexpr double kPdfDpi = 576;
 
 QString documentTitle()
 {
@@ -176,7 +178,7 @@ std::optional<QString> PdfFilePrinter::askFileName()
         name += QStringLiteral(".pdf");
     // The seam's file dialog leaves the overwrite question to its caller; a PDF printer asks it.
     if (QFileInfo::exists(name) &&
-        dlg::Question(QStringLiteral("%1 は既に存在します。\n上書きしますか?").arg(QFileInfo(name).fileName())) !=
+        dlg::Question(QStringLiteral("%1 は既に存在します。\n上書きしますか？").arg(QFileInfo(name).fileName())) !=
             dlg::vbYes)
         return std::nullopt;
     return name;
@@ -273,7 +275,6 @@ void PdfFilePrinter::removeTemp()
 QueuePrinter::QueuePrinter(const QPrinterInfo& info)
     : PdfFilePrinter(info.printerName()), m_info(info)
 {
-    pdf().setResolution(device().resolution());
     const int code = m_info.defaultPageSize().windowsId();
     if (code <= 0 || !setPaperSize(code))
         setPaperSize(kPaperA4);
@@ -300,20 +301,14 @@ QPageLayout QueuePrinter::queueLayout() const
     return layout;
 }
 
-QPointF QueuePrinter::resolution() const
-{
-    const double dpi = device().resolution();
-    return {dpi, dpi};
-}
-
 QPoint QueuePrinter::physicalOffsetPx() const
 {
-    return queueLayout().paintRectPixels(device().resolution()).topLeft();
+    return queueLayout().paintRectPixels(static_cast<int>(kPdfDpi)).topLeft();
 }
 
 QSize QueuePrinter::physicalSizePx() const
 {
-    return queueLayout().fullRectPixels(device().resolution()).size();
+    return queueLayout().fullRectPixels(static_cast<int>(kPdfDpi)).size();
 }
 
 bool QueuePrinter::offersPaper(int code) const
@@ -331,7 +326,7 @@ bool QueuePrinter::beginJob()
 {
     m_jobId = 0;
     const QString temp = QDir::tempPath() + QStringLiteral("/brevotane-print.pdf");
-    return startPdf(temp, queueLayout(), device().resolution());
+    return startPdf(temp, queueLayout(), kPdfDpi);
 }
 
 bool QueuePrinter::finishJob()

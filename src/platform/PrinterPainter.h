@@ -97,7 +97,6 @@ public:
     ~QueuePrinter() override;
 
     QString deviceName() const override { return m_info.printerName(); }
-    QPointF resolution() const override;
     QPoint physicalOffsetPx() const override;
     QSize physicalSizePx() const override;
     // The spooler's job number of the last job sent; 0 when none.

@@ -1,7 +1,8 @@
 #pragma once
 // A printer object that writes nothing and remembers everything: each operation with its arguments
 // in the engine's units, numbered by document and page. Text widths come from the real faces'
-// metrics at the recorder's resolution, so right-aligned columns can be checked exactly.
+// metrics at the recorder's resolution (by default that of the PDF and queue printers), so
+// right-aligned columns can be checked exactly.
 #include "platform/PrinterObject.h"
 
 #include <QImage>
@@ -38,7 +39,7 @@ struct Recorded {
 
 class RecordingPrinter : public PrinterObject {
 public:
-    explicit RecordingPrinter(const QString& name = QStringLiteral("Recorder"), double dpi = 600,
+    explicit RecordingPrinter(const QString& name = QStringLiteral("Recorder"), double dpi = 576,
                               const QPoint& offsetPx = {}, const QSize& sheetPx = {});
 
     QString deviceName() const override { return m_name; }
