@@ -49,6 +49,7 @@ void MasterWindow::buildFields(QBoxLayout* top)
     txtID = named(new QLineEdit(this), "txtID");
     // The key comes from the key rule; typed keys would cut count lines off their master row.
     txtID->setReadOnly(true);
+    txtID->setFocusPolicy(Qt::ClickFocus);   // the name box is where typing starts
     txtID->setMaximumWidth(120);
     Label1->setBuddy(txtID);
     Label2 = named(new QLabel(m_text.nameLabel, this), "Label2");
@@ -143,8 +144,8 @@ void MasterWindow::releaseModel()
 {
     if (!m_model)
         return;
+    // The mapper lets go of a model when it is destroyed.
     m_mapper->clearMapping();
-    m_mapper->setModel(nullptr);
     QItemSelectionModel* selection = DataGrid1->selectionModel();
     DataGrid1->setModel(nullptr);
     delete selection;
