@@ -24,6 +24,7 @@ const QString MasterWindow::kConnectionFailed = QStringLiteral("データベー�
 const QString MasterWindow::kDeleteQuestion = QStringLiteral("表示中のレコードを削除します。よろしいですか。");
 const QString MasterWindow::kEditRefused =
     QStringLiteral("入力された値を保存できませんでした。値を確認して訂正してください。");
+const QString MasterWindow::kEditNotStored = QStringLiteral("入力された値は保存されませんでした。");
 
 MasterWindow::MasterWindow(const MasterTable& table, const WindowText& text) : m_table(table), m_text(text)
 {
@@ -190,16 +191,21 @@ void MasterWindow::commitBoxes()
     m_model->setData(m_model->index(row, m_model->nameColumn()), nameBox->text());
 }
 
-bool MasterWindow::storeEdits(qint64 dropKey)
+void MasterWindow::gatherEdits(qint64 dropKey)
 {
-    if (!m_model)
-        return true;
     commitBoxes();
     if (dropKey != 0) {
         const int row = m_model->rowOfKey(dropKey);
         if (row >= 0)
             m_model->revertRow(row);
     }
+}
+
+bool MasterWindow::storeEdits(qint64 dropKey)
+{
+    if (!m_model)
+        return true;
+    gatherEdits(dropKey);
     if (m_model->storePending()) {
         m_closeRefused = false;
         return true;
@@ -230,9 +236,9 @@ void MasterWindow::queueRefusal(const QString& why)
     });
 }
 
-void MasterWindow::reportFailure(const QString& text) const
+void MasterWindow::reportFailure(const QString& text)
 {
-    dlg::Information(text, const_cast<MasterWindow*>(this));
+    dlg::Information(text, this);
 }
 
 void MasterWindow::setButtonsAsAtLoad()
@@ -375,15 +381,16 @@ void MasterWindow::Form_QueryUnload(bool& cancel)
     if (!m_model)
         return;
     const qint64 drop = EditMode == 2 ? m_newKey : 0;
-    if (!storeEdits(drop)) {
-        // The first close is refused so the user can still correct the edit; closing again
-        // leaves it unstored, as the user has now been told twice.
-        if (!m_closeRefused) {
+    // The first close is refused so the user can still correct a refused edit; closing again
+    // leaves it unstored, and says so.
+    if (!m_closeRefused) {
+        if (!storeEdits(drop)) {
             m_closeRefused = true;
             cancel = true;
             return;
         }
-        m_model->revertAll();
+    } else {
+        storeOrDrop(drop);
     }
     if (drop != 0) {
         try {
@@ -401,13 +408,23 @@ void MasterWindow::Form_Unload(bool& cancel)
     releaseModel();
 }
 
+void MasterWindow::storeOrDrop(qint64 dropKey)
+{
+    gatherEdits(dropKey);
+    if (m_model->storePending())
+        return;
+    const QString why = m_model->lastRefusal();
+    m_model->revertAll();
+    dlg::Information(why.isEmpty() ? kEditNotStored : kEditNotStored + QLatin1Char('\n') + why, this);
+}
+
 void MasterWindow::leaveRows()
 {
     if (!m_model)
         return;
+    // The file is going away: what cannot be stored in it now is lost, and the user is told.
     const qint64 drop = EditMode == 2 ? m_newKey : 0;
-    if (!storeEdits(drop))
-        m_model->revertAll();   // told; the file is going away
+    storeOrDrop(drop);
     if (drop != 0) {
         try {
             deleteRow(m_table, drop);

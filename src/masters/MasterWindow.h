@@ -72,6 +72,8 @@ public:
     static const QString kDeleteQuestion;
     // Told when the database refuses an edit; the edit stays for the user to correct.
     static const QString kEditRefused;
+    // Told when a refused edit is given up (a second close, or another file opened).
+    static const QString kEditNotStored;
 
 protected:
     // Room beside the buttons for a window's own controls.
@@ -84,7 +86,7 @@ protected:
     bool storeEdits(qint64 dropKey = 0);
     // cmdAdd on, cmdUpdate and cmdCancel off, cmdDelete on when rows are shown.
     void setButtonsAsAtLoad();
-    void reportFailure(const QString& text) const;
+    void reportFailure(const QString& text);
     // Back to browsing: a new row still being filled becomes an ordinary row of the table.
     void browse()
     {
@@ -105,8 +107,13 @@ private:
     void releaseModel();
     void showRow(int row);
     void commitBoxes();
+    // The boxes' text into the model, and the edits of the row with dropKey thrown away.
+    void gatherEdits(qint64 dropKey);
     void reportRefusal(const QString& why);
     void queueRefusal(const QString& why);
+    // Stores the pending edits but those of the row with dropKey; what is refused is given up,
+    // and the user told so.
+    void storeOrDrop(qint64 dropKey);
     // Leaves the file: stores what can be stored, drops the unregistered new row.
     void leaveRows();
 

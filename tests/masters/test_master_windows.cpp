@@ -475,7 +475,38 @@ private slots:
         QVERIFY(!p->unload());
         QVERIFY(p->unload());
         QCOMPARE(env.dialogs.shown.size(), 8);
+        QCOMPARE(env.dialogs.messages().last(),
+                 MasterWindow::kEditNotStored + QStringLiteral("\n単価には数値を入力してください。"));
         QCOMPARE(db::scalar("SELECT 単価 FROM 仕入商品 WHERE 品名ID = 1").toDouble(), 120.0);
+    }
+
+    void refusedPriceAtAFileSwitchIsToldAndTheNewFileShown()
+    {
+        testsupport::Env env;
+        const QString first = env.openNewDatabase("first.idb");
+        db::exec("INSERT INTO 仕入商品 VALUES (1, 'インク', 100, '本')");
+        const QString second = env.newDatabase("second.idb");
+        auto* p = forms::get<frmInShohin>();
+        p->showModeless();
+        QVERIFY(p->model()->setData(cell(p, 0, 2), QStringLiteral("abc")));
+        db::open(second);
+        QCOMPARE(env.dialogs.messages(),
+                 QStringList{MasterWindow::kEditNotStored + QStringLiteral("\n単価には数値を入力してください。")});
+        QCOMPARE(p->model()->rowCount(), 0);
+        QVERIFY(p->unload());
+        db::open(first);
+        QCOMPARE(db::scalar("SELECT 単価 FROM 仕入商品 WHERE 品名ID = 1").toDouble(), 100.0);
+    }
+
+    void aWindowWithoutItsTableDoesNotOpen()
+    {
+        testsupport::Env env;
+        env.openNewDatabase();
+        db::exec("ALTER TABLE 単位 RENAME TO 単位_old");
+        QVERIFY(!windows::open("frmTani", windows::Show::Modal));
+        QCOMPARE(env.dialogs.messages(), QStringList{MasterWindow::kConnectionFailed});
+        QVERIFY(forms::shownModal().isEmpty());
+        QVERIFY(!forms::find<frmTani>());
     }
 
     void keysUsedUp()
