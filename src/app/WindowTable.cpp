@@ -4,6 +4,9 @@
 #include "app/frmAbout.h"
 #include "counting/frmInAmd2.h"
 #include "counting/frmTana.h"
+#include "masters/frmInShohin.h"
+#include "masters/frmKoumoku.h"
+#include "masters/frmTani.h"
 #include "platform/Cursor.h"
 #include "platform/Db.h"
 #include "platform/Dialogs.h"
@@ -42,9 +45,9 @@ const QList<Entry>& table()
         {"DialogTanaMoto1", true, nullptr},   // count-sheet print dialog
         {"DialogTanaMoto2", true, nullptr},   // count-entry-book print dialog
         {"DialogTanaMoto3", true, nullptr},   // grouped summary print dialog
-        {"frmInShohin", true, nullptr},       // products
-        {"frmKoumoku", true, nullptr},        // categories
-        {"frmTani", true, nullptr},           // quantity units
+        {"frmInShohin", true, &load<frmInShohin>},   // products
+        {"frmKoumoku", true, &load<frmKoumoku>},     // categories
+        {"frmTani", true, &load<frmTani>},           // quantity units
         {"DialogExcelA", true, nullptr},      // count import
         {"DialogExcelB", true, nullptr},      // product import
         {"frmPrinterP", false, nullptr},      // printer setup

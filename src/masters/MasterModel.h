@@ -1,0 +1,68 @@
+#pragma once
+// The editable rows of a master table as a window shows them. The edits of a row are stored when
+// the grid leaves the row or when the window registers them; an edit the database would refuse
+// is never dropped: it stays pending (and on screen) until it is corrected, and the refusal is
+// told in Japanese. The key is made by the key rule and is not edited by hand.
+#include "masters/MasterData.h"
+
+#include <QSqlTableModel>
+#include <optional>
+
+namespace masters {
+
+class MasterModel : public QSqlTableModel {
+    Q_OBJECT
+public:
+    MasterModel(const MasterTable& table, QObject* parent = nullptr);
+
+    const MasterTable& masterTable() const { return m_table; }
+    int keyColumn() const { return m_keyColumn; }
+    int nameColumn() const { return m_nameColumn; }
+
+    void setOrder(Order order) { m_order = order; }
+    Order order() const { return m_order; }
+
+    // Reads the rows again (every row fetched, so no statement stays open on the shared
+    // connection). Pending edits are dropped: store them first. False on failure.
+    bool load();
+
+    qint64 keyAt(int row) const;
+    // The row showing this key, or -1.
+    int rowOfKey(qint64 key) const;
+    // The first row holding a pending edit, or -1.
+    int dirtyRow() const;
+
+    // Stores the pending edits. When they are refused they stay pending, false is returned and
+    // lastRefusal() tells why (in Japanese; empty when the database gave no reason of its own).
+    bool storePending();
+    QString lastRefusal() const { return m_lastRefusal; }
+
+    // The grid leaving a row stores it; a refusal is announced by editRefused.
+    bool submit() override;
+    // Text typed into a number field becomes a number (full-width digits too); an empty text is
+    // no value. Setting what the field already holds is no edit.
+    bool setData(const QModelIndex& index, const QVariant& value, int role = Qt::EditRole) override;
+    Qt::ItemFlags flags(const QModelIndex& index) const override;
+
+    bool isNumberColumn(int column) const;
+
+    // What a number field holds after the user typed text into it: the number, or nothing when
+    // the text is no finite number.
+    static std::optional<double> readNumber(const QString& text);
+
+signals:
+    void editRefused(const QString& why);
+
+protected:
+    QString selectStatement() const override;
+    bool updateRowInTable(int row, const QSqlRecord& values) override;
+
+private:
+    const MasterTable& m_table;
+    Order m_order = Order::ByName;
+    int m_keyColumn = -1;
+    int m_nameColumn = -1;
+    QString m_lastRefusal;
+};
+
+} // namespace masters
