@@ -189,8 +189,11 @@ void frmInAmd2::Form_QueryUnload(bool& cancel)
 void frmInAmd2::Form_Unload(bool& cancel)
 {
     (void)cancel;
-    if (m_grid)
+    if (m_grid) {
         m_grid->storePending();
+        // Released now, not when the window is destroyed later: the connection may go first.
+        dropGrid();
+    }
 }
 
 void frmInAmd2::connectionClosing()
