@@ -210,7 +210,8 @@ void frmInAmd2::connectionOpened()
 {
     ShowTotal();
     fillCategoryList();
-    counting::narrow(dbcShohin, counting::NarrowList::CorrectionProduct);
+    // The product list is filled again from the new file when the user goes to it.
+    dbcShohin->clearRows();
     // A search is read again from the new file; the old file's orphan lines mean nothing there, and
     // the check runs again at the next activation.
     if (m_listing == Listing::Search) {
@@ -252,7 +253,9 @@ CountLineModel* frmInAmd2::grid()
 {
     if (!m_grid) {
         m_grid = new CountLineModel(this);
+        QItemSelectionModel* none = dgdSub->selectionModel();
         dgdSub->setModel(m_grid);
+        delete none;
         connect(m_grid, &CountLineModel::editRefused, this, [this](const QString& why) { reportRefusal(why); });
         // A new edit after a refused close is protected again.
         connect(m_grid, &QAbstractItemModel::dataChanged, this, [this] { m_closeRefused = false; });

@@ -31,7 +31,8 @@ public:
     void connectionOpened() override;
 
     QDate closingDate() const;
-    // The grid's lines; nullptr until the first search or orphan listing.
+    // The grid's lines; nullptr until the first search or orphan listing, and again once the
+    // database file was closed under the window or the window unloaded.
     counting::CountLineModel* gridModel() const { return m_grid; }
 
     // The four searches.
