@@ -1,6 +1,5 @@
-// The count-line grid without a window: the searches' selections, reading typed cells, the model
-// that fetches as the grid scrolls, and writes on the shared connection while a long result is
-// still being read.
+// The count-line grid without a window: the searches' selections, reading typed cells, and the
+// model that fetches as the grid scrolls while the shared connection goes on writing.
 #include "TestSupport.h"
 
 #include "SqlTrace.h"
@@ -124,21 +123,6 @@ private slots:
             QVERIFY2(!s.contains("IN (") && !s.contains("'s") && !s.contains("2026"), qPrintable(s));
     }
 
-    void largeResultIsReadAsTheGridScrolls()
-    {
-        testsupport::Env env;
-        env.openNewDatabase();
-        lines(3000);
-        CountLineModel m;
-        QVERIFY(m.showLines(productLines(kDate, QString())));
-        QVERIFY(m.rowCount() > 0);
-        QVERIFY(m.rowCount() < 1000);                       // not read whole
-        QVERIFY(m.canFetchMore());
-        QVERIFY(m.fetchUpTo(2999));
-        QCOMPARE(m.record(2999).value("ID").toInt(), 3000);
-        QVERIFY(!m.fetchUpTo(3000));
-    }
-
     void writesWorkWhileALongResultIsPartlyRead()
     {
         testsupport::Env env;
@@ -146,6 +130,7 @@ private slots:
         lines(3000);
         CountLineModel m;
         QVERIFY(m.showLines(productLines(kDate, QString())));
+        QVERIFY(m.rowCount() > 0 && m.rowCount() < 1000);          // not read whole
         QVERIFY(m.canFetchMore());
 
         // An edit of a shown line is stored in its own statement and committed.
@@ -166,10 +151,10 @@ private slots:
         QVERIFY(field(2999, "備考").isNull());
 
         // The rest of the result still comes in.
-        QVERIFY(m.fetchUpTo(2990));
+        QVERIFY(!m.fetchUpTo(5000));
+        QCOMPARE(m.rowCount(), 3000);                                // line 2 was read before its delete
         for (int r = 1; r < m.rowCount(); ++r)                       // read on, never started over
             QVERIFY(m.record(r).value("ID").toInt() > m.record(r - 1).value("ID").toInt());
-        QCOMPARE(m.record(m.rowCount() - 1).value("ID").toInt(), 3000);
 
         // The file is really written: another connection sees the change.
         {
