@@ -22,7 +22,6 @@ public:
     // Shows the lines the query selects. The rows come in as the grid scrolls, so a large count
     // opens without being read whole. On failure the model shows no lines and false is returned.
     bool showLines(const LineQuery& query);
-    const LineQuery& lines() const { return m_query; }
     // Rereads the current selection.
     bool refresh();
     // Reads rows in until the row is there; false when the selection has fewer rows.

@@ -356,13 +356,16 @@ private slots:
         env.dialogs.answers << dlg::vbNo;
         auto* f = open();
         QCOMPARE(shownIds(f), (QList<qint64>{2, 4}));
+        typeIntoCell(f, 0, "数量", QStringLiteral("abc"));         // cannot be stored anywhere
 
-        db::close();
+        db::close();                                              // the user is told it was not saved
+        QCOMPARE(env.dialogs.shown.size(), 2);
+        QVERIFY(env.dialogs.messages().last().startsWith(frmInAmd2::kEditLost));
         db::open(other);
         db::exec("INSERT INTO 棚卸マスター (ID, 日付, 品名) VALUES (2, ?, 'よその品')", {db::isoDate(kDate)});
         QVERIFY(shownIds(f).isEmpty());                           // the old file's orphans mean nothing here
         f->cmdMasterCancel->click();                              // nothing shown: nothing asked or deleted
-        QCOMPARE(env.dialogs.shown.size(), 1);
+        QCOMPARE(env.dialogs.shown.size(), 2);
         QCOMPARE(field(2, "品名").toString(), QStringLiteral("よその品"));
         QVERIFY(f->unload());
     }
