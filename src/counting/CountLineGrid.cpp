@@ -6,8 +6,8 @@
 #include <QDateEdit>
 #include <QHash>
 #include <QLineEdit>
+#include <QSqlDriver>
 #include <QSqlError>
-#include <QSqlField>
 #include <QSqlQuery>
 #include <QStringList>
 #include <QSqlRecord>
@@ -56,7 +56,8 @@ bool CountLineModel::updateRowInTable(int row, const QSqlRecord& values)
     for (int c = 0; c < values.count(); ++c) {
         if (!values.isGenerated(c))
             continue;
-        set.append(values.fieldName(c) + QStringLiteral(" = ?"));
+        set.append(database().driver()->escapeIdentifier(values.fieldName(c), QSqlDriver::FieldName)
+                   + QStringLiteral(" = ?"));
         args.append(values.value(c));
     }
     if (set.isEmpty())
