@@ -6,71 +6,141 @@
 #include <QDateEdit>
 #include <QHash>
 #include <QLineEdit>
+#include <QSqlDriver>
 #include <QSqlError>
-#include <QSqlField>
+#include <QSqlQuery>
+#include <QStringList>
 #include <QSqlRecord>
 #include <QTableView>
 
 namespace counting {
 
-namespace {
-bool isNumberType(QMetaType t)
-{
-    switch (t.id()) {
-    case QMetaType::Int:
-    case QMetaType::UInt:
-    case QMetaType::LongLong:
-    case QMetaType::ULongLong:
-    case QMetaType::Double:
-    case QMetaType::Float:
-        return true;
-    default:
-        return false;
-    }
-}
-} // namespace
-
 CountLineModel::CountLineModel(QObject* parent) : QSqlTableModel(parent, db::connection())
 {
     setTable(QStringLiteral("棚卸マスター"));
     setEditStrategy(QSqlTableModel::OnRowChange);
-    setSort(record().indexOf(QStringLiteral("ID")), Qt::AscendingOrder);
-}
-
-void CountLineModel::fetchEverything()
-{
-    // A finished query leaves no statement open on the shared connection, so the writes of other
-    // commands are never held up by the grid.
-    while (canFetchMore())
-        fetchMore();
-}
-
-bool CountLineModel::showLines(const QString& filter)
-{
-    setFilter(filter);
-    if (select()) {
-        fetchEverything();
-        return true;
-    }
+    // The lines shown come from select(); the table model's own filter only ever empties it.
     setFilter(QStringLiteral("0 = 1"));
+}
+
+bool CountLineModel::select()
+{
+    QSqlQuery q(database());
+    bool ok = q.prepare(m_query.sql());
+    if (ok) {
+        for (const QVariant& a : m_query.args)
+            q.addBindValue(a);
+        ok = q.exec();
+    }
+    if (!ok) {
+        setLastError(q.lastError());
+        return false;
+    }
+    // Callers store what they want kept before they select again.
+    m_badCells.clear();
+    m_editedRows.clear();
+    beginResetModel();
+    // The table model's own select, on a filter that matches nothing, is what empties the cache of
+    // edited and stored rows it keeps over the result.
+    QSqlTableModel::select();
+    // Reads the first rows only; the rest come in as the grid scrolls (fetchMore).
+    QSqlQueryModel::setQuery(std::move(q));
+    endResetModel();
+    return true;
+}
+
+bool CountLineModel::updateRowInTable(int row, const QSqlRecord& values)
+{
+    QStringList set;
+    QVariantList args;
+    for (int c = 0; c < values.count(); ++c) {
+        if (!values.isGenerated(c))
+            continue;
+        set.append(database().driver()->escapeIdentifier(values.fieldName(c), QSqlDriver::FieldName)
+                   + QStringLiteral(" = ?"));
+        args.append(values.value(c));
+    }
+    if (set.isEmpty())
+        return true;
+    const QVariant key = storedKey(row);
+    if (!key.isValid())
+        return false;
+    args.append(key);
+    QSqlQuery q(database());
+    if (!q.prepare(QStringLiteral("UPDATE 棚卸マスター SET %1 WHERE ID = ?").arg(set.join(QStringLiteral(", "))))) {
+        setLastError(q.lastError());
+        return false;
+    }
+    for (const QVariant& a : args)
+        q.addBindValue(a);
+    if (!q.exec()) {
+        setLastError(q.lastError());
+        return false;
+    }
+    return true;
+}
+
+bool CountLineModel::showLines(const LineQuery& query)
+{
+    m_query = query;
+    if (select())
+        return true;
+    m_query = noLines();
     select();
     return false;
 }
 
 bool CountLineModel::refresh()
 {
-    const bool ok = select();
-    fetchEverything();
-    return ok;
+    return select();
+}
+
+bool CountLineModel::fetchUpTo(int row)
+{
+    while (row >= rowCount() && canFetchMore())
+        fetchMore();
+    return row >= 0 && row < rowCount();
+}
+
+int CountLineModel::pendingRow() const
+{
+    for (int row : m_editedRows) {
+        if (m_badCells.contains(row))
+            return row;
+        for (int c = 0; c < columnCount(); ++c)
+            if (isDirty(index(row, c)))
+                return row;
+    }
+    return -1;
+}
+
+QVariant CountLineModel::storedKey(int row) const
+{
+    if (row < 0 || row >= rowCount())
+        return {};
+    return primaryValues(row).value(QStringLiteral("ID"));
+}
+
+QString CountLineModel::pendingRefusal() const
+{
+    for (auto r = m_badCells.cbegin(); r != m_badCells.cend(); ++r)
+        if (!r.value().isEmpty())
+            return r.value().cbegin().value();
+    return {};
 }
 
 bool CountLineModel::storePending()
 {
     if (!isDirty())
         return true;
-    if (submitAll())
+    m_lastRefusal = pendingRefusal();
+    if (!m_lastRefusal.isEmpty())
+        return false;
+    if (submitAll()) {
+        m_editedRows.clear();
         return true;
-    m_lastRefusal = lastError().text();
+    }
+    m_lastRefusal = refusalReason(lastError());
     return false;
 }
 
@@ -78,22 +148,46 @@ bool CountLineModel::submit()
 {
     if (!isDirty())
         return true;
-    if (QSqlTableModel::submit())
-        return true;
-    m_lastRefusal = lastError().text();
+    m_lastRefusal = pendingRefusal();
+    if (m_lastRefusal.isEmpty()) {
+        if (QSqlTableModel::submit()) {
+            m_editedRows.clear();
+            return true;
+        }
+        m_lastRefusal = refusalReason(lastError());
+    }
     emit editRefused(m_lastRefusal);
     return false;
 }
 
 bool CountLineModel::setData(const QModelIndex& index, const QVariant& value, int role)
 {
-    if (role == Qt::EditRole && index.isValid() && value.typeId() == QMetaType::QString
-        && value.toString().trimmed().isEmpty()) {
-        const QSqlField f = record().field(index.column());
-        if (isNumberType(f.metaType()))
-            return QSqlTableModel::setData(index, QVariant(f.metaType()), role);
+    if (role != Qt::EditRole || !index.isValid() || value.typeId() != QMetaType::QString)
+        return QSqlTableModel::setData(index, value, role);
+    const CellValue cell = readLineCell(record().fieldName(index.column()), value.toString());
+    // A refused text stays in the cell as typed, for the user to correct.
+    const QVariant stored = cell.accepted() ? cell.value : value;
+    if (!QSqlTableModel::setData(index, stored, role))
+        return false;
+    m_editedRows.insert(index.row());
+    if (cell.accepted()) {
+        auto it = m_badCells.find(index.row());
+        if (it != m_badCells.end()) {
+            it->remove(index.column());
+            if (it->isEmpty())
+                m_badCells.erase(it);
+        }
+    } else {
+        m_badCells[index.row()].insert(index.column(), cell.refusal);
     }
-    return QSqlTableModel::setData(index, value, role);
+    return true;
+}
+
+void CountLineModel::revertRow(int row)
+{
+    m_badCells.remove(row);
+    m_editedRows.remove(row);
+    QSqlTableModel::revertRow(row);
 }
 
 CountLineDelegate::CountLineDelegate(QObject* parent, int dateColumn, QSet<int> rightAligned)

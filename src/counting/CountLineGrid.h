@@ -1,7 +1,11 @@
 #pragma once
 // The grid of count lines shared by the correction window and the summary list: an editable model
-// on 棚卸マスター that stores a line when the grid leaves it and never drops an edit the database
-// refuses, a delegate that edits cells as text (dates with a date picker), and the column layout.
+// on 棚卸マスター that fetches as the grid scrolls, stores a line when the grid leaves it and never
+// drops an edit that cannot be stored; a delegate that edits cells as text (dates with a date
+// picker); and the column layout.
+#include "counting/CountLineQueries.h"
+
+#include <QHash>
 #include <QSqlTableModel>
 #include <QStyledItemDelegate>
 #include <QSet>
@@ -15,26 +19,47 @@ class CountLineModel : public QSqlTableModel {
 public:
     explicit CountLineModel(QObject* parent = nullptr);
 
-    // Shows the lines the filter selects (text built by the caller from its own values only),
-    // ordered by ID, every row fetched. On failure the model shows no lines and false is returned.
-    bool showLines(const QString& filter);
+    // Shows the lines the query selects. The rows come in as the grid scrolls, so a large count
+    // opens without being read whole. On failure the model shows no lines and false is returned.
+    bool showLines(const LineQuery& query);
     // Rereads the current selection.
     bool refresh();
-    // Stores the pending edits. When the database refuses them they stay pending (and on screen),
-    // false is returned and lastRefusal() tells why.
+    // Reads rows in until the row is there; false when the selection has fewer rows.
+    bool fetchUpTo(int row);
+    // Stores the pending edits. When they are refused they stay pending (and on screen), false is
+    // returned and lastRefusal() tells why, in words for the user.
     bool storePending();
     QString lastRefusal() const { return m_lastRefusal; }
+    // The row holding edits not yet stored, or -1.
+    int pendingRow() const;
+    // The key the row was read with; an edit of its ID cell does not change it. Invalid when the
+    // row does not exist.
+    QVariant storedKey(int row) const;
 
+    // Runs the selection with its values bound (the table model's own select cannot bind).
+    bool select() override;
     // The grid leaving a row stores it; a refusal is announced by editRefused.
     bool submit() override;
-    // Empty text in a number field means no value.
+    // Text typed into a number field is read as the entry window reads it; what cannot be stored
+    // stays in the cell as typed and is refused when the line is stored.
     bool setData(const QModelIndex& index, const QVariant& value, int role = Qt::EditRole) override;
+    void revertRow(int row) override;
 
 signals:
     void editRefused(const QString& why);
 
+protected:
+    // Stores the changed fields of a line by the key it was read with. The table model's own
+    // update would first reset the grid's open result, which then starts over from its first row.
+    bool updateRowInTable(int row, const QSqlRecord& values) override;
+
 private:
-    void fetchEverything();
+    // The reason the pending edits cannot go to the database, or empty when they can.
+    QString pendingRefusal() const;
+
+    LineQuery m_query = noLines();
+    QHash<int, QHash<int, QString>> m_badCells;   // row -> column -> why it is refused
+    QSet<int> m_editedRows;
     QString m_lastRefusal;
 };
 

@@ -5,7 +5,6 @@
 #include "platform/Dialogs.h"
 
 #include <QSqlQuery>
-#include <QStringList>
 
 namespace counting {
 
@@ -16,30 +15,39 @@ const QString kAskOrphanKoumokuList =
 const QString kAskUncategorised =
     QStringLiteral("項目/分類が登録された項目に属さない棚卸かあります。項目/分類を「未区分」に変更しますか？");
 
+namespace {
+const QString kKeptTable = QStringLiteral("temp.区分調整表示");
+}
+
 void markOrphans(const QDate& closingDate, OrphanKey key)
 {
-    // Every line of the date is recomputed, so a mark left by the other key's check is overwritten.
-    // An empty key matches no master row and is marked.
-    const QString sql = key == OrphanKey::Category
-        ? QStringLiteral("UPDATE 棚卸マスター SET 区分調整 = CASE WHEN EXISTS "
-                         "(SELECT 1 FROM 項目分類 k WHERE k.項目ID = 棚卸マスター.項目ID) THEN 0 ELSE 1 END "
-                         "WHERE 日付 = ?")
-        : QStringLiteral("UPDATE 棚卸マスター SET 区分調整 = CASE WHEN EXISTS "
-                         "(SELECT 1 FROM 仕入商品 s WHERE s.品名ID = 棚卸マスター.品名ID) THEN 0 ELSE 1 END "
-                         "WHERE 日付 = ?");
+    // Every line of the date is recomputed, so a mark left by the other key's check is overwritten;
+    // a line whose mark is already right is not written again. An empty key matches no master row
+    // and is marked.
+    const QString found = key == OrphanKey::Category
+        ? QStringLiteral("(NOT EXISTS (SELECT 1 FROM 項目分類 k WHERE k.項目ID = 棚卸マスター.項目ID))")
+        : QStringLiteral("(NOT EXISTS (SELECT 1 FROM 仕入商品 s WHERE s.品名ID = 棚卸マスター.品名ID))");
     db::Transaction tx;
-    db::exec(sql, {db::isoDate(closingDate)});
+    db::exec(QStringLiteral("UPDATE 棚卸マスター SET 区分調整 = %1 WHERE 日付 = ? AND 区分調整 IS NOT %1").arg(found),
+             {db::isoDate(closingDate)});
     tx.commit();
 }
 
 QList<qint64> markedLineIds(const QDate& closingDate)
 {
+    const LineQuery lines = markedLines(closingDate);
     QList<qint64> ids;
-    QSqlQuery q = db::exec(QStringLiteral("SELECT ID FROM 棚卸マスター WHERE 日付 = ? AND 区分調整 = 1 ORDER BY ID ASC"),
-                           {db::isoDate(closingDate)});
+    QSqlQuery q = db::exec(QStringLiteral("SELECT ID FROM 棚卸マスター WHERE %1 ORDER BY ID ASC").arg(lines.where), lines.args);
     while (q.next())
         ids.append(q.value(0).toLongLong());
     return ids;
+}
+
+bool hasMarkedLines(const QDate& closingDate)
+{
+    return db::scalar(QStringLiteral("SELECT EXISTS (SELECT 1 FROM 棚卸マスター WHERE 日付 = ? AND 区分調整 = 1)"),
+                      {db::isoDate(closingDate)})
+        .toBool();
 }
 
 void repairMarked(const QDate& closingDate)
@@ -50,26 +58,31 @@ void repairMarked(const QDate& closingDate)
     tx.commit();
 }
 
-QString dateFilter(const QDate& closingDate)
+LineQuery markedLines(const QDate& closingDate)
 {
-    // The ISO form holds digits and dashes only, so it may stand in the filter text.
-    return QStringLiteral("日付 = '%1'").arg(db::isoDate(closingDate));
+    return {QStringLiteral("日付 = ? AND 区分調整 = 1"), {db::isoDate(closingDate)}};
 }
 
-QString markedLinesFilter(const QDate& closingDate)
+int keepMarkedLines(const QDate& closingDate)
 {
-    return dateFilter(closingDate) + QStringLiteral(" AND 区分調整 = 1");
+    // A date without marked lines leaves the set as it was: a grid may still be listing it.
+    if (!hasMarkedLines(closingDate))
+        return 0;
+    // A temporary table lives with the connection and is never written to the file.
+    db::exec(QStringLiteral("CREATE TEMP TABLE IF NOT EXISTS 区分調整表示 (ID INTEGER PRIMARY KEY)"));
+    db::Transaction tx;
+    db::exec(QStringLiteral("DELETE FROM %1").arg(kKeptTable));
+    QSqlQuery q = db::exec(
+        QStringLiteral("INSERT INTO %1 (ID) SELECT ID FROM 棚卸マスター WHERE 日付 = ? AND 区分調整 = 1").arg(kKeptTable),
+        {db::isoDate(closingDate)});
+    const int n = q.numRowsAffected();
+    tx.commit();
+    return n;
 }
 
-QString idFilter(const QList<qint64>& ids)
+LineQuery keptLines()
 {
-    if (ids.isEmpty())
-        return QStringLiteral("0 = 1");
-    QStringList parts;
-    parts.reserve(ids.size());
-    for (qint64 id : ids)
-        parts.append(QString::number(id));
-    return QStringLiteral("ID IN (%1)").arg(parts.join(QLatin1Char(',')));
+    return {QStringLiteral("ID IN (SELECT ID FROM %1)").arg(kKeptTable), {}};
 }
 
 bool tryMarkOrphans(const QDate& closingDate, OrphanKey key)
@@ -82,12 +95,12 @@ bool tryMarkOrphans(const QDate& closingDate, OrphanKey key)
     }
 }
 
-QList<qint64> tryMarkedLineIds(const QDate& closingDate)
+int tryKeepMarkedLines(const QDate& closingDate)
 {
     try {
-        return markedLineIds(closingDate);
+        return keepMarkedLines(closingDate);
     } catch (const std::exception&) {
-        return {};
+        return -1;
     }
 }
 
@@ -104,19 +117,19 @@ bool tryRepairMarked(const QDate& closingDate)
 void ListOrphanKoumoku(const QDate& closingDate, const ShowLines& show, QWidget* parent)
 {
     pointer::hourglass();
-    QList<qint64> marked;
+    int marked = -1;
     if (tryMarkOrphans(closingDate, OrphanKey::Category))
-        marked = tryMarkedLineIds(closingDate);
-    // The lines are named by ID, so after the repair the same lines stay listed.
-    const QString filter = idFilter(marked);
+        marked = tryKeepMarkedLines(closingDate);
+    // The lines set aside stay listed after the repair, then with 項目ID 0.
+    const LineQuery lines = marked > 0 ? keptLines() : marked == 0 ? markedLines(closingDate) : noLines();
     if (show)
-        show(filter);
-    if (!marked.isEmpty()) {
+        show(lines);
+    if (marked > 0) {
         pointer::reset();
         if (dlg::Question(kAskOrphanKoumokuList, parent) == dlg::vbYes) {
             tryRepairMarked(closingDate);
             if (show)
-                show(filter);
+                show(lines);
         }
     }
     pointer::reset();
@@ -125,11 +138,9 @@ void ListOrphanKoumoku(const QDate& closingDate, const ShowLines& show, QWidget*
 void ListOrphanShohin(const QDate& closingDate, const ShowLines& show)
 {
     pointer::hourglass();
-    QList<qint64> marked;
-    if (tryMarkOrphans(closingDate, OrphanKey::Product))
-        marked = tryMarkedLineIds(closingDate);
+    const LineQuery lines = tryMarkOrphans(closingDate, OrphanKey::Product) ? markedLines(closingDate) : noLines();
     if (show)
-        show(idFilter(marked));
+        show(lines);
     pointer::reset();
 }
 
@@ -138,13 +149,11 @@ UncategorisedCheck CheckUncategorised(const QDate& closingDate, QWidget* parent)
     UncategorisedCheck result;
     if (!tryMarkOrphans(closingDate, OrphanKey::Category))
         return result;
-    QList<qint64> marked;
     try {
-        marked = markedLineIds(closingDate);
+        result.linesMarked = hasMarkedLines(closingDate);
     } catch (const std::exception&) {
         return result;
     }
-    result.linesMarked = !marked.isEmpty();
     if (!result.linesMarked) {
         result.mayPrint = true;
         return result;

@@ -3,6 +3,8 @@
 // One marking pass sets the work flag 区分調整 on every line of a closing date: 1 when no master
 // row carries the line's key (an empty key included), 0 otherwise. Lines of other dates are never
 // touched. The category windows then offer to move the marked lines to category 0 (未区分).
+#include "counting/CountLineQueries.h"
+
 #include <QDate>
 #include <QList>
 #include <QString>
@@ -22,27 +24,34 @@ extern const QString kAskOrphanCategory;      // correction window, at each acti
 extern const QString kAskOrphanKoumokuList;   // summary list, category mode
 extern const QString kAskUncategorised;       // count-sheet print dialog, before printing
 
-// The marking pass for one closing date, in one transaction. Throws db::DbError.
+// The marking pass for one closing date, in one transaction. Only the marks that change are
+// written, so a check that finds what the last one found writes nothing. Throws db::DbError.
 void markOrphans(const QDate& closingDate, OrphanKey key);
 // The IDs of the date's marked lines, ascending. Throws db::DbError.
 QList<qint64> markedLineIds(const QDate& closingDate);
+// True when a line of the date is marked. Throws db::DbError.
+bool hasMarkedLines(const QDate& closingDate);
 // Moves the date's marked lines to 未区分 (項目ID 0) and clears their mark, in one transaction.
 // Throws db::DbError.
 void repairMarked(const QDate& closingDate);
 
-// Filters for a table model on 棚卸マスター, built only from the ISO date (never from typed text).
-QString dateFilter(const QDate& closingDate);
-QString markedLinesFilter(const QDate& closingDate);
-// "ID IN (…)" of the given lines, or a filter matching nothing when there are none.
-QString idFilter(const QList<qint64>& ids);
+// The date's marked lines, as a selection for a grid.
+LineQuery markedLines(const QDate& closingDate);
+// Sets the date's marked lines aside on the open connection, so that a grid can go on listing the
+// same lines after the repair cleared their marks; returns how many there are. One set is kept at
+// a time (the windows that list it are modal); a date without marked lines leaves the set as it
+// was. Throws db::DbError.
+int keepMarkedLines(const QDate& closingDate);
+// The lines last set aside by keepMarkedLines.
+LineQuery keptLines();
 
-// The same steps, silent: a failing step is passed over (false / empty).
+// The same steps, silent: a failing step is passed over (false, or -1 lines).
 bool tryMarkOrphans(const QDate& closingDate, OrphanKey key);
-QList<qint64> tryMarkedLineIds(const QDate& closingDate);
+int tryKeepMarkedLines(const QDate& closingDate);
 bool tryRepairMarked(const QDate& closingDate);
 
-// Shows the lines a filter on 棚卸マスター selects (in the count-line layout, ordered by ID).
-using ShowLines = std::function<void(const QString& filter)>;
+// Shows the count lines of a selection (in the count-line layout).
+using ShowLines = std::function<void(const LineQuery& lines)>;
 
 // The summary list's category mode: hourglass from the start; marks the date's lines against the
 // categories and shows the marked ones whether or not there are any; when there are, resets the

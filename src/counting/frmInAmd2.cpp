@@ -2,6 +2,7 @@
 
 #include "app/MainWindowInfo.h"
 #include "counting/CountLineGrid.h"
+#include "counting/CountLineStore.h"
 #include "counting/CountRules.h"
 #include "counting/OrphanCheck.h"
 #include "platform/Cursor.h"
@@ -18,7 +19,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
-#include <QSqlQuery>
+#include <QSignalBlocker>
 #include <QSqlRecord>
 #include <QTableView>
 #include <QTimer>
@@ -34,6 +35,8 @@ const QString kDeleteFailed = QStringLiteral("データ削除中にエラーが�
 
 const QString frmInAmd2::kEditRefused =
     QStringLiteral("入力された値を保存できませんでした。値を確認して訂正してください。");
+const QString frmInAmd2::kEditLost =
+    QStringLiteral("データベースファイルが切り替わったため、入力された値は保存されませんでした。");
 
 frmInAmd2::frmInAmd2()
 {
@@ -46,7 +49,22 @@ frmInAmd2::frmInAmd2()
 void frmInAmd2::buildUi()
 {
     auto* root = new QVBoxLayout(this);
+    buildFrame1();
+    buildFrame2();
+    auto* top = new QHBoxLayout;
+    top->addWidget(Frame1, 1);
+    top->addWidget(Frame2, 0, Qt::AlignBottom);
+    root->addLayout(top);
+    buildGrid();
+    root->addWidget(dgdSub, 1);
+    buildPicture1();
+    root->addWidget(Picture1);
+    resize(1000, 640);
+    connectHandlers();
+}
 
+void frmInAmd2::buildFrame1()
+{
     Frame1 = named(new QGroupBox(this), "Frame1");
     auto* f1 = new QGridLayout(Frame1);
     Label3 = named(new QLabel(QStringLiteral("決算日(&D)"), Frame1), "Label3");
@@ -81,7 +99,11 @@ void frmInAmd2::buildUi()
     f1->addWidget(Command1, 3, 0);
     f1->addWidget(Command5, 3, 1);
     f1->setColumnStretch(4, 1);
+    dbcNouhin->bindKeyBox(Text2);
+}
 
+void frmInAmd2::buildFrame2()
+{
     Frame2 = named(new QGroupBox(this), "Frame2");
     auto* f2 = new QHBoxLayout(Frame2);
     Command2 = named(new QPushButton(QStringLiteral("単価未入力の棚卸(&T)"), Frame2), "Command2");
@@ -94,28 +116,28 @@ void frmInAmd2::buildUi()
     f2->addStretch(1);
     f2->addWidget(Command3);
     f2->addWidget(cmdMasterCancel);
+}
 
-    auto* top = new QHBoxLayout;
-    top->addWidget(Frame1, 1);
-    top->addWidget(Frame2, 0, Qt::AlignBottom);
-    root->addLayout(top);
-
+void frmInAmd2::buildGrid()
+{
     dgdSub = named(new QTableView(this), "dgdSub");
     dgdSub->setSelectionBehavior(QAbstractItemView::SelectItems);
     dgdSub->setEditTriggers(QAbstractItemView::DoubleClicked | QAbstractItemView::EditKeyPressed
                             | QAbstractItemView::AnyKeyPressed);
-    root->addWidget(dgdSub, 1);
+}
 
+void frmInAmd2::buildPicture1()
+{
     Picture1 = named(new QWidget(this), "Picture1");
     auto* p1 = new QHBoxLayout(Picture1);
     p1->setContentsMargins(0, 0, 0, 0);
     Text1 = named(new QLineEdit(Picture1), "Text1");
     Text1->setReadOnly(true);
     p1->addWidget(Text1);
-    root->addWidget(Picture1);
+}
 
-    resize(1000, 640);
-
+void frmInAmd2::connectHandlers()
+{
     connect(Command1, &QPushButton::clicked, this, [this] { Command1_Click(); });
     connect(Command5, &QPushButton::clicked, this, [this] { Command5_Click(); });
     connect(Command2, &QPushButton::clicked, this, [this] { Command2_Click(); });
@@ -129,7 +151,6 @@ void frmInAmd2::buildUi()
     connect(dbcShohin, &DataCombo::Change, this, [this] { dbcShohin_Change(); });
     connect(dbcShohin, &DataCombo::GotFocus, this, [this] { dbcShohin_GotFocus(); });
     connect(dbcShohin, &DataCombo::Click, this, [this] { dbcShohin_Click(); });
-    dbcNouhin->bindKeyBox(Text2);
 }
 
 QDate frmInAmd2::closingDate() const { return DTPicker1->date(); }
@@ -138,7 +159,11 @@ void frmInAmd2::Form_Load()
 {
     counting::restoreWindowPosition(this);
     grid::setRowHeightTwips(dgdSub, 360);
-    DTPicker1->setDate(app::closingDate());
+    {
+        // The totals line is read once, after the date is in place.
+        const QSignalBlocker quiet(DTPicker1);
+        DTPicker1->setDate(app::closingDate());
+    }
     ShowTotal();
 }
 
@@ -164,8 +189,54 @@ void frmInAmd2::Form_QueryUnload(bool& cancel)
 void frmInAmd2::Form_Unload(bool& cancel)
 {
     (void)cancel;
-    if (m_grid)
+    if (m_grid) {
         m_grid->storePending();
+        // Released now, not when the window is destroyed later: the connection may go first.
+        dropGrid();
+    }
+}
+
+void frmInAmd2::connectionClosing()
+{
+    if (!m_grid)
+        return;
+    // The line was edited in the file that is closing: it is stored there or not at all.
+    if (!m_grid->storePending())
+        dlg::Information(kEditLost + QLatin1Char('\n') + m_grid->lastRefusal(), this);
+    dropGrid();
+}
+
+void frmInAmd2::connectionOpened()
+{
+    ShowTotal();
+    fillCategoryList();
+    // The product list is filled again from the new file when the user goes to it.
+    dbcShohin->clearRows();
+    // A search is read again from the new file; the old file's orphan lines mean nothing there, and
+    // the check runs again at the next activation.
+    if (m_listing == Listing::Search) {
+        search(m_lastSearch);
+    } else {
+        m_listing = Listing::None;
+    }
+}
+
+void frmInAmd2::dropGrid()
+{
+    // The model holds the connection: it goes before the connection does, and its selection
+    // model with it.
+    QItemSelectionModel* selection = dgdSub->selectionModel();
+    dgdSub->setModel(nullptr);
+    delete selection;
+    delete m_grid;
+    m_grid = nullptr;
+}
+
+void frmInAmd2::fillCategoryList()
+{
+    // Every category, 未区分 included.
+    dbcNouhin->setRowSource(QStringLiteral("SELECT * FROM 項目分類 ORDER BY 項目ID ASC"), {},
+                            QStringLiteral("項目分類名"), QStringLiteral("項目ID"));
 }
 
 void frmInAmd2::ShowTotal()
@@ -182,7 +253,9 @@ CountLineModel* frmInAmd2::grid()
 {
     if (!m_grid) {
         m_grid = new CountLineModel(this);
+        QItemSelectionModel* none = dgdSub->selectionModel();
         dgdSub->setModel(m_grid);
+        delete none;
         connect(m_grid, &CountLineModel::editRefused, this, [this](const QString& why) { reportRefusal(why); });
         // A new edit after a refused close is protected again.
         connect(m_grid, &QAbstractItemModel::dataChanged, this, [this] { m_closeRefused = false; });
@@ -219,15 +292,25 @@ bool frmInAmd2::storeGridEdits()
     return false;
 }
 
-bool frmInAmd2::showLines(const QString& filter)
+bool frmInAmd2::showLines(const counting::LineQuery& lines)
 {
     if (!storeGridEdits())
         return false;
     CountLineModel* m = grid();
-    m->showLines(filter);
+    m->showLines(lines);
     counting::applyCountLineLayout(dgdSub);
     if (m->rowCount() > 0)
         dgdSub->setCurrentIndex(m->index(0, m->record().indexOf(QStringLiteral("日付"))));
+    return true;
+}
+
+bool frmInAmd2::search(const counting::LineQuery& lines)
+{
+    if (!showLines(lines))
+        return false;
+    m_listing = Listing::Search;
+    m_lastSearch = lines;
+    setEditButtons(gridHasLines());
     return true;
 }
 
@@ -245,20 +328,19 @@ void frmInAmd2::setEditButtons(bool on)
 void frmInAmd2::CheckOrphanCategory()
 {
     // Every category, 未区分 included, so the list is complete when the window opens.
-    dbcNouhin->setRowSource(QStringLiteral("SELECT * FROM 項目分類 ORDER BY 項目ID ASC"), {},
-                            QStringLiteral("項目分類名"), QStringLiteral("項目ID"));
+    fillCategoryList();
     // Edits waiting in the grid go in first: the marks must see the lines as the user left them.
     if (m_grid && m_grid->isDirty() && !storeGridEdits())
         return;
     const QDate d = closingDate();
     if (!counting::tryMarkOrphans(d, counting::OrphanKey::Category))
         return;
-    const QList<qint64> marked = counting::tryMarkedLineIds(d);
-    if (marked.isEmpty())
+    // Set aside, the same lines stay listed after the repair, then with 項目ID 0.
+    if (counting::tryKeepMarkedLines(d) <= 0)
         return;
-    // Named by ID, the same lines stay listed after the repair, then with 項目ID 0.
-    if (!showLines(counting::idFilter(marked)))
+    if (!showLines(counting::keptLines()))
         return;
+    m_listing = Listing::Orphans;
     setEditButtons(true);
     if (dlg::Question(counting::kAskOrphanCategory, this) == dlg::vbYes) {
         counting::tryRepairMarked(d);
@@ -275,55 +357,26 @@ void frmInAmd2::Command1_Click()
     bool ok = false;
     const qlonglong key = Text2->text().trimmed().toLongLong(&ok);
     // A key box holding anything but a whole number finds no line.
-    const QString filter = ok ? counting::dateFilter(closingDate()) + QStringLiteral(" AND 項目ID = %1").arg(key)
-                              : QStringLiteral("0 = 1");
-    if (!showLines(filter))
-        return;
-    setEditButtons(gridHasLines());
+    search(ok ? counting::categoryLines(closingDate(), key) : counting::noLines());
 }
 
 void frmInAmd2::Command2_Click()
 {
-    if (!showLines(counting::dateFilter(closingDate()) + QStringLiteral(" AND 単価 = 0")))
-        return;
     // Like the other searches: the edit buttons follow whether lines were found.
-    setEditButtons(gridHasLines());
+    search(counting::unpricedLines(closingDate()));
 }
 
 void frmInAmd2::Command4_Click()
 {
-    if (!showLines(QString()))
-        return;
-    if (gridHasLines()) {
-        setEditButtons(true);
+    if (search(counting::everyLine()) && gridHasLines())
         ShowTotal();
-    } else {
-        setEditButtons(false);
-    }
 }
 
 void frmInAmd2::Command5_Click()
 {
-    const QDate d = closingDate();
-    const QString text = dbcShohin->text();
-    QString filter = counting::dateFilter(d);
-    if (!text.isEmpty()) {
-        // The typed text is bound, never pasted into the grid's filter: the matching lines are
-        // found first and named by ID. The user's % and _ stay wildcards.
-        QList<qint64> ids;
-        try {
-            QSqlQuery q = db::exec(QStringLiteral("SELECT ID FROM 棚卸マスター WHERE 日付 = ? AND 品名 LIKE '%' || ? || '%' ORDER BY ID ASC"),
-                                   {db::isoDate(d), text});
-            while (q.next())
-                ids.append(q.value(0).toLongLong());
-        } catch (const std::exception&) {
-            ids.clear();
-        }
-        filter += QStringLiteral(" AND ") + counting::idFilter(ids);
-    }
-    if (!showLines(filter))
-        return;
-    setEditButtons(gridHasLines());
+    // The typed text is a bound value: an apostrophe is just text, the user's % and _ stay
+    // wildcards.
+    search(counting::productLines(closingDate(), dbcShohin->text()));
 }
 
 void frmInAmd2::Command3_Click()
@@ -340,21 +393,18 @@ void frmInAmd2::cmdMasterCancel_Click()
     CountLineModel* m = m_grid;
     const int row = dgdSub->currentIndex().isValid() ? dgdSub->currentIndex().row() : 0;
     // Edits waiting on another line are stored first: the grid is reread after the delete.
-    int dirtyRow = -1;
-    for (int r = 0; r < m->rowCount() && dirtyRow < 0; ++r)
-        for (int c = 0; c < m->columnCount(); ++c)
-            if (m->isDirty(m->index(r, c))) {
-                dirtyRow = r;
-                break;
-            }
-    if (dirtyRow >= 0 && dirtyRow != row && !storeGridEdits())
+    const int pending = m->pendingRow();
+    if (pending >= 0 && pending != row && !storeGridEdits())
         return;
 
     if (dlg::Question(kDeleteQuestion, this) != dlg::vbYes)
         return;
-    const QVariant id = m->record(row).value(QStringLiteral("ID"));
+    // The key the line was read with: an edited ID cell names another line.
+    const QVariant key = m->storedKey(row);
     try {
-        db::exec(QStringLiteral("DELETE FROM 棚卸マスター WHERE ID = ?"), {id});
+        if (!key.isValid())
+            throw db::DbError(QStringLiteral("no line"));
+        counting::deleteLine(key.toLongLong());
     } catch (const std::exception&) {
         dlg::Information(kDeleteFailed, this);
         return;
@@ -362,11 +412,13 @@ void frmInAmd2::cmdMasterCancel_Click()
     m->revertRow(row);   // the line is gone, and so are its unsaved edits
     m->refresh();
     counting::applyCountLineLayout(dgdSub);
-    if (m->rowCount() > 0) {
-        dgdSub->setCurrentIndex(m->index(qMin(row, m->rowCount() - 1), m->record().indexOf(QStringLiteral("日付"))));
-    } else {
+    const int dateColumn = m->record().indexOf(QStringLiteral("日付"));
+    if (m->fetchUpTo(row))
+        dgdSub->setCurrentIndex(m->index(row, dateColumn));
+    else if (m->rowCount() > 0)
+        dgdSub->setCurrentIndex(m->index(m->rowCount() - 1, dateColumn));
+    else
         cmdMasterCancel->setEnabled(false);
-    }
     ShowTotal();
 }
 

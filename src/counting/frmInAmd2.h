@@ -1,6 +1,7 @@
 #pragma once
 // The count correction window: looks up the count lines already entered, edits them in place,
 // deletes them, and moves lines whose category was deleted to 未区分.
+#include "counting/CountLineQueries.h"
 #include "platform/Form.h"
 
 #include <QDate>
@@ -26,9 +27,12 @@ public:
     void Form_Activate() override;
     void Form_QueryUnload(bool& cancel) override;
     void Form_Unload(bool& cancel) override;
+    void connectionClosing() override;
+    void connectionOpened() override;
 
     QDate closingDate() const;
-    // The grid's lines; nullptr until the first search or orphan listing.
+    // The grid's lines; nullptr until the first search or orphan listing, and again once the
+    // database file was closed under the window or the window unloaded.
     counting::CountLineModel* gridModel() const { return m_grid; }
 
     // The four searches.
@@ -70,17 +74,32 @@ public:
 
     // Told when the database refuses an edit of the grid; the edit stays for the user to correct.
     static const QString kEditRefused;
+    // Told when the database file changes under an edit that cannot be stored.
+    static const QString kEditLost;
 
 private:
+    // What the grid lists: a search is listed again from a newly opened file, the orphan lines of
+    // the old file are not.
+    enum class Listing { None, Search, Orphans };
+
     void buildUi();
+    void buildFrame1();
+    void buildFrame2();
+    void buildGrid();
+    void buildPicture1();
+    void connectHandlers();
     void ShowTotal();
     void ImeOn();
+    void fillCategoryList();
     counting::CountLineModel* grid();
+    void dropGrid();
     // Stores the grid's pending edits; on refusal tells the user and returns false.
     bool storeGridEdits();
     // Replaces the grid's lines; false when pending edits could not be stored first (the grid
     // then keeps its lines).
-    bool showLines(const QString& filter);
+    bool showLines(const counting::LineQuery& lines);
+    // A search: lists its lines and sets 更新 and 削除 by whether it found any.
+    bool search(const counting::LineQuery& lines);
     void setEditButtons(bool on);
     bool gridHasLines() const;
     void reportRefusal(const QString& why);
@@ -88,4 +107,6 @@ private:
     counting::CountLineModel* m_grid = nullptr;
     bool m_refusalQueued = false;
     bool m_closeRefused = false;
+    Listing m_listing = Listing::None;
+    counting::LineQuery m_lastSearch;
 };

@@ -2,6 +2,8 @@
 // editing in the grid, deleting, and edits the database refuses.
 #include "TestSupport.h"
 
+#include "SqlTrace.h"
+
 #include "counting/CountLineGrid.h"
 #include "counting/OrphanCheck.h"
 #include "counting/frmInAmd2.h"
@@ -13,6 +15,7 @@
 #include <QHeaderView>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QRegularExpression>
 #include <QSqlRecord>
 #include <QTableView>
 
@@ -69,6 +72,31 @@ QModelIndex cell(frmInAmd2* f, int row, const char* name)
 {
     CountLineModel* m = f->gridModel();
     return m->index(row, m->record().indexOf(QString::fromUtf8(name)));
+}
+
+// Many lines of one date, all in 未区分 (so no orphan question), IDs from 1.
+void manyLines(int count, const QDate& d)
+{
+    db::Transaction tx;
+    for (int i = 1; i <= count; ++i)
+        db::exec("INSERT INTO 棚卸マスター (ID, 日付, 項目ID, 品名, 数量, 単価, 価格, 品名ID) VALUES (?, ?, 0, ?, 1, 10, 10, 1)",
+                 {i, db::isoDate(d), QStringLiteral("品%1").arg(i)});
+    tx.commit();
+}
+
+// Types into a grid cell through the grid's own editor.
+void typeIntoCell(frmInAmd2* f, int row, const char* name, const QString& text)
+{
+    const QModelIndex i = cell(f, row, name);
+    auto* delegate = f->dgdSub->itemDelegateForIndex(i);
+    QStyleOptionViewItem opt;
+    QWidget* editor = delegate->createEditor(f->dgdSub->viewport(), opt, i);
+    auto* le = qobject_cast<QLineEdit*>(editor);
+    QVERIFY(le);
+    delegate->setEditorData(le, i);
+    le->setText(text);
+    delegate->setModelData(le, f->gridModel(), i);
+    delete editor;
 }
 
 // 1: 更新 and 削除 both enabled, 0: both disabled, -1: they differ.
@@ -273,6 +301,185 @@ private slots:
         QVERIFY(!f->cmdMasterCancel->isEnabled());
         QVERIFY(f->Command3->isEnabled());
         QCOMPARE(f->Text1->text(), QStringLiteral("Max Record 3   Total 600"));
+    }
+
+    void fileSwitchUnderTheWindow()
+    {
+        testsupport::Env env;
+        const QString work = env.openNewDatabase();
+        fill();
+        // Another file: category 1 holds line 7 only; its line 2 is another product.
+        const QString other = env.newDatabase("other.idb");
+        db::close();
+        db::open(other);
+        db::exec("INSERT INTO 項目分類 (項目ID, 項目分類名) VALUES (1, '文具')");
+        line(7, kDate, 1, "よそのノート", 10, 70);
+        line(2, kDate, 0, "よその品", 10, 20);
+        db::close();
+        db::open(work);
+
+        // No query may outlive the connection it was made on.
+        QTest::failOnWarning(QRegularExpression("still in use"));
+        auto* f = open();
+        f->dbcNouhin_GotFocus();
+        emit f->dbcNouhin->activated(1);                         // 文具
+        QCOMPARE(shownIds(f), (QList<qint64>{2, 4}));
+        QVERIFY(f->gridModel()->setData(cell(f, 0, "数量"), QStringLiteral("5")));   // not yet stored
+
+        db::close();
+        QVERIFY(!f->gridModel());                                 // let go before the connection went
+        db::open(other);
+        QCOMPARE(shownIds(f), (QList<qint64>{7}));                // the same search, read from the new file
+        QCOMPARE(f->Text1->text(), QStringLiteral("Max Record 2   Total 90"));
+        QCOMPARE(f->dbcNouhin->rowCount(), 2);
+
+        env.dialogs.answers << dlg::vbYes;
+        f->cmdMasterCancel->click();                              // deletes the line the user sees
+        QVERIFY(!field(7, "ID").isValid());
+        QCOMPARE(field(2, "品名").toString(), QStringLiteral("よその品"));
+        QCOMPARE(f->Text1->text(), QStringLiteral("Max Record 1   Total 20"));
+
+        QVERIFY(f->unload());
+        db::close();
+        db::open(work);
+        QCOMPARE(field(2, "数量").toDouble(), 5.0);               // the edit went to the file it was made in
+        QCOMPARE(field(4, "ID").toInt(), 4);
+    }
+
+    void fileSwitchAfterOrphanListing()
+    {
+        testsupport::Env env;
+        const QString work = env.openNewDatabase();
+        fill();
+        db::exec("DELETE FROM 項目分類 WHERE 項目ID = 1");
+        const QString other = env.newDatabase("other.idb");
+        env.dialogs.answers << dlg::vbNo;
+        auto* f = open();
+        QCOMPARE(shownIds(f), (QList<qint64>{2, 4}));
+        typeIntoCell(f, 0, "数量", QStringLiteral("abc"));         // cannot be stored anywhere
+
+        db::close();                                              // the user is told it was not saved
+        QCOMPARE(env.dialogs.shown.size(), 2);
+        QVERIFY(env.dialogs.messages().last().startsWith(frmInAmd2::kEditLost));
+        db::open(other);
+        db::exec("INSERT INTO 棚卸マスター (ID, 日付, 品名) VALUES (2, ?, 'よその品')", {db::isoDate(kDate)});
+        QVERIFY(shownIds(f).isEmpty());                           // the old file's orphans mean nothing here
+        f->cmdMasterCancel->click();                              // nothing shown: nothing asked or deleted
+        QCOMPARE(env.dialogs.shown.size(), 2);
+        QCOMPARE(field(2, "品名").toString(), QStringLiteral("よその品"));
+        QVERIFY(f->unload());
+    }
+
+    void gridReadsNumbersAsTheEntryWindowDoes()
+    {
+        testsupport::Env env;
+        env.openNewDatabase();
+        fill();
+        auto* f = open();
+        f->Command4->click();
+        typeIntoCell(f, 0, "単価", QStringLiteral("1,234.5"));
+        typeIntoCell(f, 0, "数量", QStringLiteral("１２"));
+        f->Command3->click();
+        QVERIFY(env.dialogs.shown.isEmpty());
+        QCOMPARE(field(1, "単価").toDouble(), 1234.5);
+        QCOMPARE(field(1, "数量").toDouble(), 12.0);
+
+        // A number that does not fit: told in Japanese, nothing stored, the text kept to correct.
+        typeIntoCell(f, 0, "価格", QStringLiteral("1e309"));
+        f->Command3->click();
+        QCOMPARE(env.dialogs.shown.size(), 1);
+        QString told = env.dialogs.messages().last();
+        QVERIFY(told.startsWith(frmInAmd2::kEditRefused));
+        QVERIFY(told.contains(QStringLiteral("「価格」")));
+        QVERIFY(!told.contains(QRegularExpression("[a-z]")));
+        QCOMPARE(field(1, "価格").toDouble(), 200.0);
+        typeIntoCell(f, 0, "価格", QStringLiteral("300"));
+
+        // A key another line has: the database refuses, the user reads Japanese.
+        typeIntoCell(f, 0, "ID", QStringLiteral("2"));
+        f->Command3->click();
+        QCOMPARE(env.dialogs.shown.size(), 2);
+        told = env.dialogs.messages().last();
+        QVERIFY(told.startsWith(frmInAmd2::kEditRefused));
+        QVERIFY(!told.contains("UNIQUE") && !told.contains(QRegularExpression("[a-z]")));
+        typeIntoCell(f, 0, "ID", QStringLiteral("1"));
+        f->Command3->click();
+        QCOMPARE(env.dialogs.shown.size(), 2);
+        QCOMPARE(field(1, "価格").toDouble(), 300.0);
+    }
+
+    void deleteUsesTheStoredKey()
+    {
+        testsupport::Env env;
+        env.openNewDatabase();
+        fill();
+        auto* f = open();
+        f->Command4->click();
+        f->dgdSub->setCurrentIndex(cell(f, 0, "品名"));
+        typeIntoCell(f, 0, "ID", QStringLiteral("3"));            // an edited key cell, not stored
+        env.dialogs.answers << dlg::vbYes;
+        f->cmdMasterCancel->click();
+        QVERIFY(!field(1, "ID").isValid());                       // the line the row was read as
+        QCOMPARE(field(3, "ID").toInt(), 3);
+        QCOMPARE(shownIds(f), (QList<qint64>{2, 3, 4, 5}));
+    }
+
+    void openingReadsTheTotalsOnceAndNotEveryLine()
+    {
+        testsupport::Env env;
+        env.openNewDatabase();
+        const QDate today = QDate::currentDate();                // the date the window opens on here
+        manyLines(3000, today);
+        SqlTrace trace;
+        QVERIFY(trace.active());
+        auto* f = forms::get<frmInAmd2>();
+        f->showModeless();
+        QCOMPARE(trace.matching("SUM(価格)").size(), 1);
+        QCOMPARE(f->Text1->text(), QStringLiteral("Max Record 3000   Total 30,000"));
+
+        // One keystroke of the product search: one query, the text bound, no list of keys; the
+        // grid holds the first rows only.
+        trace.clear();
+        f->dbcShohin->lineEdit()->setFocus();
+        testsupport::typeText(f->dbcShohin->lineEdit(), QStringLiteral("品"));
+        const QStringList lines = trace.matching("FROM 棚卸マスター");
+        QCOMPARE(lines.filter("SELECT * ").size(), 1);
+        for (const QString& s : lines)
+            QVERIFY2(!s.contains("IN (") && !s.contains(QStringLiteral("'品")), qPrintable(s));
+        QVERIFY(f->gridModel()->rowCount() < 3000);
+        QVERIFY(f->gridModel()->canFetchMore());
+    }
+
+    void editAndDeleteWhileALongResultIsPartlyRead()
+    {
+        testsupport::Env env;
+        env.openNewDatabase();
+        manyLines(3000, kDate);
+        QTest::failOnWarning(QRegularExpression("still in use"));
+        auto* f = open();
+        f->Command4->click();
+        CountLineModel* m = f->gridModel();
+        QVERIFY(m->canFetchMore());
+
+        typeIntoCell(f, 0, "数量", QStringLiteral("7"));
+        f->Command3->click();
+        QCOMPARE(field(1, "数量").toDouble(), 7.0);
+
+        f->dgdSub->setCurrentIndex(cell(f, 1, "品名"));
+        env.dialogs.answers << dlg::vbYes;
+        f->cmdMasterCancel->click();
+        QVERIFY(!field(2, "ID").isValid());
+        QCOMPARE(f->Text1->text(), QStringLiteral("Max Record 2999   Total 29,990"));
+        QCOMPARE(env.dialogs.shown.size(), 1);
+
+        m = f->gridModel();
+        QVERIFY(m->canFetchMore());
+        m->fetchUpTo(5000);
+        QCOMPARE(m->rowCount(), 2999);
+        for (int r = 1; r < m->rowCount(); ++r)
+            QVERIFY(m->record(r).value("ID").toInt() > m->record(r - 1).value("ID").toInt());
+        db::close();                                              // the open result is let go first
+        QVERIFY(!f->gridModel());
     }
 
     void refusedEditIsReportedAndKept()

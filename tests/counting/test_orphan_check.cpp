@@ -24,10 +24,10 @@ QVariant field(int id, const char* name)
     return db::scalar(QStringLiteral("SELECT %1 FROM 棚卸マスター WHERE ID = ?").arg(QString::fromUtf8(name)), {id});
 }
 
-QList<qint64> linesOf(const QString& filter)
+QList<qint64> linesOf(const LineQuery& lines)
 {
     QList<qint64> ids;
-    QSqlQuery q = db::exec("SELECT ID FROM 棚卸マスター WHERE " + filter + " ORDER BY ID");
+    QSqlQuery q = db::exec(lines.sql(), lines.args);
     while (q.next())
         ids.append(q.value(0).toLongLong());
     return ids;
@@ -62,7 +62,7 @@ private slots:
         QVERIFY(!r.linesMarked);
         QVERIFY(r.mayPrint);
         int shows = 0;
-        ListOrphanKoumoku(kDate, [&](const QString& f) { ++shows; QVERIFY(linesOf(f).isEmpty()); });
+        ListOrphanKoumoku(kDate, [&](const LineQuery& f) { ++shows; QVERIFY(linesOf(f).isEmpty()); });
         QCOMPARE(shows, 1);                       // the empty grid is still shown
         QVERIFY(env.dialogs.shown.isEmpty());
         QVERIFY(!pointer::isHourglass());
@@ -77,7 +77,7 @@ private slots:
         QCOMPARE(markedLineIds(kDate), (QList<qint64>{2, 4}));   // missing and empty keys; 未区分 is a category
         QCOMPARE(field(1, "区分調整").toInt(), 0);
         QCOMPARE(field(6, "区分調整").toInt(), 5);                // another date is not touched
-        QCOMPARE(linesOf(markedLinesFilter(kDate)), (QList<qint64>{2, 4}));
+        QCOMPARE(linesOf(markedLines(kDate)), (QList<qint64>{2, 4}));
 
         repairMarked(kDate);
         QVERIFY(markedLineIds(kDate).isEmpty());
@@ -95,7 +95,7 @@ private slots:
         fill();
         int shows = 0;
         QList<qint64> shown;
-        ListOrphanShohin(kDate, [&](const QString& f) { ++shows; shown = linesOf(f); });
+        ListOrphanShohin(kDate, [&](const LineQuery& f) { ++shows; shown = linesOf(f); });
         QCOMPARE(shows, 1);
         QCOMPARE(shown, (QList<qint64>{3, 5}));   // product 99 missing, and an empty product
         QVERIFY(env.dialogs.shown.isEmpty());     // never asks, changes no key
@@ -116,7 +116,7 @@ private slots:
         fill();
         QList<QList<qint64>> shows;
         env.dialogs.answers << dlg::vbYes;
-        ListOrphanKoumoku(kDate, [&](const QString& f) { shows.append(linesOf(f)); });
+        ListOrphanKoumoku(kDate, [&](const LineQuery& f) { shows.append(linesOf(f)); });
         QCOMPARE(env.dialogs.messages(), QStringList{kAskOrphanKoumokuList});
         QCOMPARE(env.dialogs.shown.first().title, QStringLiteral("Question"));
         QCOMPARE(shows.size(), 2);
@@ -153,6 +153,56 @@ private slots:
         QVERIFY(env.dialogs.shown.isEmpty());
     }
 
+    void checkWritesOnlyTheMarksThatChange()
+    {
+        testsupport::Env env;
+        env.openNewDatabase();
+        fill();
+        auto changes = [] { return db::scalar("SELECT total_changes()").toLongLong(); };
+        qint64 before = changes();
+        markOrphans(kDate, OrphanKey::Category);
+        QCOMPARE(changes() - before, 5);             // every line of the date had no mark yet
+        before = changes();
+        markOrphans(kDate, OrphanKey::Category);
+        QCOMPARE(changes() - before, 0);             // nothing changed, nothing written
+        QCOMPARE(markedLineIds(kDate), (QList<qint64>{2, 4}));
+
+        db::exec("UPDATE 棚卸マスター SET 区分調整 = 3 WHERE ID = 1");   // a stray value is put right
+        db::exec("INSERT INTO 項目分類 (項目ID, 項目分類名) VALUES (7, '雑貨')");
+        before = changes();
+        markOrphans(kDate, OrphanKey::Category);
+        QCOMPARE(changes() - before, 2);             // line 1's stray mark and line 2 found again
+        QCOMPARE(markedLineIds(kDate), (QList<qint64>{4}));
+        QCOMPARE(field(1, "区分調整").toInt(), 0);
+        QCOMPARE(field(6, "区分調整").toInt(), 5);
+
+        before = changes();
+        markOrphans(kDate, OrphanKey::Product);      // the product check overwrites what differs
+        QCOMPARE(changes() - before, 3);             // 3 and 5 marked, 4 cleared
+        QCOMPARE(markedLineIds(kDate), (QList<qint64>{3, 5}));
+    }
+
+    void keptLinesOutliveTheRepair()
+    {
+        testsupport::Env env;
+        env.openNewDatabase();
+        fill();
+        markOrphans(kDate, OrphanKey::Category);
+        QCOMPARE(keepMarkedLines(kDate), 2);
+        repairMarked(kDate);
+        QCOMPARE(linesOf(keptLines()), (QList<qint64>{2, 4}));   // the same lines, now in 未区分
+        QVERIFY(linesOf(markedLines(kDate)).isEmpty());
+        // A later check that finds nothing leaves the set as it was.
+        markOrphans(kDate, OrphanKey::Category);
+        QCOMPARE(keepMarkedLines(kDate), 0);
+        QCOMPARE(linesOf(keptLines()), (QList<qint64>{2, 4}));
+
+        // The set lives with the connection: another file starts without one.
+        db::close();
+        db::open(env.newDatabase("other.idb"));
+        QCOMPARE(tryKeepMarkedLines(kDate), 0);
+    }
+
     void failuresAreSilent()
     {
         testsupport::Env env;
@@ -160,10 +210,11 @@ private slots:
         fill();
         db::close();
         QVERIFY(!tryMarkOrphans(kDate, OrphanKey::Category));
+        QCOMPARE(tryKeepMarkedLines(kDate), -1);
         const UncategorisedCheck r = CheckUncategorised(kDate);
         QVERIFY(!r.linesMarked);
         QVERIFY(!r.mayPrint);
-        ListOrphanKoumoku(kDate, [](const QString& f) { QCOMPARE(f, idFilter({})); });
+        ListOrphanKoumoku(kDate, [](const LineQuery& f) { QVERIFY(f == noLines()); });
         QVERIFY(env.dialogs.shown.isEmpty());
         QVERIFY(!pointer::isHourglass());
     }
