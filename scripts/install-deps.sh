@@ -7,7 +7,8 @@ packages=(
   qt6-base-dev qt6-base-dev-tools libqt6sql6-sqlite libgl-dev
   libsqlite3-dev
   fonts-ipafont-mincho fonts-ipafont-gothic
-  xvfb xauth poppler-utils python3-xlrd libfreexl-dev
+  xvfb xauth x11-utils openbox qt6-qpa-plugins qt6-translations-l10n
+  poppler-utils python3-xlrd libfreexl-dev
 )
 missing=()
 for p in "${packages[@]}"; do

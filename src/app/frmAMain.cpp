@@ -7,6 +7,7 @@
 #include "platform/Cursor.h"
 #include "platform/Db.h"
 #include "platform/Dialogs.h"
+#include "platform/WindowPlace.h"
 
 #include <QAction>
 #include <QComboBox>
@@ -293,7 +294,8 @@ void frmAMain::Form_Load()
         Combo3->clear();
         Combo3->addItems({QStringLiteral("すべて選択"), QStringLiteral("棚卸表"), QStringLiteral("項目分類情報"),
                           QStringLiteral("品名情報"), QStringLiteral("数量単位情報")});
-        move(edgeFromSetting(QStringLiteral("MainLeft")), edgeFromSetting(QStringLiteral("MainTop")));
+        place::moveFrameTo(this, QPoint(edgeFromSetting(QStringLiteral("MainLeft")),
+                                        edgeFromSetting(QStringLiteral("MainTop"))));
         const QDate fdate = dateFromSetting(GetSetting("Settings", "FDate"));
         DTPicker1->setDate(fdate.isValid() ? fdate : QDate::currentDate());
         global::MainPictureFile = GetSetting("Settings", "PictureFile", "");
@@ -367,10 +369,12 @@ void frmAMain::saveSettingsAtExit()
     SaveSetting("Printer", "PrinterFont", global::PrintFontName);
     SaveSetting("Settings", "PictureFile", global::MainPictureFile);
     SaveSetting("Settings", "FDate", DTPicker1->date().toString(kDateText));
-    // A minimised window's edges are not where the user wants it next time.
+    // A minimised window's edges are not where the user wants it next time. The frame's corner is
+    // saved: the next start puts the frame, not the client area, back at it.
     if (!isMinimized()) {
-        const QString left = QString::number(x());
-        const QString top = QString::number(y());
+        const QPoint corner = place::frameCorner(this);
+        const QString left = QString::number(corner.x());
+        const QString top = QString::number(corner.y());
         SaveSetting("Settings", "MainLeft", left);
         SaveSetting("Settings", "MainTop", top);
         SaveSetting("Settings", "frmLeft", left);
