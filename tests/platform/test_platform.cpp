@@ -7,6 +7,7 @@
 #include "platform/Db.h"
 #include "platform/Dialogs.h"
 #include "platform/VbFormat.h"
+#include "platform/WindowPlace.h"
 
 #include <QAbstractButton>
 #include <QCryptographicHash>
@@ -16,6 +17,7 @@
 #include <QLabel>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QScreen>
 #include <QFileSystemModel>
 
 class TestPlatform : public QObject {
@@ -164,6 +166,20 @@ private slots:
         };
         QCOMPARE(listed(1), (QStringList{"README", "notes.txt", "shop.idb"}));
         QCOMPARE(listed(2), (QStringList{"shop.idb"}));
+    }
+
+    void restoredWindowStaysOnAScreen()
+    {
+        const QRect a = QGuiApplication::primaryScreen()->availableGeometry();
+        const QSize size(300, 200);
+        const QPoint inside = a.topLeft() + QPoint(10, 20);
+        QCOMPARE(place::onVisibleScreen(inside, size), inside);
+        // Off the screen: pulled back so that the window fits.
+        QCOMPARE(place::onVisibleScreen(QPoint(a.left() + 50, a.top() - 300), size), QPoint(a.left() + 50, a.top()));
+        QCOMPARE(place::onVisibleScreen(a.bottomRight() + QPoint(5000, 5000), size),
+                 a.topLeft() + QPoint(a.width() - 300, a.height() - 200));
+        // Larger than the screen: its corner (and title bar) on the screen's corner.
+        QCOMPARE(place::onVisibleScreen(QPoint(-4000, -4000), a.size() * 2), a.topLeft());
     }
 
     void keysAreHighestPlusOne()
