@@ -8,7 +8,8 @@ packages=(
   libsqlite3-dev sqlite3
   libgsf-1-dev
   fonts-ipafont-mincho fonts-ipafont-gothic
-  xvfb xauth poppler-utils python3-xlrd libfreexl-dev
+  xvfb xauth x11-utils openbox qt6-qpa-plugins qt6-translations-l10n
+  poppler-utils python3-xlrd libfreexl-dev
   libcups2-dev cups-daemon cups-client
 )
 missing=()

@@ -59,6 +59,8 @@ DialogUpdate::DialogUpdate()
     CancelButton->setObjectName("CancelButton");
     buttons->addWidget(OKButton);
     buttons->addWidget(CancelButton);
+    setDefaultButton(OKButton);
+    setCancelButton(CancelButton);
     right->addLayout(buttons);
     setMinimumWidth(480);
 

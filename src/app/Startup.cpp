@@ -4,6 +4,7 @@
 #include "app/frmAMain.h"
 #include "app/frmSplash.h"
 #include "platform/Db.h"
+#include "platform/Dialogs.h"
 #include "platform/Form.h"
 
 #include <QApplication>
@@ -56,6 +57,8 @@ int Main(QApplication& app)
     QApplication::setApplicationName(QStringLiteral("Brevotane"));
     QApplication::setOrganizationName(QStringLiteral("Brevotane"));
     installFontSubstitutions();
+    // The standard buttons and file dialogs in the program's language, whatever the system's is.
+    dlg::installJapaneseTexts();
     singleinstance::start();
     frmAMain::setCommandLine(databaseArgument(app.arguments()));
     forms::setQuitWhenEmpty(true);

@@ -52,6 +52,9 @@ frmAbout::frmAbout()
     cmdOK = new QPushButton(QStringLiteral("OK"), this);
     cmdOK->setObjectName("cmdOK");
     cmdOK->setDefault(true);
+    // OK is both the default and the cancel button: Enter and Escape close the box.
+    setDefaultButton(cmdOK);
+    setCancelButton(cmdOK);
     cmdSysInfo = new QPushButton(QStringLiteral("ｼｽﾃﾑ情報(&S)..."), this);
     cmdSysInfo->setObjectName("cmdSysInfo");
     grid->addWidget(Picture1, 0, 0, 3, 1, Qt::AlignTop);

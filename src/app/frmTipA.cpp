@@ -29,6 +29,9 @@ frmTipA::frmTipA()
     cmdOK = new QPushButton(QStringLiteral("OK"), this);
     cmdOK->setObjectName("cmdOK");
     cmdOK->setDefault(true);
+    // The only button: Enter and Escape both close the tip.
+    setDefaultButton(cmdOK);
+    setCancelButton(cmdOK);
     right->addWidget(cmdOK, 0, Qt::AlignRight);
     layout->addLayout(right, 1);
     connect(cmdOK, &QPushButton::clicked, this, [this] { cmdOK_Click(); });

@@ -2,6 +2,7 @@
 
 #include "app/Settings.h"
 #include "platform/DataCombo.h"
+#include "platform/WindowPlace.h"
 
 #include <QLineEdit>
 #include <QWidget>
@@ -25,8 +26,9 @@ bool narrow(DataCombo* combo, NarrowList list)
 
 void restoreWindowPosition(QWidget* w)
 {
-    w->move(static_cast<int>(GetSetting("Settings", "frmLeft", "0").toFloat()),
-            static_cast<int>(GetSetting("Settings", "frmTop", "0").toFloat()));
+    // The main window saved its frame corner here; the count window's frame goes to the same point.
+    place::moveFrameTo(w, QPoint(static_cast<int>(GetSetting("Settings", "frmLeft", "0").toFloat()),
+                                 static_cast<int>(GetSetting("Settings", "frmTop", "0").toFloat())));
 }
 
 void ImeOn(QWidget* field)

@@ -4,11 +4,70 @@
 #include <QDesktopServices>
 #include <QFileDialog>
 #include <QFontDialog>
+#include <QLibraryInfo>
 #include <QMessageBox>
+#include <QTranslator>
 
 namespace dlg {
 
 int MsgAnswer = 0;
+
+std::unique_ptr<QMessageBox> messageBox(QWidget* parent, const QString& title, const QString& text, Icon icon,
+                                        bool yesNo)
+{
+    auto box = std::make_unique<QMessageBox>(parent ? parent : QApplication::activeWindow());
+    box->setWindowTitle(title);
+    box->setText(text);
+    switch (icon) {
+    case Icon::Information: box->setIcon(QMessageBox::Information); break;
+    case Icon::Question: box->setIcon(QMessageBox::Question); break;
+    case Icon::Exclamation: box->setIcon(QMessageBox::Warning); break;
+    case Icon::Critical: box->setIcon(QMessageBox::Critical); break;
+    case Icon::None: box->setIcon(QMessageBox::NoIcon); break;
+    }
+    if (yesNo) {
+        box->setStandardButtons(QMessageBox::Yes | QMessageBox::No);
+        box->setDefaultButton(QMessageBox::Yes);
+    } else {
+        box->setStandardButtons(QMessageBox::Ok);
+    }
+    return box;
+}
+
+std::unique_ptr<QFileDialog> fileDialog(QWidget* parent, const QString& title, const QString& filter,
+                                        int filterIndex, bool save)
+{
+    auto d = std::make_unique<QFileDialog>(parent ? parent : QApplication::activeWindow(), title);
+    d->setAcceptMode(save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
+    // Qt's own dialog, whose labels Qt's Japanese texts cover; a desktop's native dialog would
+    // speak whatever language that desktop is set to.
+    d->setOption(QFileDialog::DontUseNativeDialog, true);
+    // The windows ask their own overwrite question.
+    d->setOption(QFileDialog::DontConfirmOverwrite, true);
+    // Like the dialogs users know from the original program: a name that does not exist yet
+    // may be typed in an open dialog (that is how a new database file is named).
+    d->setFileMode(QFileDialog::AnyFile);
+    const QStringList filters = filter.split(";;", Qt::SkipEmptyParts);
+    d->setNameFilters(filters);
+    if (filterIndex >= 1 && filterIndex <= filters.size())
+        d->selectNameFilter(filters.at(filterIndex - 1));
+    return d;
+}
+
+bool installJapaneseTexts()
+{
+    static QTranslator* installed = nullptr;
+    if (installed)
+        return true;
+    auto* t = new QTranslator(qApp);
+    if (!t->load(QStringLiteral("qtbase_ja"), QLibraryInfo::path(QLibraryInfo::TranslationsPath))) {
+        delete t;
+        return false;
+    }
+    QCoreApplication::installTranslator(t);
+    installed = t;
+    return true;
+}
 
 namespace {
 
@@ -16,23 +75,10 @@ class DesktopBackend : public Backend {
 public:
     int message(QWidget* parent, const QString& title, const QString& text, Icon icon, bool yesNo) override
     {
-        QMessageBox box(parent ? parent : QApplication::activeWindow());
-        box.setWindowTitle(title);
-        box.setText(text);
-        switch (icon) {
-        case Icon::Information: box.setIcon(QMessageBox::Information); break;
-        case Icon::Question: box.setIcon(QMessageBox::Question); break;
-        case Icon::Exclamation: box.setIcon(QMessageBox::Warning); break;
-        case Icon::Critical: box.setIcon(QMessageBox::Critical); break;
-        case Icon::None: box.setIcon(QMessageBox::NoIcon); break;
-        }
-        if (yesNo) {
-            box.setStandardButtons(QMessageBox::Yes | QMessageBox::No);
-            box.setDefaultButton(QMessageBox::Yes);
-            return box.exec() == QMessageBox::Yes ? vbYes : vbNo;
-        }
-        box.setStandardButtons(QMessageBox::Ok);
-        box.exec();
+        const std::unique_ptr<QMessageBox> box = messageBox(parent, title, text, icon, yesNo);
+        const int result = box->exec();
+        if (yesNo)
+            return result == QMessageBox::Yes ? vbYes : vbNo;
         return vbOK;
     }
 
@@ -63,20 +109,10 @@ private:
     static std::optional<QString> run(QWidget* parent, const QString& title, const QString& filter,
                                       int filterIndex, QFileDialog::AcceptMode mode)
     {
-        QFileDialog d(parent ? parent : QApplication::activeWindow(), title);
-        d.setAcceptMode(mode);
-        // The windows ask their own overwrite question.
-        d.setOption(QFileDialog::DontConfirmOverwrite, true);
-        // Like the dialogs users know from the original program: a name that does not exist yet
-        // may be typed in an open dialog (that is how a new database file is named).
-        d.setFileMode(QFileDialog::AnyFile);
-        const QStringList filters = filter.split(";;", Qt::SkipEmptyParts);
-        d.setNameFilters(filters);
-        if (filterIndex >= 1 && filterIndex <= filters.size())
-            d.selectNameFilter(filters.at(filterIndex - 1));
-        if (d.exec() != QDialog::Accepted || d.selectedFiles().isEmpty())
+        const std::unique_ptr<QFileDialog> d = fileDialog(parent, title, filter, filterIndex, mode == QFileDialog::AcceptSave);
+        if (d->exec() != QDialog::Accepted || d->selectedFiles().isEmpty())
             return std::nullopt;
-        return d.selectedFiles().first();
+        return d->selectedFiles().first();
     }
 };
 
@@ -100,10 +136,17 @@ QString convertFilter(const QString& pipeFilter)
     const QStringList parts = pipeFilter.split('|');
     QStringList out;
     for (int i = 0; i + 1 < parts.size(); i += 2) {
-        const QString label = parts.at(i);
-        const QString pattern = parts.at(i + 1);
+        QString label = parts.at(i);
+        QString pattern = parts.at(i + 1);
         if (label.isEmpty() && pattern.isEmpty())
             continue;
+        // "*.*" means every file to the users of this filter form; Qt's "*.*" wants a dot in the
+        // name and would hide a file named without one. The label shows the pattern applied.
+        if (pattern == QLatin1String("*.*")) {
+            pattern = QStringLiteral("*");
+            if (label.trimmed().endsWith(QLatin1String("(*.*)")))
+                label = label.trimmed().chopped(5) + QStringLiteral("(*)");
+        }
         // Qt reads the patterns from the last parentheses, so a label that already shows its
         // pattern is kept as it stands.
         if (label.trimmed().endsWith("(" + pattern + ")"))

@@ -7,8 +7,11 @@
 #include <QString>
 #include <QStringList>
 #include <QUrl>
+#include <memory>
 #include <optional>
 
+class QFileDialog;
+class QMessageBox;
 class QWidget;
 
 namespace dlg {
@@ -58,6 +61,17 @@ public:
     QStringList messages() const;   // texts of the message boxes shown, in order
     void clear();
 };
+
+// The message box and the file dialog the desktop backend shows, built but not run.
+std::unique_ptr<QMessageBox> messageBox(QWidget* parent, const QString& title, const QString& text, Icon icon,
+                                        bool yesNo);
+std::unique_ptr<QFileDialog> fileDialog(QWidget* parent, const QString& title, const QString& filter,
+                                        int filterIndex, bool save);
+
+// Loads Qt's own Japanese texts, so that the standard buttons and the file dialogs speak the
+// program's language (はい, いいえ, ファイル名). False when they are not installed; the dialogs then
+// stay in English.
+bool installJapaneseTexts();
 
 // Installs a backend (not owned); nullptr restores the desktop backend.
 void setBackend(Backend* backend);

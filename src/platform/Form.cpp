@@ -8,6 +8,7 @@
 #include <QHash>
 #include <QKeyEvent>
 #include <QAbstractButton>
+#include <QPushButton>
 #include <QTimer>
 
 namespace forms {
@@ -143,6 +144,24 @@ void Form::closeEvent(QCloseEvent* e)
         e->accept();
     else
         e->ignore();
+}
+
+void Form::keyPressEvent(QKeyEvent* e)
+{
+    const bool plain = !(e->modifiers() & ~Qt::KeypadModifier);
+    auto usable = [](QAbstractButton* b) { return b && !b->isHidden() && b->isEnabled(); };
+    if (plain && (e->key() == Qt::Key_Return || e->key() == Qt::Key_Enter)) {
+        auto* focused = qobject_cast<QPushButton*>(focusWidget());
+        QAbstractButton* target = usable(focused) ? focused : m_defaultButton;
+        if (usable(target)) {
+            target->click();
+            return;
+        }
+    } else if (plain && e->key() == Qt::Key_Escape && usable(m_cancelButton)) {
+        m_cancelButton->click();
+        return;
+    }
+    QWidget::keyPressEvent(e);
 }
 
 void Form::showModeless()

@@ -7,7 +7,9 @@
 #include <functional>
 #include <typeindex>
 
+class QAbstractButton;
 class QEventLoop;
+class QKeyEvent;
 
 class Form : public QWidget {
     Q_OBJECT
@@ -40,6 +42,11 @@ public:
     bool enterAsTab() const { return m_enterAsTab; }
     void moveFocusNext() { focusNextChild(); }
 
+    // As in a dialog: Enter presses the focused push button or else the default button, Escape
+    // presses the cancel button. Keys a control uses itself never reach the window.
+    void setDefaultButton(QAbstractButton* b) { m_defaultButton = b; }
+    void setCancelButton(QAbstractButton* b) { m_cancelButton = b; }
+
     // Becomes the active form; runs Form_Activate only when another form was active before, so a
     // message box closing over this window does not count as an activation.
     void activateForm();
@@ -47,6 +54,7 @@ public:
 protected:
     bool event(QEvent* e) override;
     void closeEvent(QCloseEvent* e) override;
+    void keyPressEvent(QKeyEvent* e) override;
 
 private:
     friend struct FormsAccess;
@@ -54,6 +62,8 @@ private:
     bool m_unloaded = false;
     bool m_unloading = false;
     QEventLoop* m_modalLoop = nullptr;
+    QAbstractButton* m_defaultButton = nullptr;
+    QAbstractButton* m_cancelButton = nullptr;
 };
 
 // Gives a control the name it has in the window's design, so that tests and code find it by name.

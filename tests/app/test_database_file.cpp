@@ -203,7 +203,7 @@ private slots:
             QVERIFY(lines.at(12).endsWith(QStringLiteral("誤作動を起こす場合があります｡ ")));
             QCOMPARE(env.dialogs.shown.at(0).kind, QStringLiteral("open"));
             QCOMPARE(env.dialogs.shown.at(0).title, QStringLiteral("新しいファイル名"));
-            QCOMPARE(env.dialogs.shown.at(0).text, QStringLiteral("すべてのファイル (*.*);;cdb ﾌｧｲﾙ (*.idb)"));
+            QCOMPARE(env.dialogs.shown.at(0).text, QStringLiteral("すべてのファイル (*);;cdb ﾌｧｲﾙ (*.idb)"));
             QCOMPARE(env.dialogs.messages(), QStringList{kStopFirstRun});
             QVERIFY(forms::find<frmAMain>() == nullptr);
             QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);

@@ -20,8 +20,13 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QLocale>
+#include <QMenu>
+#include <QMenuBar>
 #include <QPrinterInfo>
 #include <QPushButton>
+#include <QScreen>
+#include <QStatusBar>
+#include <QToolTip>
 
 namespace {
 
@@ -227,6 +232,68 @@ private slots:
         for (const char* k : {"MainLeft", "MainTop", "frmLeft", "frmTop"})
             QCOMPARE(GetSetting("Settings", k), QStringLiteral("33"));
         QCOMPARE(GetSetting("Settings", "FDate"), QStringLiteral("2025/06/30"));
+    }
+
+    void menuTreeAsDesigned()
+    {
+        testsupport::Env env;
+        auto* m = loadMain(env);
+        QStringList tree;
+        for (QAction* top : m->menuBar->actions()) {
+            tree << top->menu()->objectName() + ' ' + top->text();
+            for (QAction* a : top->menu()->actions()) {
+                if (a->isSeparator()) {
+                    tree << QStringLiteral("  -");
+                    continue;
+                }
+                QVERIFY(a->isVisible() && a->isEnabled());
+                QString line = QStringLiteral("  ") + a->objectName() + ' ' + a->text();
+                if (!a->shortcut().isEmpty())
+                    line += ' ' + a->shortcut().toString(QKeySequence::PortableText);
+                tree << line;
+            }
+        }
+        const QStringList expected = {
+            "mnuFileOpen ﾌｧｲﾙ(&F)", "  mnuNew 新規作成(&N) Ctrl+N", "  -", "  mnuOpen 開く(&O) Ctrl+O",
+            "  mnuSave 名前を付けて保存(&S)", "  -", "  munPrinter ﾌﾟﾘﾝﾀの設定(&U)", "  -",
+            "  mnuBackupOpen バックアップファイルを開く(&B)", "  mnuDenQuit 終了(&X)",
+            "mnuPic 表示(&V)", "  mnuPicLoad 画像の差替え(&P)", "  mnuPSave 画像を元に戻す(&U)", "  -",
+            "  mnuDatabaseRep ﾃﾞｰﾀﾍﾞｰｽの修復(&R)",
+            "mnuBar6 棚卸表(&S)", "  mnuPreTana 棚卸入力(&E)", "  mnuTanaAmd 棚卸表訂正(&R)", "  -",
+            "  mnuList 棚卸集計表(&D)", "  mnuList2 棚卸記入帳(&L)", "  -", "  mnuTanaMoto 棚卸表(&P)",
+            "mnuPre 初期設定(&A)", "  mnuPreSiire 項目/分類情報(&B) Ctrl+B", "  -", "  mnuPreShohin 品名情報(&I)",
+            "  mnuInportB 品名情報のｲﾝﾎﾟｰﾄ(&S)", "  -", "  mnuTani 数量単位情報(&Q)", "  -",
+            "  mnuInportA 棚卸のｲﾝﾎﾟｰﾄ(&T)",
+            "mnuHelp ﾍﾙﾌﾟ(&H)", "  mnuHelpReadme 目次と検索(&H)", "  -", "  mnuHelpSport オンラインサポート(&S)",
+            "  mnuUpdate アップデート(&U)", "  -", "  mnuAbout ﾊﾞｰｼﾞｮﾝ情報(&A)",
+        };
+        QCOMPARE(tree, expected);
+    }
+
+    void longPathDoesNotWidenTheWindow()
+    {
+        testsupport::Env env;
+        auto* m = loadMain(env);
+        m->showModeless();
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::LayoutRequest);
+        const int width = m->width();
+        const int minimum = m->minimumSizeHint().width();
+        QVERIFY(width <= m->screen()->availableGeometry().width());
+
+        const QString path = QStringLiteral("/home/tanaoroshi") + QStringLiteral("/決算資料の保管フォルダ").repeated(40)
+                             + QStringLiteral("/work.idb");
+        m->txtFileName->setText(path);
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::LayoutRequest);
+        QCOMPARE(m->minimumSizeHint().width(), minimum);
+        QCOMPARE(m->width(), width);
+        QCOMPARE(m->statusPanel[0]->text(), path);
+
+        // The whole path is the panel's tooltip.
+        QLabel* panel = m->statusPanel[0];
+        QHelpEvent help(QEvent::ToolTip, QPoint(4, 4), panel->mapToGlobal(QPoint(4, 4)));
+        QApplication::sendEvent(panel, &help);
+        QCOMPARE(QToolTip::text(), path);
+        QToolTip::hideText();
     }
 
     void maintenanceFrameToggles()

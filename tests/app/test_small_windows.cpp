@@ -17,6 +17,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QTextEdit>
 
 class TestSmallWindows : public QObject {
     Q_OBJECT
@@ -57,6 +58,52 @@ private slots:
         frmTipA::showLines({QStringLiteral("一"), QString(), QStringLiteral("三")});
         frmTipA::showLines({QStringLiteral("next")});
         QCOMPARE(seen, (QStringList{QStringLiteral("一\n\n三\n"), QStringLiteral("next\n")}));
+    }
+
+    void enterAndEscapeActAsInADialog()
+    {
+        testsupport::Env env;
+        // The tip: Enter in the text closes it, as does Escape.
+        for (const Qt::Key key : {Qt::Key_Return, Qt::Key_Enter, Qt::Key_Escape}) {
+            bool closedByKey = false;
+            forms::setModalDriver([&closedByKey, key](Form* f) {
+                auto* tip = qobject_cast<frmTipA*>(f);
+                QVERIFY(tip);
+                QTest::keyClick(tip->RichTextBox1, key);
+                closedByKey = tip->isUnloaded();
+            });
+            frmTipA::showLines({QStringLiteral("一行")});
+            QVERIFY2(closedByKey, qPrintable(QStringLiteral("key %1").arg(key)));
+        }
+        forms::setModalDriver(nullptr);
+
+        // The version box: a key with a modifier or another key leaves it open; Enter and Escape close it.
+        for (const Qt::Key key : {Qt::Key_Return, Qt::Key_Escape}) {
+            auto* about = forms::get<frmAbout>();
+            about->showModeless();
+            QTest::keyClick(about->lblDescription, Qt::Key_A);
+            QTest::keyClick(about->lblDescription, key, Qt::ControlModifier);
+            QVERIFY(!about->isUnloaded());
+            QTest::keyClick(about->lblDescription, key);
+            QVERIFY(about->isUnloaded());
+            QVERIFY(env.dialogs.shown.isEmpty());
+            QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        }
+
+        // The update dialog: Escape is its Cancel (the clipboard is emptied), Enter its OK.
+        auto* update = forms::get<DialogUpdate>();
+        update->showModeless();
+        QTest::keyClick(update->Text1, Qt::Key_Escape);
+        QVERIFY(update->isUnloaded());
+        QVERIFY(QGuiApplication::clipboard()->text().isEmpty());
+        QVERIFY(env.dialogs.shown.isEmpty());
+
+        env.dialogs.externalResult = false;   // the page does not open: the program stays
+        update = forms::get<DialogUpdate>();
+        update->showModeless();
+        QTest::keyClick(update->Text1, Qt::Key_Return);
+        QCOMPARE(env.dialogs.shown.size(), 1);
+        QCOMPARE(env.dialogs.shown.at(0).text, addresses::kUpdatePage);
     }
 
     void updateDialogCancel()

@@ -1,13 +1,24 @@
-// The stand-in layers: code page lengths, number formats, the database connection's refusals.
+// The stand-in layers: code page lengths, number formats, the database connection's refusals, the
+// standard dialogs' language and filters.
 #include "TestSupport.h"
 
 #include "app/global.h"
 #include "platform/CodePage.h"
 #include "platform/Db.h"
+#include "platform/Dialogs.h"
 #include "platform/VbFormat.h"
+#include "platform/WindowPlace.h"
 
-#include <QFile>
+#include <QAbstractButton>
 #include <QCryptographicHash>
+#include <QDir>
+#include <QFile>
+#include <QFileDialog>
+#include <QLabel>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QScreen>
+#include <QFileSystemModel>
 
 class TestPlatform : public QObject {
     Q_OBJECT
@@ -107,6 +118,68 @@ private slots:
         }
         QSqlDatabase::removeDatabase("other");
         QVERIFY_THROWS_EXCEPTION(db::DbError, db::open(env.path("other.idb")));
+    }
+
+    void standardDialogsSpeakJapanese()
+    {
+        QVERIFY2(dlg::installJapaneseTexts(), "Qt's Japanese texts (qt6-translations-l10n) are installed");
+
+        auto question = dlg::messageBox(nullptr, QStringLiteral("Question"), QStringLiteral("削除しますか？"),
+                                        dlg::Icon::Question, true);
+        QVERIFY(question->button(QMessageBox::Yes)->text().startsWith(QStringLiteral("はい")));
+        QVERIFY(question->button(QMessageBox::No)->text().startsWith(QStringLiteral("いいえ")));
+        QVERIFY(question->defaultButton() == question->button(QMessageBox::Yes));
+        auto info = dlg::messageBox(nullptr, QStringLiteral("Information"), QStringLiteral("x"),
+                                    dlg::Icon::Information, false);
+        QCOMPARE(info->buttons().size(), 1);
+        QCOMPARE(info->button(QMessageBox::Ok)->text(), QStringLiteral("OK"));
+
+        // The file dialog's labels as the first-run tip names them.
+        auto open = dlg::fileDialog(nullptr, QStringLiteral("開く"), dlg::convertFilter(QStringLiteral("a|*.idb")), 1,
+                                    false);
+        QStringList labels;
+        for (const QLabel* l : open->findChildren<QLabel*>())
+            labels << l->text();
+        QVERIFY2(labels.join('|').contains(QStringLiteral("ファイル名")), qPrintable(labels.join('|')));
+        QStringList buttons;
+        for (const QAbstractButton* b : open->findChildren<QAbstractButton*>())
+            buttons << b->text();
+        QVERIFY2(buttons.join('|').contains(QStringLiteral("開く")), qPrintable(buttons.join('|')));
+    }
+
+    void everyFileFilterListsFilesWithoutADot()
+    {
+        const QString filter = dlg::convertFilter(QStringLiteral("すべてのファイル (*.*)|*.*|cdb ﾌｧｲﾙ (*.idb)|*.idb"));
+        QCOMPARE(filter, QStringLiteral("すべてのファイル (*);;cdb ﾌｧｲﾙ (*.idb)"));
+        QCOMPARE(dlg::convertFilter(QStringLiteral("すべてのﾌｧｲﾙ(*.*)|*.*|")), QStringLiteral("すべてのﾌｧｲﾙ(*)"));
+
+        QTemporaryDir dir;
+        for (const char* name : {"README", "shop.idb", "notes.txt"}) {
+            QFile f(dir.filePath(QString::fromLatin1(name)));
+            QVERIFY(f.open(QIODevice::WriteOnly));
+        }
+        // What the dialog lists under each filter: the names its file model lets through.
+        auto listed = [&dir, &filter](int index) {
+            auto d = dlg::fileDialog(nullptr, QStringLiteral("開く"), filter, index, false);
+            const auto* model = d->findChild<QFileSystemModel*>();
+            return model ? QDir(dir.path()).entryList(model->nameFilters(), QDir::Files, QDir::Name) : QStringList();
+        };
+        QCOMPARE(listed(1), (QStringList{"README", "notes.txt", "shop.idb"}));
+        QCOMPARE(listed(2), (QStringList{"shop.idb"}));
+    }
+
+    void restoredWindowStaysOnAScreen()
+    {
+        const QRect a = QGuiApplication::primaryScreen()->availableGeometry();
+        const QSize size(300, 200);
+        const QPoint inside = a.topLeft() + QPoint(10, 20);
+        QCOMPARE(place::onVisibleScreen(inside, size), inside);
+        // Off the screen: pulled back so that the window fits.
+        QCOMPARE(place::onVisibleScreen(QPoint(a.left() + 50, a.top() - 300), size), QPoint(a.left() + 50, a.top()));
+        QCOMPARE(place::onVisibleScreen(a.bottomRight() + QPoint(5000, 5000), size),
+                 a.topLeft() + QPoint(a.width() - 300, a.height() - 200));
+        // Larger than the screen: its corner (and title bar) on the screen's corner.
+        QCOMPARE(place::onVisibleScreen(QPoint(-4000, -4000), a.size() * 2), a.topLeft());
     }
 
     void keysAreHighestPlusOne()
