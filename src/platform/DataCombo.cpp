@@ -2,6 +2,7 @@
 
 #include "platform/Db.h"
 
+#include <QApplication>
 #include <QFocusEvent>
 #include <QLineEdit>
 #include <QSignalBlocker>
@@ -105,17 +106,46 @@ void DataCombo::setCurrentRow(int row)
     }
 }
 
+bool FocusMoves::isGotFocus(QFocusEvent* e)
+{
+    const bool back = m_keptWhileAway;
+    m_keptWhileAway = false;
+    switch (e->reason()) {
+    case Qt::PopupFocusReason:
+        return false;
+    case Qt::ActiveWindowFocusReason:
+        return !back;   // the window's first focus is an arrival; a return is not
+    default:
+        return true;
+    }
+}
+
+bool FocusMoves::isLostFocus(QWidget* control, QFocusEvent* e)
+{
+    if (e->reason() == Qt::ActiveWindowFocusReason || e->reason() == Qt::PopupFocusReason) {
+        m_keptWhileAway = true;
+        return false;
+    }
+    m_keptWhileAway = false;
+    // A window closing or hiding takes the focus nowhere.
+    const QWidget* next = QApplication::focusWidget();
+    return next && next != control && next->window() == control->window();
+}
+
 void DataCombo::focusInEvent(QFocusEvent* e)
 {
     QComboBox::focusInEvent(e);
-    // The list popping up and closing again is not the user entering or leaving the box.
-    if (e->reason() != Qt::PopupFocusReason)
+    // Coming back from a message box or another window is not the user entering the box: its
+    // lookups and list narrowing do not run again.
+    if (m_focus.isGotFocus(e))
         emit GotFocus();
 }
 
 void DataCombo::focusOutEvent(QFocusEvent* e)
 {
     QComboBox::focusOutEvent(e);
-    if (e->reason() != Qt::PopupFocusReason)
+    // A message box shown by a handler takes the focus too: counted as leaving the box, the same
+    // check would run (and tell the user) once more.
+    if (m_focus.isLostFocus(this, e))
         emit LostFocus();
 }

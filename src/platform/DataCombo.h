@@ -9,6 +9,21 @@
 
 #include <QLineEdit>
 
+class QFocusEvent;
+
+// Tells a control's GotFocus and LostFocus apart from other focus changes, as the form runtime
+// does: only the focus moving between two controls of the same window (or arriving in a window
+// that had no focused control yet) counts. Another window taking the focus (a message box, the
+// main window, a list's popup) and giving it back later is neither.
+class FocusMoves {
+public:
+    bool isGotFocus(QFocusEvent* e);
+    bool isLostFocus(QWidget* control, QFocusEvent* e);
+private:
+    // The control kept its window's focus while another window had it.
+    bool m_keptWhileAway = false;
+};
+
 class DataCombo : public QComboBox {
     Q_OBJECT
 public:
@@ -37,8 +52,8 @@ public:
 signals:
     void Change();     // the user typed
     void Click();      // the user picked a row from the list
-    void GotFocus();
-    void LostFocus();
+    void GotFocus();   // the focus came from another control of the window
+    void LostFocus();  // the focus went to another control of the window
 
 protected:
     void focusInEvent(QFocusEvent* e) override;
@@ -53,4 +68,5 @@ private:
     int m_currentRow = -1;
     QPointer<QLineEdit> m_keyBox;
     bool m_filling = false;
+    FocusMoves m_focus;
 };
