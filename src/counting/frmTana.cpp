@@ -670,52 +670,42 @@ bool frmTana::eventFilter(QObject* obj, QEvent* e)
 // ---------------------------------------------------------------------------------------------
 // Adding and deleting lines
 
-void frmTana::cmdSubAdd_Click()
+std::optional<counting::EntryLine> frmTana::gatherLine()
 {
     // The names are trimmed and measured when their boxes are left; the button can be pressed
     // with the cursor still in a box, so the same rules hold here.
     if (!trimAndCheck(dbcNouhin, kNameLimit, kCategoryTooLong) || !trimAndCheck(dbcShohin, kNameLimit, kProductTooLong)
         || !trimAndCheck(dbcTani, kUnitLimit, kUnitTooLong))
-        return;
+        return std::nullopt;
 
-    if (dbcShohin->text().isEmpty()) {
-        dlg::Information(QStringLiteral("商品が選択されていません。"), this);
-        dbcShohin->setFocus(Qt::OtherFocusReason);
-        return;
-    }
-    if (txtCnt->text().isEmpty()) {
-        dlg::Information(QStringLiteral("数量が入力されていません。"), this);
-        txtCnt->setFocus(Qt::OtherFocusReason);
-        return;
-    }
+    auto refuse = [this](const QString& message, QWidget* field) {
+        dlg::Information(message, this);
+        field->setFocus(Qt::OtherFocusReason);
+        return std::nullopt;
+    };
+    if (dbcShohin->text().isEmpty())
+        return refuse(QStringLiteral("商品が選択されていません。"), dbcShohin);
+    if (txtCnt->text().isEmpty())
+        return refuse(QStringLiteral("数量が入力されていません。"), txtCnt);
     // Nothing is stored unless both numbers read as finite numbers whose amount fits too.
     const QString notAQuantity = QStringLiteral("数量は数値で入力してください。");
     const std::optional<double> quantity = counting::readCountNumber(txtCnt->text());
-    if (!quantity) {
-        dlg::Information(notAQuantity, this);
-        txtCnt->setFocus(Qt::OtherFocusReason);
-        return;
-    }
+    if (!quantity)
+        return refuse(notAQuantity, txtCnt);
     if (txtTanka->text().isEmpty()) {
         dlg::Information(QStringLiteral("単価が入力されていません。"), this);
         txtTanka->setText(QStringLiteral("0"));
     }
     const std::optional<double> price = counting::readCountNumber(txtTanka->text());
-    if (!price) {
-        dlg::Information(QStringLiteral("単価は数値で入力してください。"), this);
-        txtTanka->setFocus(Qt::OtherFocusReason);
-        return;
-    }
-    if (!counting::amountFits(*price, *quantity)) {
-        dlg::Information(notAQuantity, this);
-        txtCnt->setFocus(Qt::OtherFocusReason);
-        return;
-    }
+    if (!price)
+        return refuse(QStringLiteral("単価は数値で入力してください。"), txtTanka);
+    if (!counting::amountFits(*price, *quantity))
+        return refuse(notAQuantity, txtCnt);
     const QString category = dbcNouhin->text();
     if (category.isEmpty() && !IgnoreCategory) {
         if (dlg::Question(QStringLiteral("項目/分類名が選択されていません。項目/分類は無視しますか？"), this) != dlg::vbYes) {
             dbcNouhin->setFocus(Qt::OtherFocusReason);
-            return;
+            return std::nullopt;
         }
         IgnoreCategory = true;
     }
@@ -728,14 +718,22 @@ void frmTana::cmdSubAdd_Click()
     line.unit = dbcTani->text();
     line.price = *price;
     line.memo = txtMemo->text();
+    return line;
+}
+
+void frmTana::cmdSubAdd_Click()
+{
+    const std::optional<counting::EntryLine> line = gatherLine();
+    if (!line)
+        return;
     long lineId = 0;
     bool totalsCurrent = false;
     bool linesCurrent = false;
     try {
         const counting::ChangeStamp before = counting::changeStamp();
-        totalsCurrent = m_totals.valid && m_totals.date == line.date && m_totals.stamp == before;
+        totalsCurrent = m_totals.valid && m_totals.date == line->date && m_totals.stamp == before;
         linesCurrent = m_linesStamp == before;
-        lineId = counting::addEntryLine(line);
+        lineId = counting::addEntryLine(*line);
     } catch (const global::KeyRangeError&) {
         dlg::Information(global::kKeyRangeText, this);
         return;
@@ -755,16 +753,16 @@ void frmTana::cmdSubAdd_Click()
         // The new line has the highest key: it is the grid's last row, and its amount is the
         // date's sum so far plus its own, as long as nobody else wrote in between.
         if (totalsCurrent) {
-            m_totals.totals.sum += counting::lineAmount(line.price, line.quantity);
+            m_totals.totals.sum += counting::lineAmount(line->price, line->quantity);
             ++m_totals.totals.count;
             m_totals.stamp = after;
         }
         if (linesCurrent) {
-            m_lines->appendLine(lineId, line.date);
+            m_lines->appendLine(lineId, line->date);
             m_linesStamp = after;
         } else {
             counting::LineList list = m_lines->list();
-            if (line.date != list.date)
+            if (line->date != list.date)
                 list.extraIds << lineId;
             m_lines->show(list);
             m_linesStamp = counting::changeStamp();

@@ -3,6 +3,7 @@
 // mostly from the keyboard. New categories, products and units are registered on the way, and the
 // product master keeps the price and unit of the last line entered for each product.
 #include "counting/CountLineStore.h"
+#include "counting/EntryLine.h"
 #include "platform/DataCombo.h"
 #include "platform/Form.h"
 
@@ -112,6 +113,9 @@ private:
 
     void ShowTotal();
     void CheckInputComplete();
+    // Checks the boxes as 入力 does, telling the user what is missing or wrong; the line to store
+    // when everything is in order.
+    std::optional<counting::EntryLine> gatherLine();
     // Lists the lines of the date the window was opened with (and the lines added here under
     // another date) and puts the grid's cursor on the last one. Throws db::DbError.
     void showLines();
