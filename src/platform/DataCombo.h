@@ -1,11 +1,13 @@
 #pragma once
 // An editable list over rows of a query: it lists one field (the list field) and knows the key
 // (the bound field) of its current row, which a key box may show. The current row is the first row
-// after the list is refilled, and the picked row after a pick from the list.
+// after the list is refilled, and the picked row after a pick from the list. A long list is read
+// a page at a time, the next page when the open list is scrolled to its end.
 #include <QComboBox>
 #include <QPointer>
 #include <QSqlRecord>
 #include <QVariant>
+#include <optional>
 
 #include <QLineEdit>
 
@@ -29,13 +31,16 @@ class DataCombo : public QComboBox {
 public:
     explicit DataCombo(QWidget* parent = nullptr);
 
-    // Refills the list from the query; the typed text stays as it is. On a failing query the list
-    // keeps its rows and false is returned.
+    // Refills the list from the query (a SELECT without LIMIT); the typed text stays as it is. On
+    // a failing query the list keeps its rows and false is returned.
     bool setRowSource(const QString& sql, const QVariantList& args, const QString& listField,
                       const QString& boundField = QString());
     void clearRows();
 
+    // The rows read so far.
     int rowCount() const { return m_rows.size(); }
+    bool hasMoreRows() const { return m_more; }
+    void fetchMoreRows();
     QSqlRecord record(int row) const { return m_rows.value(row); }
     int currentRow() const { return m_currentRow; }
     // The bound field of the current row; invalid when the list is empty.
@@ -61,7 +66,12 @@ protected:
 
 private:
     void setCurrentRow(int row);
+    std::optional<QList<QSqlRecord>> readPage(qsizetype first) const;
+    void appendItems(const QList<QSqlRecord>& rows, bool replace);
 
+    QString m_sql;
+    QVariantList m_args;
+    bool m_more = false;
     QList<QSqlRecord> m_rows;
     QString m_listField;
     QString m_boundField;

@@ -3,8 +3,11 @@
 #include "TestSupport.h"
 
 #include "platform/DataCombo.h"
+#include "platform/Db.h"
 
+#include <QAbstractItemView>
 #include <QLineEdit>
+#include <QScrollBar>
 #include <QVBoxLayout>
 
 namespace {
@@ -77,6 +80,47 @@ private slots:
         window.hide();
         QApplication::processEvents();
         QCOMPARE(c.lost, 1);
+    }
+
+    // A long list is read as its popup scrolls, and keeps the typed text and picked row meanwhile.
+    void aLongListIsReadAsItScrolls()
+    {
+        testsupport::Env env;
+        env.openNewDatabase();
+        {
+            db::Transaction tx;
+            for (int i = 1; i <= 250; ++i)
+                db::exec("INSERT INTO 単位 (単位ID, 単位) VALUES (?, ?)", {i, QStringLiteral("u%1").arg(i, 3, 10, QChar('0'))});
+            tx.commit();
+        }
+        DataCombo box;
+        QLineEdit key;
+        box.bindKeyBox(&key);
+        box.setText("u");
+        QVERIFY(box.setRowSource("SELECT * FROM 単位 WHERE 単位 LIKE '%' || ? || '%' ORDER BY 単位ID", {"u"}, "単位", "単位ID"));
+        QVERIFY(box.rowCount() < 250 && box.hasMoreRows());
+        QCOMPARE(box.count(), box.rowCount());
+        QCOMPARE(key.text(), QStringLiteral("1"));
+
+        box.show();
+        box.showPopup();
+        QAbstractItemView* list = box.view();
+        while (box.hasMoreRows()) {
+            const int before = box.rowCount();
+            list->verticalScrollBar()->setValue(list->verticalScrollBar()->maximum());
+            QApplication::processEvents();
+            QVERIFY(box.rowCount() > before);
+        }
+        box.hidePopup();
+        QCOMPARE(box.rowCount(), 250);
+        QCOMPARE(box.itemText(249), QStringLiteral("u250"));
+        QCOMPARE(box.record(249).value("単位ID").toInt(), 250);
+        QCOMPARE(box.text(), QStringLiteral("u"));
+        QCOMPARE(key.text(), QStringLiteral("1"));
+
+        // A failing query leaves the list as it was.
+        QVERIFY(!box.setRowSource("SELECT * FROM no_such_table", {}, "単位", "単位ID"));
+        QCOMPARE(box.rowCount(), 250);
     }
 };
 
