@@ -814,6 +814,17 @@ private slots:
         QCOMPARE(w.lines->model()->rowCount(), 3002);
         QCOMPARE(w.lines->model()->index(3000, 3).data().toString(), QStringLiteral("外"));
         QCOMPARE(w.form->currentLineId().value_or(-1), 5001L);
+
+        // The grid holds no read open on the connection: a rolled-back write elsewhere in the
+        // program neither fails nor cuts the grid short.
+        {
+            db::Transaction tx;
+            db::exec("INSERT INTO 単位 (単位ID, 単位) VALUES (99, 'x')");
+        }
+        const QModelIndex early = w.lines->model()->index(10, 3);
+        w.lines->scrollTo(early);
+        QCOMPARE(early.data().toString(), QStringLiteral("品11"));
+        QCOMPARE(w.lines->model()->index(2999, 3).data().toString(), QStringLiteral("新"));
     }
 };
 
