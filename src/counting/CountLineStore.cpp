@@ -123,12 +123,13 @@ QList<QSqlRecord> linesPage(const LineList& list, qint64 first, int count, qint6
 
 DateTotals dateTotals(const QDate& closingDate)
 {
-    QSqlQuery q = db::exec(QStringLiteral("SELECT SUM(価格), COUNT(価格) FROM 棚卸マスター WHERE 日付 = ?"),
+    QSqlQuery q = db::exec(QStringLiteral("SELECT SUM(価格), COUNT(価格), COUNT(*) FROM 棚卸マスター WHERE 日付 = ?"),
                            {db::isoDate(closingDate)});
     DateTotals t;
     if (q.next()) {
         t.sum = q.value(0).isNull() ? 0.0 : q.value(0).toDouble();
         t.count = q.value(1).toLongLong();
+        t.lines = q.value(2).toLongLong();
     }
     return t;
 }

@@ -44,10 +44,11 @@ qint64 countLines(const LineList& list);
 QList<QSqlRecord> linesPage(const LineList& list, qint64 first, int count, qint64 listSize = -1);
 
 // The amounts of a closing date's lines (one indexed sum) and how many have an amount: what the
-// totals line shows. Throws db::DbError.
+// totals line shows; and, from the same pass, how many lines the date has. Throws db::DbError.
 struct DateTotals {
     double sum = 0;
     qint64 count = 0;
+    qint64 lines = 0;
 };
 DateTotals dateTotals(const QDate& closingDate);
 

@@ -71,7 +71,7 @@ EntryLinesModel::EntryLinesModel(QObject* parent) : QAbstractTableModel(parent)
 {
 }
 
-void EntryLinesModel::show(const LineList& list)
+void EntryLinesModel::show(const LineList& list, std::optional<qint64> size)
 {
     beginResetModel();
     m_pages.clear();
@@ -91,7 +91,7 @@ void EntryLinesModel::show(const LineList& list)
             if (name == QStringLiteral("数量") || name == QStringLiteral("単価") || name == QStringLiteral("価格"))
                 m_rightColumns << c;
         }
-        m_size = countLines(m_list);
+        m_size = size ? *size : countLines(m_list);
     } catch (...) {
         m_size = 0;
         endResetModel();

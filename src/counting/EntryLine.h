@@ -40,8 +40,9 @@ class EntryLinesModel : public QAbstractTableModel {
 public:
     explicit EntryLinesModel(QObject* parent = nullptr);
 
-    // Lists these lines. Throws db::DbError; the model is then empty.
-    void show(const LineList& list);
+    // Lists these lines (how many there are, when the caller has just counted them). Throws
+    // db::DbError; the model is then empty.
+    void show(const LineList& list, std::optional<qint64> size = std::nullopt);
     // Forgets every row (before the file closes); the model is empty until shown again.
     void release();
     const LineList& list() const { return m_list; }

@@ -381,8 +381,11 @@ void frmTana::Command4_Click()
 
 void frmTana::showLines()
 {
-    m_lines->show(counting::LineList{m_linesDate, {}});
+    // One pass over the date gives the grid's size and the totals line.
+    const counting::DateTotals totals = counting::dateTotals(m_linesDate);
+    m_lines->show(counting::LineList{m_linesDate, {}}, totals.lines);
     m_linesStamp = counting::changeStamp();
+    m_totals = {m_linesDate, totals, m_linesStamp, true};
     // By position: ID, 日付, 項目ID hidden; 品名, 数量, 単位, 単価; the rest at the default width.
     grid::setColumnWidths(dgdSub, {0, 0, 0, 3800, 1200, 1200, 1600});
     selectRow(m_lines->rowCount() - 1);

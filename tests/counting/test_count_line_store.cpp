@@ -178,6 +178,7 @@ private slots:
         const counting::DateTotals t = counting::dateTotals(kDate);
         QCOMPARE(t.sum, 6.0);
         QCOMPARE(t.count, 3);   // a line without an amount is not counted
+        QCOMPARE(t.lines, 4);
         QCOMPARE(counting::dateTotals(kDate.addDays(1)).count, 0);
 
         const counting::ChangeStamp s0 = counting::changeStamp();
