@@ -13,7 +13,11 @@ QString totalsText(const QDate& closingDate)
                            {db::isoDate(closingDate)});
     q.next();
     const double sum = q.value(0).isNull() ? 0.0 : q.value(0).toDouble();
-    const long long count = q.value(1).toLongLong();
+    return totalsText(sum, q.value(1).toLongLong());
+}
+
+QString totalsText(double sum, long long count)
+{
     return QStringLiteral("Max Record ") + QString::number(count) + QStringLiteral("   Total ") + vb::formatNumber(sum);
 }
 

@@ -9,6 +9,8 @@ namespace counting {
 // "Max Record <count>   Total <sum as #,##0>" for the lines of the date. A date without lines
 // reads "Max Record 0   Total 0". Throws db::DbError.
 QString totalsText(const QDate& closingDate);
+// The same text for a sum and count already read.
+QString totalsText(double sum, long long count);
 
 // The narrowing lists: each lists the rows whose name contains the typed text (the user's % and _
 // stay wildcards).

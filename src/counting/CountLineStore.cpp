@@ -4,6 +4,9 @@
 #include "platform/Db.h"
 #include "platform/VbFormat.h"
 
+#include <QSqlQuery>
+
+#include <algorithm>
 #include <cmath>
 #include <limits>
 
@@ -63,6 +66,91 @@ qint64 registerCategory(const QString& name)
     const qint64 key = findOrAddCategory(name);
     tx.commit();
     return key;
+}
+
+namespace {
+// The condition selecting a list's lines, and its bound values.
+QString listCondition(const LineList& list, QVariantList& args)
+{
+    args << db::isoDate(list.date);
+    if (list.extraIds.isEmpty())
+        return QStringLiteral("日付 = ?");
+    QStringList marks;
+    for (qint64 id : list.extraIds) {
+        marks << QStringLiteral("?");
+        args << QVariant::fromValue(id);
+    }
+    return QStringLiteral("(日付 = ? OR ID IN (%1))").arg(marks.join(','));
+}
+
+QList<QSqlRecord> readAll(QSqlQuery q)
+{
+    QList<QSqlRecord> rows;
+    while (q.next())
+        rows.append(q.record());
+    return rows;
+}
+} // namespace
+
+qint64 countLines(const LineList& list)
+{
+    QVariantList args;
+    const QString where = listCondition(list, args);
+    return db::scalar(QStringLiteral("SELECT COUNT(*) FROM 棚卸マスター WHERE ") + where, args).toLongLong();
+}
+
+QList<QSqlRecord> linesPage(const LineList& list, qint64 first, int count, qint64 listSize)
+{
+    if (first < 0 || count <= 0)
+        return {};
+    QVariantList args;
+    const QString where = listCondition(list, args);
+    // Skipping rows costs one index step each: read a page in the second half from the end.
+    if (listSize >= 0 && first > listSize / 2) {
+        const qint64 end = std::min(first + count, listSize);
+        if (end <= first)
+            return {};
+        args << QVariant::fromValue(end - first) << QVariant::fromValue(listSize - end);
+        QList<QSqlRecord> rows = readAll(db::exec(
+            QStringLiteral("SELECT * FROM 棚卸マスター WHERE %1 ORDER BY ID DESC LIMIT ? OFFSET ?").arg(where), args));
+        std::reverse(rows.begin(), rows.end());
+        return rows;
+    }
+    args << count << QVariant::fromValue(first);
+    return readAll(
+        db::exec(QStringLiteral("SELECT * FROM 棚卸マスター WHERE %1 ORDER BY ID ASC LIMIT ? OFFSET ?").arg(where), args));
+}
+
+DateTotals dateTotals(const QDate& closingDate)
+{
+    QSqlQuery q = db::exec(QStringLiteral("SELECT SUM(価格), COUNT(価格), COUNT(*) FROM 棚卸マスター WHERE 日付 = ?"),
+                           {db::isoDate(closingDate)});
+    DateTotals t;
+    if (q.next()) {
+        t.sum = q.value(0).isNull() ? 0.0 : q.value(0).toDouble();
+        t.count = q.value(1).toLongLong();
+        t.lines = q.value(2).toLongLong();
+    }
+    return t;
+}
+
+ChangeStamp changeStamp()
+{
+    ChangeStamp s;
+    s.ownChanges = db::scalar(QStringLiteral("SELECT total_changes()")).toLongLong();
+    s.dataVersion = db::scalar(QStringLiteral("PRAGMA data_version")).toLongLong();
+    return s;
+}
+
+QList<QSqlRecord> productHistory(const QString& text, qint64 first, int count)
+{
+    if (first < 0 || count <= 0)
+        return {};
+    // Newest first in the order of the closing-date index read backwards: the first rows come
+    // without sorting every matching line.
+    return readAll(db::exec(QStringLiteral("SELECT 日付, 品名, 数量, 単位, 単価 FROM 棚卸マスター "
+                                           "WHERE 品名 LIKE '%' || ? || '%' ORDER BY 日付 DESC, ID DESC LIMIT ? OFFSET ?"),
+                            {text, count, QVariant::fromValue(first)}));
 }
 
 } // namespace counting

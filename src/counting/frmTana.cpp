@@ -3,6 +3,7 @@
 #include "app/MainWindowInfo.h"
 #include "app/frmTipA.h"
 #include "app/global.h"
+#include "counting/CountLineStore.h"
 #include "counting/CountRules.h"
 #include "counting/EntryLine.h"
 #include "platform/Cursor.h"
@@ -23,7 +24,7 @@
 #include <QLineEdit>
 #include <QLocale>
 #include <QPushButton>
-#include <QSqlQueryModel>
+#include <QScrollBar>
 #include <QSqlRecord>
 #include <QTableView>
 #include <QTableWidget>
@@ -59,18 +60,7 @@ QString dateText(const QVariant& v)
     return db::fromIso(v).toString(QStringLiteral("yyyy/MM/dd"));
 }
 
-// The lines of the date, with the closing date shown the way the window writes dates.
-class LinesModel : public QSqlQueryModel {
-public:
-    using QSqlQueryModel::QSqlQueryModel;
-    QVariant data(const QModelIndex& index, int role) const override
-    {
-        const QVariant v = QSqlQueryModel::data(index, role);
-        if (role == Qt::DisplayRole && index.column() == 1 && !v.isNull())
-            return dateText(v);
-        return v;
-    }
-};
+constexpr int kHistoryPage = 100;   // a few screenfuls; more as the grid scrolls
 
 const QStringList kHistoryHeadings{QStringLiteral("日付"), QStringLiteral("品名"), QStringLiteral("数量"),
                                    QStringLiteral("単位"), QStringLiteral("単価"), QStringLiteral("     ")};
@@ -89,10 +79,22 @@ frmTana::frmTana()
 void frmTana::buildUi()
 {
     auto* root = new QVBoxLayout(this);
-
     auto* top = new QGridLayout;
     root->addLayout(top);
+    buildDateRow(top);
+    buildNameBoxes(top);
+    buildNumberBoxes(top);
+    buildEntryButtons(root);
+    buildHistory(root);
+    buildLineGrid(root);
+    buildBottomButtons(root);
+    setUpTabOrder();
+    connectHandlers();
+    CheckInputComplete();
+}
 
+void frmTana::buildDateRow(QGridLayout* top)
+{
     Label1 = named(new QLabel(QStringLiteral("決算日(&D)"), this), "Label1");
     DTPicker1 = named(new QDateEdit(this), "DTPicker1");
     DTPicker1->setCalendarPopup(true);
@@ -105,7 +107,10 @@ void frmTana::buildUi()
     top->addWidget(Label1, 0, 0);
     top->addWidget(DTPicker1, 0, 1);
     top->addWidget(Text3, 0, 3, 1, 2);
+}
 
+void frmTana::buildNameBoxes(QGridLayout* top)
+{
     Label2 = named(new QLabel(QStringLiteral("項目/分類名(&N)"), this), "Label2");
     dbcNouhin = named(new DataCombo(this), "dbcNouhin");
     dbcNouhin->setToolTip(QStringLiteral("検索する項目分類名の文字列を入力してください。"));
@@ -133,7 +138,10 @@ void frmTana::buildUi()
     }
     dbcNouhin->bindKeyBox(Text1);
     dbcShohin->bindKeyBox(Text2);
+}
 
+void frmTana::buildNumberBoxes(QGridLayout* top)
+{
     Label4 = named(new QLabel(QStringLiteral("数量(&Q)"), this), "Label4");
     txtCnt = named(new QLineEdit(this), "txtCnt");
     Label4->setBuddy(txtCnt);
@@ -163,7 +171,10 @@ void frmTana::buildUi()
         number->installEventFilter(this);
     }
     counting::ImeOn(txtMemo);
+}
 
+void frmTana::buildEntryButtons(QVBoxLayout* root)
+{
     auto* buttons = new QHBoxLayout;
     cmdSubAdd = named(new QPushButton(QStringLiteral("入　力(&E)"), this), "cmdSubAdd");
     cmdMasterCancel = named(new QPushButton(QStringLiteral("削　除(&K)"), this), "cmdMasterCancel");
@@ -171,9 +182,11 @@ void frmTana::buildUi()
     buttons->addWidget(cmdMasterCancel);
     buttons->addStretch(1);
     root->addLayout(buttons);
+}
 
-    // The earlier counts of the product sit right under the boxes they fill; the lines of the
-    // date take the rest of the window.
+void frmTana::buildHistory(QVBoxLayout* root)
+{
+    // The earlier counts of the product sit right under the boxes they fill.
     Label8 = named(new QLabel(QStringLiteral("前回棚卸"), this), "Label8");
     MSFlexGrid1 = named(new QTableWidget(0, 6, this), "MSFlexGrid1");
     MSFlexGrid1->setHorizontalHeaderLabels(kHistoryHeadings);
@@ -185,16 +198,23 @@ void frmTana::buildUi()
     Label8->setBuddy(MSFlexGrid1);
     root->addWidget(Label8);
     root->addWidget(MSFlexGrid1);
+}
 
+void frmTana::buildLineGrid(QVBoxLayout* root)
+{
+    // The lines of the date take the rest of the window.
     dgdSub = named(new QTableView(this), "dgdSub");
-    m_lines = new LinesModel(this);
+    m_lines = new counting::EntryLinesModel(this);
     dgdSub->setModel(m_lines);
     dgdSub->setSelectionBehavior(QAbstractItemView::SelectRows);
     dgdSub->setSelectionMode(QAbstractItemView::SingleSelection);
     dgdSub->setEditTriggers(QAbstractItemView::NoEditTriggers);
     dgdSub->setMinimumSize(760, 240);
     root->addWidget(dgdSub, 1);
+}
 
+void frmTana::buildBottomButtons(QVBoxLayout* root)
+{
     auto* bottom = new QHBoxLayout;
     Command4 = named(new QPushButton(QStringLiteral("ﾍﾙﾌﾟ(&H)"), this), "Command4");
     Command1 = named(new QPushButton(QStringLiteral("閉じる(&X)"), this), "Command1");
@@ -202,13 +222,19 @@ void frmTana::buildUi()
     bottom->addWidget(Command4);
     bottom->addWidget(Command1);
     root->addLayout(bottom);
+}
 
+void frmTana::setUpTabOrder()
+{
     // Enter walks the fields in the order a line is typed.
     QWidget* order[] = {DTPicker1, dbcNouhin, dbcShohin, txtCnt, dbcTani, txtTanka, txtMemo,
                         cmdSubAdd, cmdMasterCancel, dgdSub, MSFlexGrid1, Command4, Command1};
     for (size_t i = 1; i < std::size(order); ++i)
         setTabOrder(order[i - 1], order[i]);
+}
 
+void frmTana::connectHandlers()
+{
     connect(Command1, &QPushButton::clicked, this, [this] { Command1_Click(); });
     connect(Command4, &QPushButton::clicked, this, [this] { Command4_Click(); });
     connect(cmdSubAdd, &QPushButton::clicked, this, [this] { cmdSubAdd_Click(); });
@@ -225,10 +251,12 @@ void frmTana::buildUi()
     connect(dbcTani, &DataCombo::GotFocus, this, [this] { dbcTani_GotFocus(); });
     connect(dbcTani, &DataCombo::LostFocus, this, [this] { dbcTani_LostFocus(); });
     connect(MSFlexGrid1, &QTableWidget::cellClicked, this, [this](int r, int c) { MSFlexGrid1_Click(r, c); });
+    connect(MSFlexGrid1->verticalScrollBar(), &QScrollBar::valueChanged, this, [this](int value) {
+        if (value >= MSFlexGrid1->verticalScrollBar()->maximum())
+            fetchMoreHistory();
+    });
     connect(txtCnt, &QLineEdit::textChanged, this, [this] { txtCnt_Change(); });
     connect(txtTanka, &QLineEdit::textChanged, this, [this] { txtTanka_Change(); });
-
-    CheckInputComplete();
 }
 
 const QStringList& frmTana::helpLines()
@@ -265,9 +293,8 @@ void frmTana::Form_Load()
     IgnoreCategory = false;
 
     m_linesDate = DTPicker1->date();
-    m_addedOtherDate.clear();
     try {
-        refreshLines();
+        showLines();
     } catch (const std::exception&) {
         cmdMasterCancel->setEnabled(false);
         dlg::Information(kDbFailure, this);
@@ -282,9 +309,19 @@ void frmTana::Form_Activate()
     pointer::reset();
     bool noProducts = false;
     try {
-        noProducts = db::scalar(QStringLiteral("SELECT COUNT(*) FROM 仕入商品")).toLongLong() == 0;
+        noProducts = !db::scalar(QStringLiteral("SELECT 1 FROM 仕入商品 LIMIT 1")).isValid();
+        // Another window (the correction window, an import) may have changed the lines the
+        // grid lists since they were read.
+        if (db::isOpen() && counting::changeStamp() != m_linesStamp && m_lines->list().date.isValid()) {
+            const int row = dgdSub->currentIndex().row();
+            m_lines->show(m_lines->list());
+            m_linesStamp = counting::changeStamp();
+            selectRow(std::min(row, m_lines->rowCount() - 1));
+            cmdMasterCancel->setEnabled(m_lines->rowCount() > 0);
+            ShowTotal();
+        }
     } catch (const std::exception&) {
-        // Without a readable product table there is nothing to explain yet.
+        // Without a readable file there is nothing to explain or refresh yet.
     }
     if (noProducts && !TipShown) {
         // Set first: coming back from the help activates this window again.
@@ -298,7 +335,35 @@ void frmTana::Form_Activate()
 void frmTana::Form_Unload(bool& cancel)
 {
     (void)cancel;
-    m_lines->clear();
+    m_lines->release();
+}
+
+void frmTana::connectionClosing()
+{
+    // Nothing read from the old file may stay: not the rows of the grid, not the lists, not the
+    // history, not the totals it summed.
+    m_lines->release();
+    m_totals.valid = false;
+    for (DataCombo* box : {dbcNouhin, dbcShohin, dbcTani})
+        box->clearRows();
+    MSFlexGrid1->setRowCount(0);
+    m_historyText.clear();
+    m_historyMore = false;
+    cmdMasterCancel->setEnabled(false);
+}
+
+void frmTana::connectionOpened()
+{
+    // The grid lists the opened file's lines of the same date; lines added under another date
+    // belonged to the old file.
+    try {
+        showLines();
+    } catch (const std::exception&) {
+        cmdMasterCancel->setEnabled(false);
+        return;
+    }
+    cmdMasterCancel->setEnabled(m_lines->rowCount() > 0);
+    ShowTotal();
 }
 
 void frmTana::Command1_Click()
@@ -314,60 +379,51 @@ void frmTana::Command4_Click()
 // ---------------------------------------------------------------------------------------------
 // The lines of the date and the totals line
 
-void frmTana::refreshLines(std::optional<long> selectId)
+void frmTana::showLines()
 {
-    QString sql = QStringLiteral("SELECT * FROM 棚卸マスター WHERE 日付 = ?");
-    QVariantList args{db::isoDate(m_linesDate)};
-    if (!m_addedOtherDate.isEmpty()) {
-        QStringList marks;
-        for (long id : std::as_const(m_addedOtherDate)) {
-            marks << QStringLiteral("?");
-            args << QVariant::fromValue<qlonglong>(id);
-        }
-        sql += QStringLiteral(" OR ID IN (%1)").arg(marks.join(','));
-    }
-    sql += QStringLiteral(" ORDER BY ID ASC");
-    m_lines->setQuery(db::exec(sql, args));
-    while (m_lines->canFetchMore())
-        m_lines->fetchMore();
-    layOutLines();
-
-    const int rows = m_lines->rowCount();
-    int row = rows - 1;
-    if (selectId) {
-        for (int r = 0; r < rows; ++r) {
-            if (m_lines->record(r).value(0).toLongLong() == *selectId) {
-                row = r;
-                break;
-            }
-        }
-    }
-    if (row >= 0) {
-        const QModelIndex index = m_lines->index(row, 3);
-        dgdSub->setCurrentIndex(index);
-        dgdSub->selectRow(row);
-        dgdSub->scrollTo(index);
-    }
-}
-
-void frmTana::layOutLines()
-{
+    // One pass over the date gives the grid's size and the totals line.
+    const counting::DateTotals totals = counting::dateTotals(m_linesDate);
+    m_lines->show(counting::LineList{m_linesDate, {}}, totals.lines);
+    m_linesStamp = counting::changeStamp();
+    m_totals = {m_linesDate, totals, m_linesStamp, true};
     // By position: ID, 日付, 項目ID hidden; 品名, 数量, 単位, 単価; the rest at the default width.
     grid::setColumnWidths(dgdSub, {0, 0, 0, 3800, 1200, 1200, 1600});
-    grid::setRightAligned(dgdSub, {4, 6, 7});
+    selectRow(m_lines->rowCount() - 1);
+}
+
+void frmTana::selectRow(int row)
+{
+    if (row < 0)
+        return;
+    const QModelIndex index = m_lines->index(row, 3);
+    dgdSub->setCurrentIndex(index);
+    dgdSub->selectRow(row);
+    dgdSub->scrollTo(index);
 }
 
 std::optional<long> frmTana::currentLineId() const
 {
     const QModelIndex index = dgdSub->currentIndex();
-    if (!index.isValid() || index.row() >= m_lines->rowCount())
+    if (!index.isValid())
         return std::nullopt;
-    return static_cast<long>(m_lines->record(index.row()).value(0).toLongLong());
+    const std::optional<qint64> id = m_lines->idAt(index.row());
+    if (!id)
+        return std::nullopt;
+    return static_cast<long>(*id);
 }
 
 void frmTana::ShowTotal()
 {
-    counting::ShowTotal(Text3, DTPicker1->date());
+    const QDate date = DTPicker1->date();
+    try {
+        const counting::ChangeStamp now = counting::changeStamp();
+        if (!m_totals.valid || m_totals.date != date || m_totals.stamp != now)
+            m_totals = {date, counting::dateTotals(date), now, true};
+        Text3->setText(counting::totalsText(m_totals.totals.sum, m_totals.totals.count));
+    } catch (const std::exception&) {
+        // The totals line is a convenience: it keeps its previous text.
+        m_totals.valid = false;
+    }
 }
 
 void frmTana::DTPicker1_Change()
@@ -383,17 +439,25 @@ void frmTana::dgdSub_Click()
 // ---------------------------------------------------------------------------------------------
 // The name boxes
 
-bool frmTana::trimAndCheck(DataCombo* box, int limitBytes, const QString& message)
+bool frmTana::trimAndCheck(DataCombo* box, int limitBytes, const QString& message, bool leavingBox)
 {
     const QString t = box->text().trimmed();
     if (t != box->text())
         box->setText(t);
-    if (global::LenB_Ansi(t) > limitBytes) {
-        dlg::Information(message, this);
-        box->setFocus(Qt::OtherFocusReason);
-        return false;
+    if (global::LenB_Ansi(t) <= limitBytes) {
+        if (m_refusedBox == box)
+            m_refusedBox = nullptr;
+        return true;
     }
-    return true;
+    // Pressing a button moves the focus out of the box first: the check on leaving the box has
+    // told the user already and put the focus back, so the press only stops here.
+    const bool toldAlready = !leavingBox && m_refusedBox == box && m_refusedText == t;
+    m_refusedBox = leavingBox ? box : nullptr;
+    m_refusedText = t;
+    if (!toldAlready)
+        dlg::Information(message, this);
+    box->setFocus(Qt::OtherFocusReason);
+    return false;
 }
 
 void frmTana::dbcNouhin_Change()
@@ -409,24 +473,26 @@ void frmTana::dbcNouhin_GotFocus()
 
 void frmTana::dbcNouhin_LostFocus()
 {
-    if (!trimAndCheck(dbcNouhin, kNameLimit, kCategoryTooLong))
+    if (!trimAndCheck(dbcNouhin, kNameLimit, kCategoryTooLong, true))
         return;
     const QString t = dbcNouhin->text();
     if (t.isEmpty())
         return;
-    const QString lookup = QStringLiteral("SELECT * FROM 項目分類 WHERE 項目ID >= 1 AND (項目分類名 = ?) ORDER BY 項目ID");
-    if (!dbcNouhin->setRowSource(lookup, {t}, QStringLiteral("項目分類名"), QStringLiteral("項目ID")))
-        return;
-    if (dbcNouhin->rowCount() > 0)
-        return;
-    // A new category is registered as soon as its name is left, whether or not a line follows.
+    // A new category is registered as soon as its name is left, whether or not a line follows,
+    // by the same rule as the line's own registration.
     try {
-        const long key = global::NextKey(QStringLiteral("項目分類"), QStringLiteral("項目ID"));
-        db::exec(QStringLiteral("INSERT INTO 項目分類 (項目ID, 項目分類名) VALUES (?, ?)"),
-                 {QVariant::fromValue<qlonglong>(key), t});
+        // Only the category table changes: the lines and totals read before stay current.
+        const counting::ChangeStamp before = counting::changeStamp();
+        counting::registerCategory(t);
+        const counting::ChangeStamp after = counting::changeStamp();
+        if (m_linesStamp == before)
+            m_linesStamp = after;
+        if (m_totals.stamp == before)
+            m_totals.stamp = after;
     } catch (const std::exception&) {
-        return;   // the line's own registration tries again when it is entered
+        // The line's own registration tries again when it is entered.
     }
+    const QString lookup = QStringLiteral("SELECT * FROM 項目分類 WHERE 項目ID >= 1 AND (項目分類名 = ?) ORDER BY 項目ID");
     dbcNouhin->setRowSource(lookup, {t}, QStringLiteral("項目分類名"), QStringLiteral("項目ID"));
 }
 
@@ -443,7 +509,7 @@ void frmTana::dbcShohin_GotFocus()
 
 void frmTana::dbcShohin_LostFocus()
 {
-    if (!trimAndCheck(dbcShohin, kNameLimit, kProductTooLong))
+    if (!trimAndCheck(dbcShohin, kNameLimit, kProductTooLong, true))
         return;
     const QString n = dbcShohin->text();
     if (n.isEmpty())
@@ -472,25 +538,43 @@ void frmTana::dbcShohin_LostFocus()
 
 void frmTana::fillHistory(const QString& name)
 {
-    QSqlQuery q = db::exec(QStringLiteral("SELECT 日付, 品名, 数量, 単位, 単価 FROM 棚卸マスター "
-                                          "WHERE 品名 LIKE '%' || ? || '%' ORDER BY 日付 DESC, ID ASC"),
-                           {name});
     MSFlexGrid1->clear();
     MSFlexGrid1->setRowCount(0);
     MSFlexGrid1->setColumnCount(6);
     MSFlexGrid1->setHorizontalHeaderLabels(kHistoryHeadings);
     grid::setColumnWidths(MSFlexGrid1, kHistoryWidths);
-    while (q.next()) {
+    m_historyText = name;
+    m_historyMore = true;
+    // A short text matches most of a long count: only what the grid shows is read now.
+    appendHistoryPage();
+}
+
+void frmTana::appendHistoryPage()
+{
+    const QList<QSqlRecord> rows = counting::productHistory(m_historyText, MSFlexGrid1->rowCount(), kHistoryPage);
+    m_historyMore = rows.size() == kHistoryPage;
+    for (const QSqlRecord& r : rows) {
         const int row = MSFlexGrid1->rowCount();
         MSFlexGrid1->insertRow(row);
-        const QStringList cells{dateText(q.value(0)), q.value(1).toString(), numberText(q.value(2)),
-                                q.value(3).toString(), numberText(q.value(4)), QString()};
+        const QStringList cells{dateText(r.value(0)), r.value(1).toString(), numberText(r.value(2)),
+                                r.value(3).toString(), numberText(r.value(4)), QString()};
         for (int c = 0; c < cells.size(); ++c) {
             auto* item = new QTableWidgetItem(cells.at(c));
             if (c == 2 || c == 4)
                 item->setTextAlignment(Qt::AlignRight | Qt::AlignVCenter);
             MSFlexGrid1->setItem(row, c, item);
         }
+    }
+}
+
+void frmTana::fetchMoreHistory()
+{
+    if (!m_historyMore || m_historyText.isEmpty())
+        return;
+    try {
+        appendHistoryPage();
+    } catch (const std::exception&) {
+        // The grid keeps what it shows; scrolling asks again.
     }
 }
 
@@ -526,7 +610,7 @@ void frmTana::dbcTani_GotFocus()
 
 void frmTana::dbcTani_LostFocus()
 {
-    trimAndCheck(dbcTani, kUnitLimit, kUnitTooLong);
+    trimAndCheck(dbcTani, kUnitLimit, kUnitTooLong, true);
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -563,16 +647,25 @@ void frmTana::txtTanka_GotFocus()
 
 bool frmTana::eventFilter(QObject* obj, QEvent* e)
 {
-    if (e->type() == QEvent::FocusIn && (obj == txtCnt || obj == txtTanka)) {
+    if ((e->type() == QEvent::FocusIn || e->type() == QEvent::FocusOut) && (obj == txtCnt || obj == txtTanka)) {
         auto* box = static_cast<QLineEdit*>(obj);
-        if (box == txtCnt)
-            txtCnt_GotFocus();
-        else
-            txtTanka_GotFocus();
-        // A click places the cursor after the focus arrives; select again once it has. Only for
-        // the mouse: from the keyboard the next keys may already be waiting and must not be lost.
-        if (static_cast<QFocusEvent*>(e)->reason() == Qt::MouseFocusReason)
-            QTimer::singleShot(0, box, &QLineEdit::selectAll);
+        auto* fe = static_cast<QFocusEvent*>(e);
+        FocusMoves& moves = box == txtCnt ? m_cntFocus : m_tankaFocus;
+        if (e->type() == QEvent::FocusOut) {
+            moves.isLostFocus(box, fe);
+        } else if (moves.isGotFocus(fe)) {
+            // Coming back from another window is not entering the box: what the user had
+            // selected in it stays selected.
+            if (box == txtCnt)
+                txtCnt_GotFocus();
+            else
+                txtTanka_GotFocus();
+            // A click places the cursor after the focus arrives; select again once it has. Only
+            // for the mouse: from the keyboard the next keys may already be waiting and must not
+            // be lost.
+            if (fe->reason() == Qt::MouseFocusReason)
+                QTimer::singleShot(0, box, &QLineEdit::selectAll);
+        }
     }
     return Form::eventFilter(obj, e);
 }
@@ -580,46 +673,42 @@ bool frmTana::eventFilter(QObject* obj, QEvent* e)
 // ---------------------------------------------------------------------------------------------
 // Adding and deleting lines
 
-void frmTana::cmdSubAdd_Click()
+std::optional<counting::EntryLine> frmTana::gatherLine()
 {
     // The names are trimmed and measured when their boxes are left; the button can be pressed
     // with the cursor still in a box, so the same rules hold here.
     if (!trimAndCheck(dbcNouhin, kNameLimit, kCategoryTooLong) || !trimAndCheck(dbcShohin, kNameLimit, kProductTooLong)
         || !trimAndCheck(dbcTani, kUnitLimit, kUnitTooLong))
-        return;
+        return std::nullopt;
 
-    if (dbcShohin->text().isEmpty()) {
-        dlg::Information(QStringLiteral("商品が選択されていません。"), this);
-        dbcShohin->setFocus(Qt::OtherFocusReason);
-        return;
-    }
-    if (txtCnt->text().isEmpty()) {
-        dlg::Information(QStringLiteral("数量が入力されていません。"), this);
-        txtCnt->setFocus(Qt::OtherFocusReason);
-        return;
-    }
-    // Nothing is stored unless both numbers read as numbers.
-    const std::optional<double> quantity = vb::parseNumber(txtCnt->text());
-    if (!quantity) {
-        dlg::Information(QStringLiteral("数量は数値で入力してください。"), this);
-        txtCnt->setFocus(Qt::OtherFocusReason);
-        return;
-    }
+    auto refuse = [this](const QString& message, QWidget* field) {
+        dlg::Information(message, this);
+        field->setFocus(Qt::OtherFocusReason);
+        return std::nullopt;
+    };
+    if (dbcShohin->text().isEmpty())
+        return refuse(QStringLiteral("商品が選択されていません。"), dbcShohin);
+    if (txtCnt->text().isEmpty())
+        return refuse(QStringLiteral("数量が入力されていません。"), txtCnt);
+    // Nothing is stored unless both numbers read as finite numbers whose amount fits too.
+    const QString notAQuantity = QStringLiteral("数量は数値で入力してください。");
+    const std::optional<double> quantity = counting::readCountNumber(txtCnt->text());
+    if (!quantity)
+        return refuse(notAQuantity, txtCnt);
     if (txtTanka->text().isEmpty()) {
         dlg::Information(QStringLiteral("単価が入力されていません。"), this);
         txtTanka->setText(QStringLiteral("0"));
     }
-    const std::optional<double> price = vb::parseNumber(txtTanka->text());
-    if (!price) {
-        dlg::Information(QStringLiteral("単価は数値で入力してください。"), this);
-        txtTanka->setFocus(Qt::OtherFocusReason);
-        return;
-    }
+    const std::optional<double> price = counting::readCountNumber(txtTanka->text());
+    if (!price)
+        return refuse(QStringLiteral("単価は数値で入力してください。"), txtTanka);
+    if (!counting::amountFits(*price, *quantity))
+        return refuse(notAQuantity, txtCnt);
     const QString category = dbcNouhin->text();
     if (category.isEmpty() && !IgnoreCategory) {
         if (dlg::Question(QStringLiteral("項目/分類名が選択されていません。項目/分類は無視しますか？"), this) != dlg::vbYes) {
             dbcNouhin->setFocus(Qt::OtherFocusReason);
-            return;
+            return std::nullopt;
         }
         IgnoreCategory = true;
     }
@@ -632,9 +721,25 @@ void frmTana::cmdSubAdd_Click()
     line.unit = dbcTani->text();
     line.price = *price;
     line.memo = txtMemo->text();
+    return line;
+}
+
+void frmTana::cmdSubAdd_Click()
+{
+    const std::optional<counting::EntryLine> line = gatherLine();
+    if (!line)
+        return;
     long lineId = 0;
+    bool totalsCurrent = false;
+    bool linesCurrent = false;
     try {
-        lineId = counting::addEntryLine(line);
+        const counting::ChangeStamp before = counting::changeStamp();
+        totalsCurrent = m_totals.valid && m_totals.date == line->date && m_totals.stamp == before;
+        linesCurrent = m_linesStamp == before;
+        lineId = counting::addEntryLine(*line);
+    } catch (const global::KeyRangeError&) {
+        dlg::Information(global::kKeyRangeText, this);
+        return;
     } catch (const std::exception&) {
         dlg::Information(kDbFailure, this);
         return;
@@ -646,12 +751,28 @@ void frmTana::cmdSubAdd_Click()
     txtCnt->clear();
     txtTanka->clear();
     cmdMasterCancel->setEnabled(true);
-    if (line.date != m_linesDate)
-        m_addedOtherDate << lineId;
     try {
-        refreshLines(lineId);
+        const counting::ChangeStamp after = counting::changeStamp();
+        // The new line has the highest key: it is the grid's last row, and its amount is the
+        // date's sum so far plus its own, as long as nobody else wrote in between.
+        if (totalsCurrent) {
+            m_totals.totals.sum += counting::lineAmount(line->price, line->quantity);
+            ++m_totals.totals.count;
+            m_totals.stamp = after;
+        }
+        if (linesCurrent) {
+            m_lines->appendLine(lineId, line->date);
+            m_linesStamp = after;
+        } else {
+            counting::LineList list = m_lines->list();
+            if (line->date != list.date)
+                list.extraIds << lineId;
+            m_lines->show(list);
+            m_linesStamp = counting::changeStamp();
+        }
+        selectRow(m_lines->rowCount() - 1);
     } catch (const std::exception&) {
-        // The line is stored; the grid catches up with the next refresh.
+        // The line is stored; the grid catches up when the window is next activated.
     }
     dbcShohin->setFocus(Qt::OtherFocusReason);
     ShowTotal();
@@ -661,30 +782,34 @@ void frmTana::cmdMasterCancel_Click()
 {
     if (!cmdMasterCancel->isEnabled())
         return;
+    const int row = dgdSub->currentIndex().row();
     const std::optional<long> id = currentLineId();
     if (!id)
         return;
     if (dlg::Question(QStringLiteral("表示中のレコードを削除します。よろしいですか。"), this) != dlg::vbYes)
         return;
 
-    // The cursor moves on to the next line, or to the one before when the last was deleted.
-    const int row = dgdSub->currentIndex().row();
-    std::optional<long> next;
-    if (row + 1 < m_lines->rowCount())
-        next = static_cast<long>(m_lines->record(row + 1).value(0).toLongLong());
-    else if (row > 0)
-        next = static_cast<long>(m_lines->record(row - 1).value(0).toLongLong());
-
+    bool linesCurrent = false;
     try {
-        db::exec(QStringLiteral("DELETE FROM 棚卸マスター WHERE ID = ?"), {QVariant::fromValue<qlonglong>(*id)});
-        m_addedOtherDate.removeAll(*id);
-        refreshLines(next);
+        linesCurrent = m_linesStamp == counting::changeStamp();
+        counting::deleteLine(*id);
     } catch (const std::exception&) {
         dlg::Information(QStringLiteral("データ削除中にエラーが発生しました。再度データの取消を行ってください。"), this);
         unload();
         pointer::hourglass();
         return;
     }
+    // The cursor moves on to the next line, or to the one before when the last was deleted.
+    try {
+        if (linesCurrent)
+            m_lines->removeLineAt(row);
+        else
+            m_lines->show(m_lines->list());
+        m_linesStamp = counting::changeStamp();
+    } catch (const std::exception&) {
+        // The line is gone; the grid catches up when the window is next activated.
+    }
+    selectRow(std::min(row, m_lines->rowCount() - 1));
     ShowTotal();
     if (m_lines->rowCount() == 0)
         cmdMasterCancel->setEnabled(false);

@@ -2,20 +2,28 @@
 // The count entry window: count lines of the closing date are typed in here, one after another,
 // mostly from the keyboard. New categories, products and units are registered on the way, and the
 // product master keeps the price and unit of the last line entered for each product.
+#include "counting/CountLineStore.h"
+#include "counting/EntryLine.h"
+#include "platform/DataCombo.h"
 #include "platform/Form.h"
 
 #include <QDate>
 #include <QList>
+#include <QPointer>
 #include <optional>
 
-class DataCombo;
 class QDateEdit;
 class QLabel;
 class QLineEdit;
+class QGridLayout;
 class QPushButton;
-class QSqlQueryModel;
 class QTableView;
 class QTableWidget;
+class QVBoxLayout;
+
+namespace counting {
+class EntryLinesModel;
+}
 
 class frmTana : public Form {
     Q_OBJECT
@@ -25,6 +33,10 @@ public:
     void Form_Load() override;
     void Form_Activate() override;
     void Form_Unload(bool& cancel) override;
+    // Another file replaces the open one: the window lets go of the old file's rows and shows
+    // the new file's lines and totals, so that a delete names a line of the file on screen.
+    void connectionClosing() override;
+    void connectionOpened() override;
 
     // Controls, named as in the window's design.
     QLabel* Label1 = nullptr;
@@ -87,21 +99,57 @@ protected:
     bool eventFilter(QObject* obj, QEvent* e) override;
 
 private:
+    // One builder per area of the window, top to bottom.
     void buildUi();
+    void buildDateRow(QGridLayout* top);
+    void buildNameBoxes(QGridLayout* top);
+    void buildNumberBoxes(QGridLayout* top);
+    void buildEntryButtons(QVBoxLayout* root);
+    void buildHistory(QVBoxLayout* root);
+    void buildLineGrid(QVBoxLayout* root);
+    void buildBottomButtons(QVBoxLayout* root);
+    void setUpTabOrder();
+    void connectHandlers();
+
     void ShowTotal();
     void CheckInputComplete();
-    // Reads the lines of the grid again and puts its cursor on the line with the ID (or on the last
-    // line when none is given).
-    void refreshLines(std::optional<long> selectId = std::nullopt);
-    void layOutLines();
+    // Checks the boxes as 入力 does, telling the user what is missing or wrong; the line to store
+    // when everything is in order.
+    std::optional<counting::EntryLine> gatherLine();
+    // Lists the lines of the date the window was opened with (and the lines added here under
+    // another date) and puts the grid's cursor on the last one. Throws db::DbError.
+    void showLines();
+    void selectRow(int row);
     void fillHistory(const QString& name);
+    void fetchMoreHistory();
+    void appendHistoryPage();
     // Trims the box's text, puts it back and tells the user when it is longer than the limit.
-    bool trimAndCheck(DataCombo* box, int limitBytes, const QString& message);
+    // A check on leaving the box remembers what it refused, so that the button press that moved
+    // the focus does not tell the user the same thing again.
+    bool trimAndCheck(DataCombo* box, int limitBytes, const QString& message, bool leavingBox = false);
 
     bool IgnoreCategory = false;
-    QSqlQueryModel* m_lines = nullptr;
+    counting::EntryLinesModel* m_lines = nullptr;
     // The grid shows the lines of the date it was opened with, plus the lines added here under
     // another date after the picker was changed.
     QDate m_linesDate;
-    QList<long> m_addedOtherDate;
+    // The totals line as last read, current while nothing else wrote to the file: a new line
+    // adds its amount instead of summing the whole date again.
+    struct Totals {
+        QDate date;
+        counting::DateTotals totals;
+        counting::ChangeStamp stamp;
+        bool valid = false;
+    } m_totals;
+    // The rows the grid shows were read at this stamp; coming back to the window after another
+    // writer changed the file reads them again.
+    counting::ChangeStamp m_linesStamp;
+    // The product text the history shows, and whether it has more lines to fetch as it scrolls.
+    QString m_historyText;
+    bool m_historyMore = false;
+    // The box and text the last check on leaving a box refused.
+    QPointer<DataCombo> m_refusedBox;
+    QString m_refusedText;
+    FocusMoves m_cntFocus;
+    FocusMoves m_tankaFocus;
 };

@@ -2,6 +2,7 @@
 #include "TestSupport.h"
 
 #include "app/frmTipA.h"
+#include "app/global.h"
 #include "counting/frmTana.h"
 #include "platform/Cursor.h"
 #include "platform/DataCombo.h"
@@ -11,7 +12,10 @@
 #include <QDateEdit>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QScrollBar>
+#include <QSqlError>
 #include <QSqlRecord>
+#include <QStyledItemDelegate>
 #include <QTableView>
 #include <QTableWidget>
 #include <QTextEdit>
@@ -607,6 +611,220 @@ private slots:
         QCOMPARE(w.totals->text(), QStringLiteral("Max Record 1   Total 200"));
         QCOMPARE(w.lines->model()->rowCount(), 2);   // and shows the line just entered
         QCOMPARE(w.form->currentLineId().value_or(-1), 2L);
+    }
+
+    void numbersThatDoNotFitStoreNothing()
+    {
+        testsupport::Env env;
+        env.openNewDatabase();
+        Window w = openWindow();
+        env.dialogs.answers << dlg::vbYes;
+        w.line("", "A", "1", "1", "個");   // the category question is answered once
+        const long long before = tableRows();
+
+        // The amount would be infinite: "Total inf" must never be stored.
+        env.dialogs.clear();
+        w.line("", "A", "1e308", "10", "個");
+        QCOMPARE(env.dialogs.messages(), QStringList{"数量は数値で入力してください。"});
+        QCOMPARE(QApplication::focusWidget(), static_cast<QWidget*>(w.qty));
+        env.dialogs.clear();
+        w.line("", "A", "-1e308", "10", "個");
+        QCOMPARE(env.dialogs.messages(), QStringList{"数量は数値で入力してください。"});
+        env.dialogs.clear();
+        w.line("", "A", "2", "1e309", "個");
+        QCOMPARE(env.dialogs.messages(), QStringList{"単価は数値で入力してください。"});
+        QCOMPARE(tableRows(), before);
+        QCOMPARE(w.totals->text(), QStringLiteral("Max Record 1   Total 1"));
+
+        // Full-width digits from the input method are the same number.
+        env.dialogs.clear();
+        w.line("", "A", QStringLiteral("１２"), "1,000", "個");
+        QVERIFY(env.dialogs.messages().isEmpty());
+        QCOMPARE(lastLine().value("価格").toDouble(), 12000.0);
+    }
+
+    void usedUpKeysAreToldAsSuch()
+    {
+        testsupport::Env env;
+        env.openNewDatabase();
+        db::exec("INSERT INTO 棚卸マスター (ID, 日付, 品名, 価格) VALUES (2147483647, '2020-03-31', 'X', 0)");
+        Window w = openWindow();
+        w.line("文具", "A", "1", "1", "個");
+        QCOMPARE(env.dialogs.messages(), QStringList{global::kKeyRangeText});
+        QCOMPARE(count("SELECT COUNT(*) FROM 棚卸マスター"), 1);
+        QCOMPARE(count("SELECT COUNT(*) FROM 仕入商品"), 0);
+    }
+
+    void theGridWritesNumbersAsTheCorrectionGridDoes()
+    {
+        testsupport::Env env;
+        env.openNewDatabase();
+        Window w = openWindow();
+        w.line("文具", "A", "12,345,678", "12345.678", "個");
+        QVERIFY(env.dialogs.messages().isEmpty());
+        const int row = w.lines->model()->rowCount() - 1;
+        auto shown = [&w, row](int column) {
+            const QModelIndex index = w.lines->model()->index(row, column);
+            auto* d = qobject_cast<QStyledItemDelegate*>(w.lines->itemDelegateForIndex(index));
+            return d ? d->displayText(index.data(Qt::DisplayRole), QLocale::system()) : QStringLiteral("?");
+        };
+        QCOMPARE(shown(4), QStringLiteral("12345678"));
+        QCOMPARE(shown(6), QStringLiteral("12345.678"));
+        QCOMPARE(shown(7), QStringLiteral("152415765279"));
+        QCOMPARE(w.lines->model()->index(row, 6).data(Qt::TextAlignmentRole).toInt(), int(Qt::AlignRight | Qt::AlignVCenter));
+    }
+
+    void aLengthMessageShowsOnce()
+    {
+        testsupport::Env env;
+        env.openNewDatabase();
+        Window w = openWindow();
+        // The button pressed with the cursor still in the box: leaving the box tells the user,
+        // the press itself does not tell it again.
+        focus(w.product);
+        w.product->setText(QString(21, QChar(0x3044)));
+        w.qty->setText("1");
+        w.price->setText("1");
+        QTest::mouseClick(w.add, Qt::LeftButton);
+        QCOMPARE(env.dialogs.messages(), QStringList{"品名は全角で２０文字以内にしてください。"});
+        QCOMPARE(QApplication::focusWidget(), static_cast<QWidget*>(w.product));
+        QCOMPARE(count("SELECT COUNT(*) FROM 棚卸マスター"), 0);
+
+        // Each press tells it once more, as long as the name stays too long.
+        QTest::mouseClick(w.add, Qt::LeftButton);
+        QCOMPARE(env.dialogs.messages().size(), 2);
+        w.product->setText(QString(20, QChar(0x3044)));
+        env.dialogs.answers << dlg::vbYes;
+        QTest::mouseClick(w.add, Qt::LeftButton);
+        QCOMPARE(count("SELECT COUNT(*) FROM 棚卸マスター"), 1);
+    }
+
+    void anotherWindowTakingTheFocusIsNoLeavingOrEntering()
+    {
+        testsupport::Env env;
+        env.openNewDatabase();
+        db::exec("INSERT INTO 仕入商品 (品名ID, 品名) VALUES (1, 'ボール'), (2, 'ボタン')");
+        db::exec("INSERT INTO 棚卸マスター (ID, 日付, 品名) VALUES (1, '2024-03-31', 'ボール')");
+        Window w = openWindow();
+        w.form->activateWindow();
+        QTRY_VERIFY(QApplication::activeWindow() == w.form);
+        focus(w.product);
+        QCOMPARE(w.product->count(), 2);
+        testsupport::typeText(w.product, QStringLiteral("ボ"));
+
+        // The main window (or a message box) takes the focus and gives it back: no lookup, no
+        // history, no narrowing runs meanwhile.
+        db::exec("INSERT INTO 仕入商品 (品名ID, 品名) VALUES (3, 'ボンド')");
+        QWidget other;
+        other.show();
+        other.activateWindow();
+        QTRY_VERIFY(QApplication::activeWindow() == &other);
+        QCOMPARE(w.history->rowCount(), 0);
+        w.form->activateWindow();
+        QTRY_VERIFY(QApplication::activeWindow() == w.form);
+        QCOMPARE(QApplication::focusWidget(), static_cast<QWidget*>(w.product));
+        QCOMPARE(w.product->count(), 2);
+        QCOMPARE(w.history->rowCount(), 0);
+        QVERIFY(env.dialogs.messages().isEmpty());
+
+        // Moving on inside the window is leaving the box.
+        focus(w.qty);
+        QCOMPARE(w.history->rowCount(), 1);
+    }
+
+    void aLongHistoryIsReadAsItScrolls()
+    {
+        testsupport::Env env;
+        env.openNewDatabase();
+        {
+            db::Transaction tx;
+            for (int i = 1; i <= 250; ++i)
+                db::exec("INSERT INTO 棚卸マスター (ID, 日付, 品名, 数量, 単位, 単価) VALUES (?, ?, 'ボール', ?, '個', 1)",
+                         {i, db::isoDate(QDate(2000, 1, 1).addDays(i)), i});
+            tx.commit();
+        }
+        Window w = openWindow();
+        focus(w.product);
+        testsupport::typeText(w.product, QStringLiteral("ボ"));
+        focus(w.qty);
+        const int first = w.history->rowCount();
+        QVERIFY(first > 0 && first < 250);
+        QCOMPARE(w.history->item(0, 2)->text(), QStringLiteral("250"));   // newest first
+        while (w.history->rowCount() < 250) {
+            const int before = w.history->rowCount();
+            w.history->verticalScrollBar()->setValue(w.history->verticalScrollBar()->maximum());
+            QApplication::processEvents();
+            QVERIFY(w.history->rowCount() > before);
+        }
+        QCOMPARE(w.history->item(249, 2)->text(), QStringLiteral("1"));
+        w.history->verticalScrollBar()->setValue(w.history->verticalScrollBar()->maximum());
+        QCOMPARE(w.history->rowCount(), 250);
+    }
+
+    void aLongCountOpensOnItsLastLineAndKeepsStep()
+    {
+        testsupport::Env env;
+        const QString path = env.openNewDatabase();
+        const QDate date = QDate::currentDate();
+        {
+            db::Transaction tx;
+            for (int i = 1; i <= 3000; ++i)
+                db::exec("INSERT INTO 棚卸マスター (ID, 日付, 品名, 価格) VALUES (?, ?, ?, 1)",
+                         {i, db::isoDate(date), QStringLiteral("品%1").arg(i)});
+            tx.commit();
+        }
+        Window w = openWindow();
+        QCOMPARE(w.date->date(), date);
+        QCOMPARE(w.lines->model()->rowCount(), 3000);
+        QCOMPARE(w.form->currentLineId().value_or(-1), 3000L);
+        QCOMPARE(w.totals->text(), QStringLiteral("Max Record 3000   Total 3,000"));
+
+        env.dialogs.answers << dlg::vbYes;
+        w.line("", "新", "2", "5", "個");
+        QCOMPARE(w.lines->model()->rowCount(), 3001);
+        QCOMPARE(w.form->currentLineId().value_or(-1), 3001L);
+        QCOMPARE(w.lines->model()->index(3000, 3).data().toString(), QStringLiteral("新"));
+        QCOMPARE(w.totals->text(), QStringLiteral("Max Record 3001   Total 3,010"));
+
+        // A line in the middle: the grid closes up and stands on the next one.
+        const QModelIndex middle = w.lines->model()->index(1499, 3);
+        w.lines->scrollTo(middle);
+        QTest::mouseClick(w.lines->viewport(), Qt::LeftButton, {}, w.lines->visualRect(middle).center());
+        QCOMPARE(w.form->currentLineId().value_or(-1), 1500L);
+        env.dialogs.answers << dlg::vbYes;
+        QTest::mouseClick(w.del, Qt::LeftButton);
+        QCOMPARE(w.form->currentLineId().value_or(-1), 1501L);
+        QCOMPARE(w.lines->model()->index(1499, 3).data().toString(), QStringLiteral("品1501"));
+        QCOMPARE(w.totals->text(), QStringLiteral("Max Record 3000   Total 3,009"));
+
+        // Another writer adds a line of the date: the next line's totals and the grid include it.
+        {
+            QSqlDatabase other = QSqlDatabase::addDatabase("QSQLITE", "other");
+            other.setDatabaseName(path);
+            QVERIFY(other.open());
+            QSqlQuery q(other);
+            QVERIFY2(q.exec(QStringLiteral("INSERT INTO 棚卸マスター (ID, 日付, 品名, 価格) VALUES (5000, '%1', '外', 100)")
+                                .arg(db::isoDate(date))),
+                     qPrintable(q.lastError().text()));
+            other.close();
+        }
+        QSqlDatabase::removeDatabase("other");
+        w.line("", "後", "1", "1", "個");
+        QCOMPARE(w.totals->text(), QStringLiteral("Max Record 3002   Total 3,110"));
+        QCOMPARE(w.lines->model()->rowCount(), 3002);
+        QCOMPARE(w.lines->model()->index(3000, 3).data().toString(), QStringLiteral("外"));
+        QCOMPARE(w.form->currentLineId().value_or(-1), 5001L);
+
+        // The grid holds no read open on the connection: a rolled-back write elsewhere in the
+        // program neither fails nor cuts the grid short.
+        {
+            db::Transaction tx;
+            db::exec("INSERT INTO 単位 (単位ID, 単位) VALUES (99, 'x')");
+        }
+        const QModelIndex early = w.lines->model()->index(10, 3);
+        w.lines->scrollTo(early);
+        QCOMPARE(early.data().toString(), QStringLiteral("品11"));
+        QCOMPARE(w.lines->model()->index(2999, 3).data().toString(), QStringLiteral("新"));
     }
 };
 
