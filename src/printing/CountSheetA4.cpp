@@ -58,6 +58,7 @@ private:
     int m_rowCounter = 0;
     double m_pageSubtotal = 0;
     double m_printedTotal = 0;
+    double m_quantityEdge = 0, m_priceEdge = 0, m_amountEdge = 0;
 };
 
 void A4Job::drawFrame()
@@ -81,6 +82,10 @@ void A4Job::drawFrame()
     printAt(m_p, 142, 20, QStringLiteral("日付　　　　　　　　　日現在"));
     m_p.setFontSize(kTextSize);
     printAt(m_p, 152, 20, m_dateText);
+    // The rows are printed in the font the frame leaves: their column edges are measured once.
+    m_quantityEdge = 90 + m_p.textWidth(QStringLiteral("数量"));
+    m_priceEdge = 125 + m_p.textWidth(QStringLiteral("単価"));
+    m_amountEdge = 154 + m_p.textWidth(QStringLiteral("価格"));
     drawLines();
 }
 
@@ -122,16 +127,18 @@ void A4Job::printRow(const QSqlQuery& q)
     // line up and the decimals run on past its right edge.
     if (hasValue(quantity)) {
         const double v = quantity.toDouble();
-        printAligned(m_p, 90, y, QStringLiteral("数量"), wholeOrTwoDecimals(v), amountText(vb::fix(v)));
+        printAlignedTo(m_p, m_quantityEdge, y, wholeOrTwoDecimals(v), amountText(vb::fix(v)));
     }
     if (hasValue(unit))
         printAt(m_p, 103, y, unit.toString());
     if (hasValue(price)) {
         const double v = price.toDouble();
-        printAligned(m_p, 125, y, QStringLiteral("単価"), wholeOrTwoDecimals(v), amountText(vb::fix(v)));
+        printAlignedTo(m_p, m_priceEdge, y, wholeOrTwoDecimals(v), amountText(vb::fix(v)));
     }
-    if (hasValue(amount))
-        printAligned(m_p, 154, y, QStringLiteral("価格"), amountText(amount.toDouble()));
+    if (hasValue(amount)) {
+        const QString text = amountText(amount.toDouble());
+        printAlignedTo(m_p, m_amountEdge, y, text, text);
+    }
     if (hasValue(note)) {
         const QString text = note.toString();
         if (text != QString(QChar(0)))

@@ -65,6 +65,14 @@ void printAligned(prn::PrinterObject& printer, double base, double y, const QStr
     printer.print(text);
 }
 
+void printAlignedTo(prn::PrinterObject& printer, double rightEdge, double y, const QString& text,
+                    const QString& measured)
+{
+    printer.setCurrentX(rightEdge - printer.textWidth(measured));
+    printer.setCurrentY(y);
+    printer.print(text);
+}
+
 void printAt(prn::PrinterObject& printer, double x, double y, const QString& text)
 {
     printer.setCurrentX(x);

@@ -34,6 +34,11 @@ inline void printAligned(prn::PrinterObject& printer, double base, double y, con
     printAligned(printer, base, y, reference, text, text);
 }
 
+// The same with the reference's right edge (base + its width) already known, for the columns of
+// many rows in one font.
+void printAlignedTo(prn::PrinterObject& printer, double rightEdge, double y, const QString& text,
+                    const QString& measured);
+
 // Prints text with its top-left corner at (x, y) and moves to the next line.
 void printAt(prn::PrinterObject& printer, double x, double y, const QString& text);
 
