@@ -377,6 +377,21 @@ private slots:
         QCOMPARE(c.pageCount(), 12);
         QCOMPARE(again.printedTotal, 100.0 * (200 * 201 / 2 + 100 * 101 / 2));
 
+        // The database fails while the second category's lines are being read: the pages drawn
+        // so far are dropped, not sent as if the sheet were complete.
+        db::exec("ALTER TABLE 棚卸マスター RENAME TO 棚卸行");
+        db::exec("CREATE VIEW 棚卸マスター AS SELECT ID, 日付, 項目ID, "
+                 "CASE WHEN 項目ID = 2 AND 価格 = 5000 THEN json('broken') ELSE 品名 END AS 品名, "
+                 "数量, 単位, 単価, 価格, 備考 FROM 棚卸行");
+        RecordingPrinter broken;
+        const auto midway = PrintA4Full(broken, request());
+        QVERIFY(!midway.printed);
+        QVERIFY(!midway.error.isEmpty());
+        QCOMPARE(broken.sentCount(), 0);
+        QCOMPARE(broken.log.last().describe(), QStringLiteral("drawMode 13"));
+        QVERIFY(broken.pageCount() > 8);   // the first category's pages had been drawn
+        QVERIFY(!pointer::isHourglass());
+
         // No database: no document is begun.
         db::close();
         RecordingPrinter d;
