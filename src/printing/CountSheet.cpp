@@ -1,12 +1,59 @@
 #include "printing/CountSheet.h"
 
-#include "platform/PrinterObject.h"
+#include "platform/Cursor.h"
+#include "platform/Db.h"
+#include "printing/SheetQuery.h"
+
+#include <QSqlError>
+#include <algorithm>
+#include <cmath>
 
 namespace printing {
 
-// Filled in by the page engines.
-SheetResult PrintA4Full(prn::PrinterObject&, const SheetRequest&) { return {}; }
-SheetResult PrintA4Simple(prn::PrinterObject&, const SheetRequest&) { return {}; }
-SheetResult PrintHisago(prn::PrinterObject&, const SheetRequest&) { return {}; }
+const QString kNoCategoryChosen = QStringLiteral("項目/分類名が選択されていません。");
+const QString kMissingOutput =
+    QStringLiteral("出力した棚卸表に出力漏れがあります。棚卸表「項目ID」の修正を行ってください。");
+
+bool totalsDiffer(double printedTotal, double databaseTotal)
+{
+    if (!std::isfinite(printedTotal) || !std::isfinite(databaseTotal))
+        return printedTotal != databaseTotal;
+    // The sheet adds the amounts category by category, the database in its own order, and the
+    // database total reaches the dialog as text of fifteen significant digits: the two may differ
+    // in the last bits. Half a sen is far below anything a sheet shows.
+    const double scale = std::max(std::fabs(printedTotal), std::fabs(databaseTotal));
+    return std::fabs(printedTotal - databaseTotal) > std::max(0.005, scale * 1e-13);
+}
+
+QSqlQuery streamQuery(const QString& sql, const QVariantList& args)
+{
+    if (!db::isOpen())
+        throw db::DbError(QStringLiteral("no database file is open"));
+    QSqlQuery q(db::connection());
+    q.setForwardOnly(true);
+    if (!q.prepare(sql))
+        throw db::DbError(q.lastError().text() + QStringLiteral(" [") + sql + QLatin1Char(']'));
+    for (const QVariant& a : args)
+        q.addBindValue(a);
+    if (!q.exec())
+        throw db::DbError(q.lastError().text() + QStringLiteral(" [") + sql + QLatin1Char(']'));
+    return q;
+}
+
+void throwIfFailed(const QSqlQuery& query)
+{
+    if (query.lastError().isValid())
+        throw db::DbError(query.lastError().text());
+}
+
+BusyPointer::BusyPointer()
+{
+    pointer::hourglass();
+}
+
+BusyPointer::~BusyPointer()
+{
+    pointer::reset();
+}
 
 } // namespace printing

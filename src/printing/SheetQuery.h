@@ -1,0 +1,35 @@
+#pragma once
+// Reading count lines for a sheet: one statement, values bound, rows fetched one at a time as the
+// pages are drawn (never the whole result in memory).
+#include <QSqlQuery>
+#include <QString>
+#include <QVariant>
+#include <QVariantList>
+
+namespace printing {
+
+// Prepares and runs a forward-only query on the shared connection. Throws db::DbError.
+QSqlQuery streamQuery(const QString& sql, const QVariantList& args = {});
+// Throws db::DbError when the query stopped on an error rather than at its end.
+void throwIfFailed(const QSqlQuery& query);
+
+// A field's number, or no value for Null.
+inline bool hasValue(const QVariant& v)
+{
+    return !v.isNull() && v.isValid();
+}
+inline double numberOr0(const QVariant& v)
+{
+    return hasValue(v) ? v.toDouble() : 0.0;
+}
+
+// Hourglass while a job runs; the normal pointer again when it returns, however it returns.
+class BusyPointer {
+public:
+    BusyPointer();
+    ~BusyPointer();
+    BusyPointer(const BusyPointer&) = delete;
+    BusyPointer& operator=(const BusyPointer&) = delete;
+};
+
+} // namespace printing

@@ -1,0 +1,95 @@
+#pragma once
+// Count lines and categories for the sheet tests, written straight into the open database.
+#include "platform/Db.h"
+#include "platform/PrinterRecording.h"
+#include "printing/CountSheet.h"
+
+#include <QDate>
+#include <QVariant>
+
+namespace sheettest {
+
+inline const QDate kDate(2026, 3, 31);
+inline const QDate kOtherDate(2025, 3, 31);
+
+inline void category(int id, const QString& name)
+{
+    db::exec("INSERT INTO 項目分類 (項目ID, 項目分類名) VALUES (?, ?)", {id, name});
+}
+
+struct Line {
+    QVariant category = 1;
+    QVariant name = QStringLiteral("品");
+    QVariant quantity = 1;
+    QVariant unit = QStringLiteral("個");
+    QVariant price = 100;
+    QVariant amount = 100;
+    QVariant note;
+    QDate date = kDate;
+};
+
+inline void add(const Line& l)
+{
+    db::exec("INSERT INTO 棚卸マスター (日付, 項目ID, 品名, 数量, 単位, 単価, 価格, 備考) VALUES (?, ?, ?, ?, ?, ?, ?, ?)",
+             {db::isoDate(l.date), l.category, l.name, l.quantity, l.unit, l.price, l.amount, l.note});
+}
+
+// n lines "<prefix>1" … "<prefix>n" in a category, line i worth i × 100.
+inline void addNumbered(int n, const QVariant& cat, const QString& prefix = QStringLiteral("品"))
+{
+    db::Transaction t;
+    for (int i = 1; i <= n; ++i) {
+        Line l;
+        l.category = cat;
+        l.name = prefix + QString::number(i);
+        l.quantity = i;
+        l.amount = i * 100;
+        add(l);
+    }
+    t.commit();
+}
+
+inline printing::SheetRequest request(bool all = true, qint64 cat = 0)
+{
+    printing::SheetRequest r;
+    r.date = kDate;
+    r.allCategories = all;
+    r.categoryId = cat;
+    r.fontName = QStringLiteral("ＭＳ 明朝");
+    return r;
+}
+
+// The texts of a page.
+inline QList<prn::Recorded> texts(const prn::RecordingPrinter& p, int page)
+{
+    QList<prn::Recorded> out;
+    for (const auto& r : p.page(page))
+        if (r.op == QLatin1String("text"))
+            out.append(r);
+    return out;
+}
+
+// The first text of a page equal to text (after trimming the blanks a number is printed with).
+inline prn::Recorded find(const prn::RecordingPrinter& p, int page, const QString& text)
+{
+    for (const auto& r : texts(p, page))
+        if (r.text == text || r.text.trimmed() == text)
+            return r;
+    return {};
+}
+
+inline bool has(const prn::RecordingPrinter& p, int page, const QString& text)
+{
+    return !find(p, page, text).op.isEmpty();
+}
+
+// The text printed at a given height of a page, right of x (for the figures beside a caption).
+inline prn::Recorded at(const prn::RecordingPrinter& p, int page, double y, double fromX)
+{
+    for (const auto& r : texts(p, page))
+        if (qAbs(r.y - y) < 1e-6 && r.x > fromX)
+            return r;
+    return {};
+}
+
+} // namespace sheettest
