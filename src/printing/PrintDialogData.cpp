@@ -1,0 +1,95 @@
+#include "printing/PrintDialogData.h"
+
+#include "platform/Db.h"
+#include "platform/PrinterObject.h"
+#include "platform/VbFormat.h"
+
+#include <cmath>
+
+namespace printing {
+
+const QString kPaperA4Full = QStringLiteral("A４　オリジナル棚卸表");
+const QString kPaperA4Simple = QStringLiteral("A４　簡易棚卸表");
+const QString kPaperHisago = QStringLiteral("HISAGO 1151");
+
+QStringList paperKinds()
+{
+    return {kPaperA4Full, kPaperA4Simple, kPaperHisago};
+}
+
+PaperKind paperKindOf(const QString& text)
+{
+    if (text == kPaperA4Full)
+        return PaperKind::A4Full;
+    if (text == kPaperHisago)
+        return PaperKind::Hisago;
+    if (text == kPaperA4Simple)
+        return PaperKind::A4Simple;
+    return PaperKind::None;
+}
+
+SheetEngines& sheetEngines()
+{
+    static SheetEngines engines;
+    return engines;
+}
+
+void restoreSheetEngines()
+{
+    sheetEngines() = SheetEngines();
+}
+
+SheetEngine engineFor(PaperKind kind)
+{
+    switch (kind) {
+    case PaperKind::A4Full:
+        return sheetEngines().a4Full;
+    case PaperKind::A4Simple:
+        return sheetEngines().a4Simple;
+    case PaperKind::Hisago:
+        return sheetEngines().hisago;
+    case PaperKind::None:
+        break;
+    }
+    return nullptr;
+}
+
+bool hasCountLines(const QDate& closingDate)
+{
+    return db::scalar(QStringLiteral("SELECT EXISTS (SELECT 1 FROM 棚卸マスター WHERE 日付 = ?)"),
+                      {db::isoDate(closingDate)})
+        .toBool();
+}
+
+std::optional<double> databaseTotal(const QDate& closingDate)
+{
+    const QVariant v = db::scalar(QStringLiteral("SELECT SUM(価格) AS 合計 FROM 棚卸マスター WHERE 日付 = ?"),
+                                  {db::isoDate(closingDate)});
+    if (!v.isValid() || v.isNull())
+        return std::nullopt;
+    return v.toDouble();
+}
+
+QString totalText(double total)
+{
+    return prn::PrinterObject::plainNumber(total);
+}
+
+bool totalsDiffer(double databaseTotal, double printedTotal)
+{
+    const double scale = std::max({1.0, std::fabs(databaseTotal), std::fabs(printedTotal)});
+    return std::fabs(databaseTotal - printedTotal) > 1e-9 * scale;
+}
+
+double offsetMillimetres(const QString& text)
+{
+    const std::optional<double> v = vb::parseNumber(text.trimmed());
+    return v && std::isfinite(*v) ? *v : 0.0;
+}
+
+long physicalOffsetTwips(double twips)
+{
+    return static_cast<long>(vb::roundHalfEven(static_cast<float>(twips)));
+}
+
+} // namespace printing
