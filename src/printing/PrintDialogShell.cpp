@@ -160,6 +160,8 @@ void PrintDialogShell::buildUi()
     f12->addWidget(Label28, 1, 3);
     f12->setColumnStretch(4, 1);
     root->addWidget(Frame12);
+    // Only the paper kinds that use the offsets open the frame.
+    setOffsetFrameEnabled(false);
 
     auto* buttons = new QHBoxLayout;
     buttons->addStretch(1);
