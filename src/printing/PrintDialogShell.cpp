@@ -106,6 +106,7 @@ void PrintDialogShell::buildUi()
     f1->addWidget(Option2, 1, 0, 1, 2);
     f1->addWidget(Label10, 2, 0);
     f1->addWidget(dbcNouhin, 2, 1);
+    f1->setColumnStretch(1, 1);
     root->addWidget(Frame1);
     Frame1->setVisible(m_traits.categoryChoice);
     Text3 = named(new QLineEdit(this), "Text3");
