@@ -187,8 +187,7 @@ void DialogTanaMoto1::CheckUncategorised()
 void DialogTanaMoto1::GrandTotal()
 {
     try {
-        if (const std::optional<double> total = databaseTotal(DTPicker1->date()))
-            Text1->setText(totalText(*total));
+        Text1->setText(totalText(databaseTotal(DTPicker1->date())));
     } catch (const std::exception&) {
         // The box keeps its previous total.
     }

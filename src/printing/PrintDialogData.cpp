@@ -61,13 +61,12 @@ bool hasCountLines(const QDate& closingDate)
         .toBool();
 }
 
-std::optional<double> databaseTotal(const QDate& closingDate)
+double databaseTotal(const QDate& closingDate)
 {
-    const QVariant v = db::scalar(QStringLiteral("SELECT SUM(価格) AS 合計 FROM 棚卸マスター WHERE 日付 = ?"),
-                                  {db::isoDate(closingDate)});
-    if (!v.isValid() || v.isNull())
-        return std::nullopt;
-    return v.toDouble();
+    // TOTAL is SUM that reads 0 where SUM would read Null (no line, or no line with a price).
+    return db::scalar(QStringLiteral("SELECT TOTAL(価格) AS 合計 FROM 棚卸マスター WHERE 日付 = ?"),
+                      {db::isoDate(closingDate)})
+        .toDouble();
 }
 
 QString totalText(double total)
@@ -83,8 +82,7 @@ bool totalsDiffer(double databaseTotal, double printedTotal)
 
 double offsetMillimetres(const QString& text)
 {
-    const std::optional<double> v = vb::parseNumber(text.trimmed());
-    return v && std::isfinite(*v) ? *v : 0.0;
+    return vb::parseNumber(text.trimmed()).value_or(0.0);
 }
 
 long physicalOffsetTwips(double twips)

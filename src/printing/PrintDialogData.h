@@ -37,9 +37,9 @@ SheetEngine engineFor(PaperKind kind);
 
 // True when the date has at least one count line. Throws db::DbError.
 bool hasCountLines(const QDate& closingDate);
-// The sum of 価格 over the date's lines; no value when the date has no line with a price.
-// Throws db::DbError.
-std::optional<double> databaseTotal(const QDate& closingDate);
+// The sum of 価格 over the date's lines; 0 when none has a price (never the total of an earlier
+// date left standing). Throws db::DbError.
+double databaseTotal(const QDate& closingDate);
 // The total as the hidden total box holds it: plain digits, no grouping.
 QString totalText(double total);
 // Whether a printed total misses part of the database total. Both are sums of the same doubles

@@ -52,11 +52,8 @@ UpDownControl::UpDownControl(QLineEdit* buddy, int minimum, int maximum, int inc
 void UpDownControl::step(int by)
 {
     // The box may hold anything the user typed; a number there is where the step starts.
-    if (m_buddy) {
-        const double typed = offsetMillimetres(m_buddy->text());
-        if (std::isfinite(typed))
-            m_value = static_cast<int>(std::clamp(std::round(typed), double(m_min), double(m_max)));
-    }
+    if (m_buddy)
+        m_value = static_cast<int>(std::clamp(std::round(offsetMillimetres(m_buddy->text())), double(m_min), double(m_max)));
     m_value = std::clamp(m_value + by, m_min, m_max);
     if (m_buddy)
         m_buddy->setText(QString::number(m_value));

@@ -434,17 +434,18 @@ private slots:
         QStringList opened;
         forms::setModalDriver([&](Form* f) { opened << f->objectName(); });
 
-        // Amounts whose sum depends on the order they are added in: no missing line.
+        // Amounts whose sum is not exact in binary: no missing line, although the total box holds
         db::exec("UPDATE 棚卸マスター SET 価格 = 0.1 WHERE ID = 1");
         db::exec("UPDATE 棚卸マスター SET 価格 = 0.2 WHERE ID = 2");
         line(5, kDate, 1, 0.3);
         auto* d = forms::get<DialogTanaMoto1>();
         d->DTPicker1->setDate(kDate);
-        g_answer = {true, 0.3 + 0.2 + 0.1};
+        // fifteen digits (0.6 where the sum is 0.6000000000000001).
+        g_answer = {true, 0.1 + 0.2 + 0.3};
         d->Command3_Click();
         QCOMPARE(g_calls.size(), 1);
         QCOMPARE(d->lastResult().printedTotal, g_answer.printedTotal);
-        QCOMPARE(d->Text1->text().toDouble(), 0.1 + 0.2 + 0.3);
+        QCOMPARE(d->Text1->text(), QStringLiteral("0.6"));
         QVERIFY(env.dialogs.shown.isEmpty());
         QVERIFY(!d->isUnloaded());
 
@@ -462,6 +463,16 @@ private slots:
         d->Command3_Click();
         QVERIFY(env.dialogs.shown.isEmpty());
         QVERIFY(!d->isUnloaded());
+
+        // A date whose lines carry no price totals 0, not the total of the date printed before.
+        const QDate unpriced(2026, 9, 30);
+        db::exec("INSERT INTO 棚卸マスター (ID, 日付, 項目ID, 品名) VALUES (9, ?, 1, '見本')", {db::isoDate(unpriced)});
+        d->DTPicker1->setDate(unpriced);
+        g_answer = {true, 0};
+        d->Command3_Click();
+        QCOMPARE(d->Text1->text(), QStringLiteral("0"));
+        QVERIFY(env.dialogs.shown.isEmpty());
+        d->DTPicker1->setDate(kDate);
 
         // Printed short of the database: told, the dialog goes and the correction window opens.
         g_answer = {true, 1000.2};
@@ -531,11 +542,24 @@ private slots:
         env.openNewDatabase();
         Printers printers({QStringLiteral("一階")});
         prn::setCollection(&printers);
-        QString shown;
-        forms::setModalDriver([&](Form* f) { shown = f->windowTitle(); });
+        QString shown, printer;
+        bool enterMovedOn = false;
+        forms::setModalDriver([&](Form* f) {
+            auto* d = static_cast<DialogTanaMoto1*>(f);
+            shown = d->windowTitle();
+            printer = d->Combo6->currentText();   // set by the activation
+            QApplication::setActiveWindow(d);
+            d->DTPicker1->setFocus();
+            QWidget* before = QApplication::focusWidget();
+            QTest::keyClick(before, Qt::Key_Return);
+            enterMovedOn = before && before->window() == d && QApplication::focusWidget() != before;
+        });
         QVERIFY(windows::open(QStringLiteral("DialogTanaMoto1"), windows::Show::Modal));
         QCOMPARE(shown, QStringLiteral("棚　卸　表　印刷"));
+        QCOMPARE(printer, QStringLiteral("一階"));
+        QVERIFY(enterMovedOn);
         QVERIFY(!forms::find<DialogTanaMoto1>());
+        QCOMPARE(global::PrintDeviceName, QStringLiteral("一階"));
     }
 };
 
