@@ -7,6 +7,7 @@
 #include "masters/frmInShohin.h"
 #include "masters/frmKoumoku.h"
 #include "masters/frmTani.h"
+#include "printing/DialogTanaMoto1.h"
 #include "platform/Cursor.h"
 #include "platform/Db.h"
 #include "platform/Dialogs.h"
@@ -42,7 +43,7 @@ const QList<Entry>& table()
         {"frmTana", true, &load<frmTana>},           // count entry
         {"frmInAmd2", true, &load<frmInAmd2>},         // count correction
         {"frmList", true, nullptr},           // summary list by closing date
-        {"DialogTanaMoto1", true, nullptr},   // count-sheet print dialog
+        {"DialogTanaMoto1", true, &load<DialogTanaMoto1>},   // count-sheet print dialog
         {"DialogTanaMoto2", true, nullptr},   // count-entry-book print dialog
         {"DialogTanaMoto3", true, nullptr},   // grouped summary print dialog
         {"frmInShohin", true, &load<frmInShohin>},   // products

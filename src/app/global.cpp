@@ -10,6 +10,7 @@ namespace global {
 QString DbFilePath;
 QString PrintDeviceName;
 QString PrintFontName;
+int PrinterIndex = 0;
 QString MainPictureFile;
 QString WindowsFamily;
 long LastShohinID = 0;

@@ -11,6 +11,8 @@ extern QString DbFilePath;
 // platform family line the printer setup reads.
 extern QString PrintDeviceName;
 extern QString PrintFontName;
+// Position of the chosen printer in the printer list (0-based); kept for the whole run.
+extern int PrinterIndex;
 extern QString MainPictureFile;
 extern QString WindowsFamily;
 // Scratch key holders: set right before each use.

@@ -94,10 +94,12 @@ public:
         return run(parent, title, filter, filterIndex, QFileDialog::AcceptSave);
     }
 
-    std::optional<QFont> chooseFont(QWidget* parent, const QFont& initial) override
+    std::optional<QFont> chooseFont(QWidget* parent, const QFont& initial, bool fixedPitchOnly) override
     {
         bool ok = false;
-        const QFont f = QFontDialog::getFont(&ok, initial, parent);
+        const QFont f = QFontDialog::getFont(&ok, initial, parent, QString(),
+                                             fixedPitchOnly ? QFontDialog::MonospacedFonts
+                                                            : QFontDialog::FontDialogOptions());
         if (!ok)
             return std::nullopt;
         return f;
@@ -183,9 +185,9 @@ std::optional<QString> SaveFile(const QString& title, const QString& pipeFilter,
     return backend().saveFile(parent, title, convertFilter(pipeFilter), filterIndex);
 }
 
-std::optional<QFont> ChooseFont(const QFont& initial, QWidget* parent)
+std::optional<QFont> ChooseFont(const QFont& initial, QWidget* parent, bool fixedPitchOnly)
 {
-    return backend().chooseFont(parent, initial);
+    return backend().chooseFont(parent, initial, fixedPitchOnly);
 }
 
 bool OpenExternal(const QUrl& url)
@@ -200,7 +202,7 @@ int ScriptedBackend::message(QWidget*, const QString& title, const QString& text
     int answer = yesNo ? vbNo : vbOK;
     if (!answers.isEmpty())
         answer = answers.takeFirst();
-    shown.append({QStringLiteral("message"), title, text, icon, yesNo, answer});
+    shown.append({QStringLiteral("message"), title, text, icon, yesNo, answer, QFont(), false});
     return answer;
 }
 
@@ -209,7 +211,7 @@ std::optional<QString> ScriptedBackend::openFile(QWidget*, const QString& title,
     std::optional<QString> f;
     if (!files.isEmpty())
         f = files.takeFirst();
-    shown.append({QStringLiteral("open"), title, filter, Icon::None, false, f ? 1 : 0});
+    shown.append({QStringLiteral("open"), title, filter, Icon::None, false, f ? 1 : 0, QFont(), false});
     return f;
 }
 
@@ -218,22 +220,23 @@ std::optional<QString> ScriptedBackend::saveFile(QWidget*, const QString& title,
     std::optional<QString> f;
     if (!files.isEmpty())
         f = files.takeFirst();
-    shown.append({QStringLiteral("save"), title, filter, Icon::None, false, f ? 1 : 0});
+    shown.append({QStringLiteral("save"), title, filter, Icon::None, false, f ? 1 : 0, QFont(), false});
     return f;
 }
 
-std::optional<QFont> ScriptedBackend::chooseFont(QWidget*, const QFont&)
+std::optional<QFont> ScriptedBackend::chooseFont(QWidget*, const QFont& initial, bool fixedPitchOnly)
 {
     std::optional<QFont> f;
     if (!fonts.isEmpty())
         f = fonts.takeFirst();
-    shown.append({QStringLiteral("font"), QString(), QString(), Icon::None, false, f ? 1 : 0});
+    shown.append({QStringLiteral("font"), QString(), initial.family(), Icon::None, false, f ? 1 : 0, initial,
+                  fixedPitchOnly});
     return f;
 }
 
 bool ScriptedBackend::openExternal(const QUrl& url)
 {
-    shown.append({QStringLiteral("url"), QString(), url.toString(), Icon::None, false, externalResult ? 1 : 0});
+    shown.append({QStringLiteral("url"), QString(), url.toString(), Icon::None, false, externalResult ? 1 : 0, QFont(), false});
     return externalResult;
 }
 

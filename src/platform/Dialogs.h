@@ -27,6 +27,8 @@ struct Shown {
     Icon icon = Icon::None;
     bool yesNo = false;
     int answer = 0;
+    QFont font;              // font dialog: the font it opened with
+    bool fixedPitch = false; // font dialog: only fixed-pitch faces offered
 };
 
 class Backend {
@@ -38,7 +40,7 @@ public:
                                             int filterIndex) = 0;
     virtual std::optional<QString> saveFile(QWidget* parent, const QString& title, const QString& filter,
                                             int filterIndex) = 0;
-    virtual std::optional<QFont> chooseFont(QWidget* parent, const QFont& initial) = 0;
+    virtual std::optional<QFont> chooseFont(QWidget* parent, const QFont& initial, bool fixedPitchOnly) = 0;
     virtual bool openExternal(const QUrl& url) = 0;
 };
 
@@ -55,7 +57,7 @@ public:
     int message(QWidget*, const QString& title, const QString& text, Icon icon, bool yesNo) override;
     std::optional<QString> openFile(QWidget*, const QString& title, const QString& filter, int) override;
     std::optional<QString> saveFile(QWidget*, const QString& title, const QString& filter, int) override;
-    std::optional<QFont> chooseFont(QWidget*, const QFont&) override;
+    std::optional<QFont> chooseFont(QWidget*, const QFont& initial, bool fixedPitchOnly) override;
     bool openExternal(const QUrl& url) override;
 
     QStringList messages() const;   // texts of the message boxes shown, in order
@@ -91,7 +93,8 @@ std::optional<QString> OpenFile(const QString& title, const QString& pipeFilter,
                                 QWidget* parent = nullptr);
 std::optional<QString> SaveFile(const QString& title, const QString& pipeFilter, int filterIndex = 1,
                                 QWidget* parent = nullptr);
-std::optional<QFont> ChooseFont(const QFont& initial, QWidget* parent = nullptr);
+// fixedPitchOnly: the dialog offers only fixed-pitch faces (the sheets align columns by blanks).
+std::optional<QFont> ChooseFont(const QFont& initial, QWidget* parent = nullptr, bool fixedPitchOnly = false);
 bool OpenExternal(const QUrl& url);
 
 // The last answer of a message box (6 = Yes).

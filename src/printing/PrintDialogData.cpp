@@ -1,0 +1,87 @@
+#include "printing/PrintDialogData.h"
+
+#include "platform/Db.h"
+#include "platform/PrinterObject.h"
+#include "platform/VbFormat.h"
+
+#include <cmath>
+
+namespace printing {
+
+const QString kPaperA4Full = QStringLiteral("A４　オリジナル棚卸表");
+const QString kPaperA4Simple = QStringLiteral("A４　簡易棚卸表");
+const QString kPaperHisago = QStringLiteral("HISAGO 1151");
+
+QStringList paperKinds()
+{
+    return {kPaperA4Full, kPaperA4Simple, kPaperHisago};
+}
+
+PaperKind paperKindOf(const QString& text)
+{
+    if (text == kPaperA4Full)
+        return PaperKind::A4Full;
+    if (text == kPaperHisago)
+        return PaperKind::Hisago;
+    if (text == kPaperA4Simple)
+        return PaperKind::A4Simple;
+    return PaperKind::None;
+}
+
+SheetEngines& sheetEngines()
+{
+    static SheetEngines engines;
+    return engines;
+}
+
+void restoreSheetEngines()
+{
+    sheetEngines() = SheetEngines();
+}
+
+SheetEngine engineFor(PaperKind kind)
+{
+    switch (kind) {
+    case PaperKind::A4Full:
+        return sheetEngines().a4Full;
+    case PaperKind::A4Simple:
+        return sheetEngines().a4Simple;
+    case PaperKind::Hisago:
+        return sheetEngines().hisago;
+    case PaperKind::None:
+        break;
+    }
+    return nullptr;
+}
+
+bool hasCountLines(const QDate& closingDate)
+{
+    return db::scalar(QStringLiteral("SELECT EXISTS (SELECT 1 FROM 棚卸マスター WHERE 日付 = ?)"),
+                      {db::isoDate(closingDate)})
+        .toBool();
+}
+
+double databaseTotal(const QDate& closingDate)
+{
+    // TOTAL is SUM that reads 0 where SUM would read Null (no line, or no line with a price).
+    return db::scalar(QStringLiteral("SELECT TOTAL(価格) AS 合計 FROM 棚卸マスター WHERE 日付 = ?"),
+                      {db::isoDate(closingDate)})
+        .toDouble();
+}
+
+QString totalText(double total)
+{
+    return prn::PrinterObject::plainNumber(total);
+}
+
+double offsetMillimetres(const QString& text)
+{
+    return vb::parseNumber(text.trimmed()).value_or(0.0);
+}
+
+long physicalOffsetTwips(double twips)
+{
+    return static_cast<long>(vb::roundHalfEven(static_cast<float>(twips)));
+}
+
+} // namespace printing

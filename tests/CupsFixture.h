@@ -1,0 +1,165 @@
+#pragma once
+// A private CUPS spooler for tests: its own configuration, spool and socket under a temporary
+// folder, queues whose jobs land in files, and a helper that runs a command-line tool (pdftotext,
+// pdfinfo, ...) and returns what it printed. The test's main() points CUPS_SERVER at a socket in a
+// temporary folder before the application starts.
+#include <QDir>
+#include <QFile>
+#include <QProcess>
+#include <QStandardPaths>
+#include <QString>
+#include <QStringList>
+#include <QTemporaryDir>
+#include <QThread>
+
+namespace cupsfixture {
+
+inline QString run(const QString& program, const QStringList& args)
+{
+    QProcess p;
+    p.start(program, args);
+    if (!p.waitForFinished(60000) || p.exitCode() != 0)
+        return QStringLiteral("<%1 failed: %2>").arg(program, QString::fromUtf8(p.readAllStandardError()));
+    return QString::fromUtf8(p.readAllStandardOutput());
+}
+
+inline const char kOfficePpd[] =
+    "*PPD-Adobe: \"4.3\"\n"
+    "*FormatVersion: \"4.3\"\n"
+    "*FileVersion: \"1.0\"\n"
+    "*LanguageVersion: English\n"
+    "*LanguageEncoding: ISOLatin1\n"
+    "*PCFileName: \"OFFICE.PPD\"\n"
+    "*Manufacturer: \"Test\"\n"
+    "*Product: \"(Office)\"\n"
+    "*ModelName: \"Office Laser\"\n"
+    "*ShortNickName: \"Office Laser\"\n"
+    "*NickName: \"Office Laser\"\n"
+    "*PSVersion: \"(3010.000) 0\"\n"
+    "*LanguageLevel: \"3\"\n"
+    "*ColorDevice: False\n"
+    "*DefaultColorSpace: Gray\n"
+    "*FileSystem: False\n"
+    "*Throughput: \"1\"\n"
+    "*LandscapeOrientation: Plus90\n"
+    "*TTRasterizer: Type42\n"
+    "*cupsFilter: \"application/pdf 0 -\"\n"
+    "*DefaultResolution: 600dpi\n"
+    "*OpenUI *PageSize/Media Size: PickOne\n"
+    "*OrderDependency: 10 AnySetup *PageSize\n"
+    "*DefaultPageSize: A4\n"
+    "*PageSize A4/A4: \"<</PageSize[595 842]>>setpagedevice\"\n"
+    "*PageSize Letter/US Letter: \"<</PageSize[612 792]>>setpagedevice\"\n"
+    "*CloseUI: *PageSize\n"
+    "*OpenUI *PageRegion: PickOne\n"
+    "*OrderDependency: 10 AnySetup *PageRegion\n"
+    "*DefaultPageRegion: A4\n"
+    "*PageRegion A4/A4: \"<</PageSize[595 842]>>setpagedevice\"\n"
+    "*PageRegion Letter/US Letter: \"<</PageSize[612 792]>>setpagedevice\"\n"
+    "*CloseUI: *PageRegion\n"
+    "*DefaultImageableArea: A4\n"
+    "*ImageableArea A4/A4: \"12 18 583 824\"\n"
+    "*ImageableArea Letter/US Letter: \"12 18 600 774\"\n"
+    "*DefaultPaperDimension: A4\n"
+    "*PaperDimension A4/A4: \"595 842\"\n"
+    "*PaperDimension Letter/US Letter: \"612 792\"\n"
+    "*DefaultFont: Courier\n"
+    "*Font Courier: Standard \"(002.004S)\" Standard ROM\n"
+;
+
+// A private spooler: its own configuration, spool and socket under a temporary folder, listening
+// where CUPS_SERVER points, nothing of the machine's own CUPS touched. Its queues hand each job to a
+// backend that copies the job's data into a file.
+class PrivateSpooler {
+public:
+    ~PrivateSpooler()
+    {
+        if (m_daemon.state() != QProcess::NotRunning) {
+            m_daemon.terminate();
+            m_daemon.waitForFinished(10000);
+        }
+    }
+
+    QString start()
+    {
+        const QString cupsd = QStringLiteral("/usr/sbin/cupsd");
+        if (!QFile::exists(cupsd) || QStandardPaths::findExecutable(QStringLiteral("lpadmin")).isEmpty())
+            return QStringLiteral("cupsd or lpadmin is not installed");
+        const QString socket = qEnvironmentVariable("CUPS_SERVER");
+        const QString root = m_dir.path();
+        for (const char* sub : {"conf", "spool", "tmp", "cache", "state", "log", "bin/backend", "out"})
+            QDir().mkpath(root + QLatin1Char('/') + QLatin1String(sub));
+        QFile::setPermissions(root + QStringLiteral("/tmp"), QFileDevice::Permissions(0x7777));
+        write(QStringLiteral("conf/cups-files.conf"),
+              QStringLiteral("ServerRoot %1/conf\nRequestRoot %1/spool\nTempDir %1/tmp\nCacheDir %1/cache\n"
+                             "StateDir %1/state\nErrorLog %1/log/error_log\nAccessLog %1/log/access_log\n"
+                             "PageLog %1/log/page_log\nServerBin %1/bin\nDataDir /usr/share/cups\n")
+                  .arg(root));
+        write(QStringLiteral("conf/cupsd.conf"),
+              QStringLiteral("Listen %1\nLogLevel warn\nBrowsing No\nWebInterface No\n"
+                             "<Location />\n  Order allow,deny\n  Allow all\n</Location>\n"
+                             "<Policy default>\n  <Limit All>\n    Order allow,deny\n    Allow all\n  </Limit>\n</Policy>\n")
+                  .arg(socket));
+        // The scheduler starts backends through its own helpers.
+        QFile::link(QStringLiteral("/usr/lib/cups/daemon"), root + QStringLiteral("/bin/daemon"));
+        QFile::link(QStringLiteral("/usr/lib/cups/filter"), root + QStringLiteral("/bin/filter"));
+        // Run as root (mode 0700), so it may write wherever the test's folder is.
+        const QString backend = QStringLiteral("bin/backend/tofile");
+        write(backend, QStringLiteral("#!/bin/sh\n[ $# -eq 0 ] && { echo 'file tofile \"Unknown\" \"Job to file\"'; exit 0; }\n"
+                                      "out=\"${DEVICE_URI#tofile:}\"\n"
+                                      "if [ -n \"$6\" ]; then cat \"$6\" > \"$out.part\"; else cat > \"$out.part\"; fi\n"
+                                      "mv \"$out.part\" \"$out\"\n"));
+        QFile::setPermissions(root + QLatin1Char('/') + backend,
+                              QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
+        m_daemon.start(cupsd, {QStringLiteral("-f"), QStringLiteral("-c"), root + QStringLiteral("/conf/cupsd.conf"),
+                               QStringLiteral("-s"), root + QStringLiteral("/conf/cups-files.conf")});
+        if (!m_daemon.waitForStarted(10000))
+            return QStringLiteral("cupsd did not start");
+        for (int i = 0; i < 100 && !QFile::exists(socket); ++i)
+            QThread::msleep(100);
+        return QFile::exists(socket) ? QString() : QStringLiteral("cupsd did not listen");
+    }
+
+    // A queue whose jobs land in out/<name>-<job>.pdf; empty when it was added.
+    QString addQueue(const QString& name, const QString& ppd = {})
+    {
+        QProcess p;
+        QStringList args = {QStringLiteral("-p"), name, QStringLiteral("-E"), QStringLiteral("-v"),
+                            QStringLiteral("tofile:") + outPath(name)};
+        args << (ppd.isEmpty() ? QStringList{QStringLiteral("-m"), QStringLiteral("raw")} : QStringList{QStringLiteral("-P"), ppd});
+        p.start(QStringLiteral("lpadmin"), args);
+        p.waitForFinished(30000);
+        return p.exitCode() == 0 ? QString() : QString::fromUtf8(p.readAllStandardError());
+    }
+
+    // An office laser's description: A4 and Letter, with an unprintable border of 12 points at the
+    // sides and 18 at the top and bottom; its documents go to the backend as they are.
+    QString writeOfficePpd()
+    {
+        write(QStringLiteral("office.ppd"), QString::fromLatin1(kOfficePpd));
+        return m_dir.path() + QStringLiteral("/office.ppd");
+    }
+
+    QString outPath(const QString& name) const { return m_dir.path() + QStringLiteral("/out/") + name + QStringLiteral(".pdf"); }
+
+    // Waits for the queue's output file (the spooler works on its own time).
+    bool waitForOutput(const QString& name) const
+    {
+        for (int i = 0; i < 200 && !QFile::exists(outPath(name)); ++i)
+            QThread::msleep(100);
+        return QFile::exists(outPath(name));
+    }
+
+private:
+    void write(const QString& rel, const QString& text)
+    {
+        QFile f(m_dir.path() + QLatin1Char('/') + rel);
+        f.open(QIODevice::WriteOnly);
+        f.write(text.toUtf8());
+    }
+
+    QTemporaryDir m_dir;
+    QProcess m_daemon;
+};
+
+} // namespace cupsfixture
