@@ -1,5 +1,6 @@
 #include "platform/PrinterPainter.h"
 
+#include "platform/Cursor.h"
 #include "platform/Dialogs.h"
 
 #include <QCoreApplication>
@@ -169,6 +170,19 @@ std::optional<QString> PdfFilePrinter::askFileName()
 {
     if (!m_fixedName.isEmpty())
         return m_fixedName;
+    // The job runs under the hourglass; the user answers these questions with the normal pointer
+    // and the job goes on under the hourglass again.
+    const bool busy = pointer::isHourglass();
+    if (busy)
+        pointer::reset();
+    struct Restore {
+        bool busy;
+        ~Restore()
+        {
+            if (busy)
+                pointer::hourglass();
+        }
+    } restore{busy};
     std::optional<QString> chosen =
         dlg::SaveFile(QStringLiteral("PDF ファイルに出力"), QStringLiteral("PDF ファイル (*.pdf)|*.pdf"));
     if (!chosen || chosen->trimmed().isEmpty())
