@@ -96,15 +96,19 @@ ListSql listQuery(ListMode mode, const QDate& closingDate)
         return {kLinesHead + kAllTail, date};
     case ListMode::Unpriced:
         return {kLinesHead + kUnpricedTail, date};
+    // The sums are taken by key first and then by the name the key has in its master now: the
+    // same rows as grouping every line by name, without comparing a name for each line.
     case ListMode::CategorySum:
-        return {QStringLiteral("SELECT 棚卸マスター.日付, 項目分類.項目分類名, SUM(棚卸マスター.価格) AS 合計, COUNT(*) AS 集計数 "
-                               "From 項目分類, 棚卸マスター Where 項目分類.項目ID = 棚卸マスター.項目ID AND 棚卸マスター.日付 = ? "
-                               "GROUP BY 項目分類.項目分類名, 棚卸マスター.日付 ORDER BY SUM(棚卸マスター.価格) DESC"),
+        return {QStringLiteral("SELECT t.日付, 項目分類.項目分類名, SUM(t.合計) AS 合計, SUM(t.集計数) AS 集計数 "
+                               "FROM (SELECT MIN(日付) AS 日付, 項目ID, SUM(価格) AS 合計, COUNT(*) AS 集計数 "
+                               "FROM 棚卸マスター WHERE 日付 = ? GROUP BY 項目ID) AS t, 項目分類 "
+                               "WHERE 項目分類.項目ID = t.項目ID GROUP BY 項目分類.項目分類名 ORDER BY SUM(t.合計) DESC"),
                 date};
     case ListMode::ProductSum:
-        return {QStringLiteral("SELECT 棚卸マスター.日付, 仕入商品.品名, SUM(棚卸マスター.価格) AS 合計, COUNT(*) AS 集計数 "
-                               "From 仕入商品, 棚卸マスター Where 仕入商品.品名ID = 棚卸マスター.品名ID AND 棚卸マスター.日付 = ? "
-                               "GROUP BY 仕入商品.品名, 棚卸マスター.日付 ORDER BY 仕入商品.品名"),
+        return {QStringLiteral("SELECT t.日付, 仕入商品.品名, SUM(t.合計) AS 合計, SUM(t.集計数) AS 集計数 "
+                               "FROM (SELECT MIN(日付) AS 日付, 品名ID, SUM(価格) AS 合計, COUNT(*) AS 集計数 "
+                               "FROM 棚卸マスター WHERE 日付 = ? GROUP BY 品名ID) AS t, 仕入商品 "
+                               "WHERE 仕入商品.品名ID = t.品名ID GROUP BY 仕入商品.品名 ORDER BY 仕入商品.品名"),
                 date};
     case ListMode::ProductList:
         return {QStringLiteral("SELECT 棚卸マスター.日付, 棚卸マスター.ID, 項目分類.項目分類名, 棚卸マスター.品名, "

@@ -211,12 +211,16 @@ void frmList::dropList()
     m_list = nullptr;
 }
 
-counting::SummaryListModel* frmList::freshModel()
+void frmList::setListModel(counting::SummaryListModel* m)
 {
-    dropList();
-    m_list = new counting::SummaryListModel(this);
-    dgdSub->setModel(m_list);
-    return m_list;
+    // The view makes a selection model for every model it is given and never deletes the one it
+    // had; the old model goes after the view has let go of it.
+    QItemSelectionModel* selection = dgdSub->selectionModel();
+    counting::SummaryListModel* old = m_list;
+    dgdSub->setModel(m);
+    delete selection;
+    delete old;
+    m_list = m;
 }
 
 void frmList::resetColumns()
@@ -233,23 +237,41 @@ void frmList::resetColumns()
 void frmList::showListing(ListMode mode)
 {
     const counting::ListSql q = counting::listQuery(mode, closingDate());
-    counting::SummaryListModel* m = freshModel();
+    auto* m = new counting::SummaryListModel(this);
     // A failing query leaves the grid without rows and reports nothing.
     m->show(q.sql, q.args);
     m_shown = mode;
-    resetColumns();
+    // The new rows replace the old in one step, laid out before the grid is drawn again.
     const counting::ListLayout layout = counting::listLayout(mode);
-    grid::setColumnWidths(dgdSub, layout.widths);
+    dgdSub->setUpdatesEnabled(false);
+    setListModel(m);
+    {
+        // Each width set alone would have the grid lay out and draw itself again.
+        const QSignalBlocker columns(dgdSub->horizontalHeader());
+        const QSignalBlocker rows(dgdSub->verticalHeader());
+        resetColumns();
+        grid::setColumnWidths(dgdSub, layout.widths);
+    }
     if (auto* d = qobject_cast<counting::CountLineDelegate*>(dgdSub->itemDelegate()))
         d->setColumns(layout.dateColumn, layout.rightAligned);
+    dgdSub->doItemsLayout();
+    dgdSub->setUpdatesEnabled(true);
 }
 
 void frmList::showLines(const counting::LineQuery& lines)
 {
-    counting::SummaryListModel* m = freshModel();
+    auto* m = new counting::SummaryListModel(this);
     m->show(lines.sql(), lines.args);
-    resetColumns();
-    counting::applyCountLineLayout(dgdSub);
+    dgdSub->setUpdatesEnabled(false);
+    setListModel(m);
+    {
+        const QSignalBlocker columns(dgdSub->horizontalHeader());
+        const QSignalBlocker rows(dgdSub->verticalHeader());
+        resetColumns();
+        counting::applyCountLineLayout(dgdSub);
+    }
+    dgdSub->doItemsLayout();
+    dgdSub->setUpdatesEnabled(true);
 }
 
 void frmList::ListOrphanKoumoku()
@@ -269,9 +291,10 @@ void frmList::Combo1_Click()
 
 void frmList::Command1_Click()
 {
-    dropList();
     const ListMode mode = counting::listModeForText(Combo1->currentText());
     if (counting::isOrphanMode(mode)) {
+        // The marking writes every line of the date: no statement of the old list stays open.
+        dropList();
         m_shown = mode;
         if (mode == ListMode::OrphanCategory)
             ListOrphanKoumoku();

@@ -65,7 +65,7 @@ private:
     void showListing(counting::ListMode mode);
     // Shows count lines in the count-line layout (the orphan modes).
     void showLines(const counting::LineQuery& lines);
-    counting::SummaryListModel* freshModel();
+    void setListModel(counting::SummaryListModel* m);
     void dropList();
     void resetColumns();
 
