@@ -335,24 +335,37 @@ void writeCell(Stream& out, quint16 row, quint16 col, const QVariant& v, Strings
 {
     double number = 0;
     QString text;
-    QByteArray b;
-    put16(b, row);
-    put16(b, col);
-    put16(b, kCellXf);
+    // A cell record is small and there is one per cell: it is put together in place, without a
+    // buffer of its own.
+    char b[4 + 14];
+    auto at16 = [&b](int i, quint16 x) { b[i] = char(x & 0xFF); b[i + 1] = char(x >> 8); };
+    auto at32 = [&at16](int i, quint32 x) { at16(i, quint16(x & 0xFFFF)); at16(i + 2, quint16(x >> 16)); };
+    at16(4, row);
+    at16(6, col);
+    at16(8, kCellXf);
     switch (classify(v, &number, &text)) {
     case Kind::Empty:
         return;
     case Kind::Text:
-        put32(b, strings.add(text));
-        out.record(kLabelSst, b);
+        at16(0, kLabelSst);
+        at16(2, 10);
+        at32(10, strings.add(text));
+        out.bytes.append(b, 14);
         return;
     case Kind::Number:
         if (const auto rk = rkValue(number)) {
-            put32(b, *rk);
-            out.record(kRk, b);
+            at16(0, kRk);
+            at16(2, 10);
+            at32(10, *rk);
+            out.bytes.append(b, 14);
         } else {
-            putDouble(b, number);
-            out.record(kNumber, b);
+            quint64 bits;
+            std::memcpy(&bits, &number, sizeof bits);
+            at16(0, kNumber);
+            at16(2, 14);
+            at32(10, quint32(bits & 0xFFFFFFFFu));
+            at32(14, quint32(bits >> 32));
+            out.bytes.append(b, 18);
         }
         return;
     }
