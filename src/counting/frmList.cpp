@@ -211,16 +211,17 @@ void frmList::dropList()
     m_list = nullptr;
 }
 
-void frmList::setListModel(counting::SummaryListModel* m)
+counting::SummaryListModel* frmList::listForRun()
 {
-    // The view makes a selection model for every model it is given and never deletes the one it
-    // had; the old model goes after the view has let go of it.
-    QItemSelectionModel* selection = dgdSub->selectionModel();
-    counting::SummaryListModel* old = m_list;
-    dgdSub->setModel(m);
-    delete selection;
-    delete old;
-    m_list = m;
+    // One model serves every run: each run gives it a new query. A model given to the grid anew
+    // would leave a selection model behind in each of the grid's headers.
+    if (!m_list) {
+        m_list = new counting::SummaryListModel(this);
+        QItemSelectionModel* none = dgdSub->selectionModel();
+        dgdSub->setModel(m_list);
+        delete none;
+    }
+    return m_list;
 }
 
 void frmList::resetColumns()
@@ -237,38 +238,33 @@ void frmList::resetColumns()
 void frmList::showListing(ListMode mode)
 {
     const counting::ListSql q = counting::listQuery(mode, closingDate());
-    auto* m = new counting::SummaryListModel(this);
-    // A failing query leaves the grid without rows and reports nothing.
-    m->show(q.sql, q.args);
     m_shown = mode;
-    // The new rows replace the old in one step, laid out before the grid is drawn again.
     const counting::ListLayout layout = counting::listLayout(mode);
+    showRows(q.sql, q.args, [&] {
+        grid::setColumnWidths(dgdSub, layout.widths);
+        if (auto* d = qobject_cast<counting::CountLineDelegate*>(dgdSub->itemDelegate()))
+            d->setColumns(layout.dateColumn, layout.rightAligned);
+    });
+}
+
+void frmList::showLines(const counting::LineQuery& lines)
+{
+    showRows(lines.sql(), lines.args, [this] { counting::applyCountLineLayout(dgdSub); });
+}
+
+void frmList::showRows(const QString& sql, const QVariantList& args, const std::function<void()>& layOut)
+{
+    // The new rows replace the old in one step and are laid out before the grid is drawn again.
+    counting::SummaryListModel* m = listForRun();
     dgdSub->setUpdatesEnabled(false);
-    setListModel(m);
+    // A failing query leaves the grid without rows and reports nothing.
+    m->show(sql, args);
     {
         // Each width set alone would have the grid lay out and draw itself again.
         const QSignalBlocker columns(dgdSub->horizontalHeader());
         const QSignalBlocker rows(dgdSub->verticalHeader());
         resetColumns();
-        grid::setColumnWidths(dgdSub, layout.widths);
-    }
-    if (auto* d = qobject_cast<counting::CountLineDelegate*>(dgdSub->itemDelegate()))
-        d->setColumns(layout.dateColumn, layout.rightAligned);
-    dgdSub->doItemsLayout();
-    dgdSub->setUpdatesEnabled(true);
-}
-
-void frmList::showLines(const counting::LineQuery& lines)
-{
-    auto* m = new counting::SummaryListModel(this);
-    m->show(lines.sql(), lines.args);
-    dgdSub->setUpdatesEnabled(false);
-    setListModel(m);
-    {
-        const QSignalBlocker columns(dgdSub->horizontalHeader());
-        const QSignalBlocker rows(dgdSub->verticalHeader());
-        resetColumns();
-        counting::applyCountLineLayout(dgdSub);
+        layOut();
     }
     dgdSub->doItemsLayout();
     dgdSub->setUpdatesEnabled(true);
@@ -294,7 +290,8 @@ void frmList::Command1_Click()
     const ListMode mode = counting::listModeForText(Combo1->currentText());
     if (counting::isOrphanMode(mode)) {
         // The marking writes every line of the date: no statement of the old list stays open.
-        dropList();
+        if (m_list)
+            m_list->clear();
         m_shown = mode;
         if (mode == ListMode::OrphanCategory)
             ListOrphanKoumoku();

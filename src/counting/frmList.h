@@ -7,6 +7,7 @@
 #include "platform/Form.h"
 
 #include <QDate>
+#include <functional>
 
 class QComboBox;
 class QDateEdit;
@@ -65,7 +66,8 @@ private:
     void showListing(counting::ListMode mode);
     // Shows count lines in the count-line layout (the orphan modes).
     void showLines(const counting::LineQuery& lines);
-    void setListModel(counting::SummaryListModel* m);
+    counting::SummaryListModel* listForRun();
+    void showRows(const QString& sql, const QVariantList& args, const std::function<void()>& layOut);
     void dropList();
     void resetColumns();
 

@@ -17,6 +17,7 @@
 #include <QDateEdit>
 #include <QFile>
 #include <QHeaderView>
+#include <QItemSelectionModel>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -202,6 +203,7 @@ private slots:
     {
         Fixture fx;
         auto* f = open();
+        const qsizetype selectionModels = f->dgdSub->findChildren<QItemSelectionModel*>().size();
 
         pick(f, "項目/分類別集計表");
         QCOMPARE(buttons(f), QStringLiteral("P-"));
@@ -242,6 +244,27 @@ private slots:
         f->Command1_Click();
         QCOMPARE(buttons(f), QStringLiteral("PE"));
         QCOMPARE(shown(f, "品名").size(), 6);
+        // Lists replaced again and again leave no selection of an old list behind.
+        QCOMPARE(f->dgdSub->findChildren<QItemSelectionModel*>().size(), selectionModels);
+    }
+
+    void largeCountIsReadAsShown()
+    {
+        Fixture fx;
+        {
+            db::Transaction tx;
+            for (int i = 100; i < 5100; ++i)
+                db::exec("INSERT INTO 棚卸マスター (ID, 日付, 項目ID, 品名, 価格) VALUES (?, ?, 1, ?, 1)",
+                         {i, db::isoDate(kDate), QStringLiteral("品%1").arg(i)});
+            tx.commit();
+        }
+        auto* f = open();
+        QVERIFY(f->listModel()->rowCount() > 0);
+        QVERIFY(f->listModel()->rowCount() < 1000);   // the first rows, not the whole count
+        f->dgdSub->scrollToBottom();
+        QVERIFY(f->listModel()->rowCount() > 256);    // more come in as the grid scrolls
+        QCOMPARE(shown(f, "品名").size(), 5006);
+        QCOMPARE(f->Text1->text(), QStringLiteral("Max Record 5007   Total 7,200"));
     }
 
     void orphanCategoryMode()
