@@ -9,6 +9,7 @@
 #include <cstring>
 #include <mutex>
 #include <optional>
+#include <unordered_map>
 
 #include <gsf/gsf-outfile-msole.h>
 #include <gsf/gsf-outfile.h>
@@ -154,19 +155,21 @@ Kind classify(const QVariant& v, double* number, QString* text)
 // The shared string table: each distinct text once, cells refer to it by index.
 struct Strings {
     QStringList list;
-    QHash<QString, quint32> index;
+    // Keeps each text's hash beside it, so that a lookup compares texts only when their hashes
+    // agree: a column of names repeats the same few hundred texts tens of thousands of times.
+    struct Hash {
+        size_t operator()(const QString& s) const noexcept { return qHash(s); }
+    };
+    std::unordered_map<QString, quint32, Hash> index;
     quint32 references = 0;
 
     quint32 add(const QString& s)
     {
         ++references;
-        auto it = index.constFind(s);
-        if (it != index.constEnd())
-            return *it;
-        const quint32 i = quint32(list.size());
-        index.insert(s, i);
-        list.append(s);
-        return i;
+        const auto [it, inserted] = index.try_emplace(s, quint32(list.size()));
+        if (inserted)
+            list.append(s);
+        return it->second;
     }
 };
 
