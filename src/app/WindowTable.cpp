@@ -3,6 +3,7 @@
 #include "app/DialogUpdate.h"
 #include "app/frmAbout.h"
 #include "counting/frmInAmd2.h"
+#include "counting/frmList.h"
 #include "counting/frmTana.h"
 #include "masters/frmInShohin.h"
 #include "masters/frmKoumoku.h"
@@ -42,7 +43,7 @@ const QList<Entry>& table()
     static const QList<Entry> entries = {
         {"frmTana", true, &load<frmTana>},           // count entry
         {"frmInAmd2", true, &load<frmInAmd2>},         // count correction
-        {"frmList", true, nullptr},           // summary list by closing date
+        {"frmList", true, &load<frmList>},             // summary list by closing date
         {"DialogTanaMoto1", true, &load<DialogTanaMoto1>},   // count-sheet print dialog
         {"DialogTanaMoto2", true, nullptr},   // count-entry-book print dialog
         {"DialogTanaMoto3", true, nullptr},   // grouped summary print dialog

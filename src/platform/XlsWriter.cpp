@@ -9,6 +9,7 @@
 #include <cstring>
 #include <mutex>
 #include <optional>
+#include <unordered_map>
 
 #include <gsf/gsf-outfile-msole.h>
 #include <gsf/gsf-outfile.h>
@@ -154,19 +155,21 @@ Kind classify(const QVariant& v, double* number, QString* text)
 // The shared string table: each distinct text once, cells refer to it by index.
 struct Strings {
     QStringList list;
-    QHash<QString, quint32> index;
+    // Keeps each text's hash beside it, so that a lookup compares texts only when their hashes
+    // agree: a column of names repeats the same few hundred texts tens of thousands of times.
+    struct Hash {
+        size_t operator()(const QString& s) const noexcept { return qHash(s); }
+    };
+    std::unordered_map<QString, quint32, Hash> index;
     quint32 references = 0;
 
     quint32 add(const QString& s)
     {
         ++references;
-        auto it = index.constFind(s);
-        if (it != index.constEnd())
-            return *it;
-        const quint32 i = quint32(list.size());
-        index.insert(s, i);
-        list.append(s);
-        return i;
+        const auto [it, inserted] = index.try_emplace(s, quint32(list.size()));
+        if (inserted)
+            list.append(s);
+        return it->second;
     }
 };
 
@@ -335,24 +338,37 @@ void writeCell(Stream& out, quint16 row, quint16 col, const QVariant& v, Strings
 {
     double number = 0;
     QString text;
-    QByteArray b;
-    put16(b, row);
-    put16(b, col);
-    put16(b, kCellXf);
+    // A cell record is small and there is one per cell: it is put together in place, without a
+    // buffer of its own.
+    char b[4 + 14];
+    auto at16 = [&b](int i, quint16 x) { b[i] = char(x & 0xFF); b[i + 1] = char(x >> 8); };
+    auto at32 = [&at16](int i, quint32 x) { at16(i, quint16(x & 0xFFFF)); at16(i + 2, quint16(x >> 16)); };
+    at16(4, row);
+    at16(6, col);
+    at16(8, kCellXf);
     switch (classify(v, &number, &text)) {
     case Kind::Empty:
         return;
     case Kind::Text:
-        put32(b, strings.add(text));
-        out.record(kLabelSst, b);
+        at16(0, kLabelSst);
+        at16(2, 10);
+        at32(10, strings.add(text));
+        out.bytes.append(b, 14);
         return;
     case Kind::Number:
         if (const auto rk = rkValue(number)) {
-            put32(b, *rk);
-            out.record(kRk, b);
+            at16(0, kRk);
+            at16(2, 10);
+            at32(10, *rk);
+            out.bytes.append(b, 14);
         } else {
-            putDouble(b, number);
-            out.record(kNumber, b);
+            quint64 bits;
+            std::memcpy(&bits, &number, sizeof bits);
+            at16(0, kNumber);
+            at16(2, 14);
+            at32(10, quint32(bits & 0xFFFFFFFFu));
+            at32(14, quint32(bits >> 32));
+            out.bytes.append(b, 18);
         }
         return;
     }

@@ -1,0 +1,77 @@
+#pragma once
+// The summary list by closing date: the count lines of one date listed whole, without a unit
+// price, summed by category or by product, or checked for lines whose category or product is
+// missing from its master; hands over to the print dialogs and writes the list to Excel.
+#include "counting/CountLineQueries.h"
+#include "counting/SummaryList.h"
+#include "platform/Form.h"
+
+#include <QDate>
+#include <functional>
+
+class QComboBox;
+class QDateEdit;
+class QGroupBox;
+class QLabel;
+class QLineEdit;
+class QPushButton;
+class QTableView;
+
+class frmList : public Form {
+    Q_OBJECT
+public:
+    frmList();
+
+    void Form_Load() override;
+    void Form_Activate() override;
+    void Form_QueryUnload(bool& cancel) override;
+    void Form_Unload(bool& cancel) override;
+    void connectionClosing() override;
+    void connectionOpened() override;
+
+    QDate closingDate() const;
+    // The rows the grid shows; nullptr before the first list and after the file was closed.
+    counting::SummaryListModel* listModel() const { return m_list; }
+
+    void Combo1_Click();
+    void Command1_Click();   // runs the list for the mode in Combo1
+    void Command2_Click();   // print
+    void Command3_Click();   // Excel
+    void DTPicker1_Change();
+
+    // Controls, named as in the window's design.
+    QGroupBox* Frame1 = nullptr;
+    QGroupBox* Frame2 = nullptr;
+    QWidget* Picture1 = nullptr;
+    QLabel* Label3 = nullptr;
+    QDateEdit* DTPicker1 = nullptr;
+    QLabel* Label4 = nullptr;
+    QComboBox* Combo1 = nullptr;
+    QPushButton* Command1 = nullptr;
+    QPushButton* Command2 = nullptr;
+    QPushButton* Command3 = nullptr;
+    QTableView* dgdSub = nullptr;
+    QLineEdit* Text1 = nullptr;
+
+private:
+    void buildUi();
+    void buildFrame1();
+    void buildFrame2();
+    void buildGrid();
+    void connectHandlers();
+    void ShowTotal();
+    void ListOrphanKoumoku();
+    void ListOrphanShohin();
+    // Lists a listing mode's rows with its layout; the buttons are left to the caller.
+    void showListing(counting::ListMode mode);
+    // Shows count lines in the count-line layout (the orphan modes).
+    void showLines(const counting::LineQuery& lines);
+    counting::SummaryListModel* listForRun();
+    void showRows(const QString& sql, const QVariantList& args, const std::function<void()>& layOut);
+    void dropList();
+    void resetColumns();
+
+    counting::SummaryListModel* m_list = nullptr;
+    // The mode of the last run, listed again from a newly opened file.
+    std::optional<counting::ListMode> m_shown;
+};
