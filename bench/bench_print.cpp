@@ -1,8 +1,10 @@
 // Times the full A4 count sheet into a PDF file through the page engine, beside the same texts and
 // rules drawn by plain QPainter calls into a PDF of the same resolution, and shows the memory each
-// takes at two sizes, so that memory flat in the number of pages can be seen.
+// takes at two sizes, so that memory flat in the number of pages can be seen. Then the same for the
+// count-entry book of an earlier closing date.
 //
-//   bench_print [lines] [categories]      (defaults: 10000 and 50)
+//   bench_print [lines] [categories] [book lines] [book categories]
+//                                         (defaults: 10000, 50, 10000 and 500)
 //
 // Each measure runs in a process of its own (three runs each, the median is shown), so the
 // memory one leaves behind is not charged to the next. The small size is a fifth of the lines
@@ -11,6 +13,7 @@
 #include "platform/PrinterObject.h"
 #include "platform/PrinterPainter.h"
 #include "printing/CountSheet.h"
+#include "printing/EntryBook.h"
 #include "printing/PagePrimitives.h"
 
 #include <QApplication>
@@ -34,6 +37,7 @@
 namespace {
 
 const QDate kDate(2026, 3, 31);
+const QDate kEarlier(2025, 3, 31);   // the count-entry book's previous count
 constexpr int kRuns = 3;
 
 double residentMb()
@@ -58,8 +62,8 @@ double median(QList<double> v)
     return v.isEmpty() ? std::nan("") : v.at(v.size() / 2);
 }
 
-// A database with the given lines of the closing date spread evenly over the categories.
-void makeDatabase(const QString& path, int lines, int categories)
+// A database with the given lines of the date spread evenly over the categories.
+void makeDatabase(const QString& path, int lines, int categories, const QDate& date)
 {
     QFile::remove(path);
     QFile::copy(QStringLiteral(BREVOTANE_TEMPLATE_PATH), path);
@@ -74,7 +78,7 @@ void makeDatabase(const QString& path, int lines, int categories)
         for (int i = 0; i < lines; ++i) {
             const double qty = (i % 7 == 0) ? 2.25 + i % 5 : 1 + i % 40;
             const double price = 100 + (i * 37) % 5000;
-            q.addBindValue(db::isoDate(kDate));
+            q.addBindValue(db::isoDate(date));
             q.addBindValue(1 + i % categories);
             q.addBindValue(QStringLiteral("ボールペン　黒　品番%1").arg(i));
             q.addBindValue(qty);
@@ -203,6 +207,107 @@ int paintPlain(const QString& file)
     return pages;
 }
 
+// The count-entry book by plain QPainter calls: the same queries, texts, places and rules as the
+// engine's book.
+int paintPlainBook(const QString& file)
+{
+    QPrinter printer(QPrinter::HighResolution);
+    printer.setOutputFormat(QPrinter::PdfFormat);
+    printer.setOutputFileName(file);
+    printer.setResolution(576);
+    printer.setFullPage(false);
+    printer.setPageLayout(QPageLayout(QPageSize(QPageSize::A4), QPageLayout::Portrait, {}));
+    QPainter p(&printer);
+    const double px = 576 / 25.4;
+    const QFont title = prn::printFont(QStringLiteral("ＭＳ 明朝"), 14.25);
+    const QFont text = prn::printFont(QStringLiteral("ＭＳ 明朝"), 9.75);
+    const QFontMetricsF fm(text, &printer);
+    const QFontMetricsF tfm(title, &printer);
+    auto at = [&](double x, double y, const QString& s, const QFont& f = QFont()) {
+        const QFont& use = f == QFont() ? text : f;
+        p.setFont(use);
+        p.drawText(QPointF(x * px, y * px + (&use == &title ? tfm.ascent() : fm.ascent())), s);
+    };
+    auto right = [&](double base, double y, const QString& ref, const QString& s, const QString& measured) {
+        at(base + (fm.horizontalAdvance(ref) - fm.horizontalAdvance(measured)) / px, y, s);
+    };
+    QPen solid(Qt::black, 1), dotted(Qt::black, 1);
+    solid.setCapStyle(Qt::FlatCap);
+    dotted.setCapStyle(Qt::FlatCap);
+    dotted.setDashPattern({6, 6});
+    auto line = [&](double x1, double y1, double x2, double y2, const QPen& pen) {
+        p.setPen(pen);
+        p.drawLine(QPointF(x1 * px, y1 * px), QPointF(x2 * px, y2 * px));
+    };
+    int pages = 0;
+    bool first = true;
+    const QString date = kEarlier.toString(QStringLiteral("yyyy/MM/dd"));
+    auto frame = [&](const QString& name) {
+        if (!first)
+            printer.newPage();
+        first = false;
+        ++pages;
+        p.setPen(solid);
+        p.drawArc(QRectF(12 * px, 29 * px, 2 * px, 2 * px), 90 * 16, 90 * 16);
+        p.drawArc(QRectF(12 * px, 268 * px, 2 * px, 2 * px), 180 * 16, 90 * 16);
+        p.drawArc(QRectF(190 * px, 268 * px, 2 * px, 2 * px), 270 * 16, 90 * 16);
+        p.drawArc(QRectF(190 * px, 29 * px, 2 * px, 2 * px), 0, 90 * 16);
+        line(13, 29, 191, 29, solid);
+        line(12, 30, 12, 269, solid);
+        line(13, 270, 191, 270, solid);
+        line(192, 30, 192, 269, solid);
+        line(72, 16, 142, 16, solid);
+        p.setPen(Qt::black);
+        at(87, 11, QStringLiteral("棚　卸　記　入　帳"), title);
+        at(22, 30, QStringLiteral("品　名"));
+        line(12, 35, 192, 35, solid);
+        p.setPen(Qt::black);
+        for (auto [x, s] : {std::pair{85.0, "数　量"}, {103.0, "単位"}, {117.0, "参考単価"}, {142.0, "単　価"},
+                            {167.0, "備考"}})
+            at(x, 30, QString::fromUtf8(s));
+        for (double x : {82.0, 102.0, 112.0, 137.0, 162.0})
+            line(x, 29, x, 270, dotted);
+        for (int y = 42; y <= 250; y += 8)
+            line(12, y, 192, y, dotted);
+        line(12, 258, 192, 258, solid);
+        p.setPen(Qt::black);
+        at(192, 10, QStringLiteral("頁"));
+        right(185, 10, QStringLiteral("頁"), QStringLiteral(" %1 ").arg(pages), QString::number(pages));
+        at(142, 20, QStringLiteral("前期棚卸日"));
+        at(165, 20, date);
+        at(12, 18, QStringLiteral("項目"));
+        at(20, 18, name);
+    };
+    QSqlQuery cats(db::connection());
+    cats.setForwardOnly(true);
+    cats.exec("SELECT 項目ID, 項目分類名 FROM 項目分類 WHERE 項目ID >= 1 ORDER BY 項目ID");
+    while (cats.next()) {
+        const QString name = cats.value(1).toString();
+        QSqlQuery q(db::connection());
+        q.setForwardOnly(true);
+        q.prepare("SELECT 品名, 数量, 単位, 単価, 価格, 備考 FROM 棚卸マスター WHERE 日付 = ? AND 項目ID = ? ORDER BY 日付, ID");
+        q.addBindValue(db::isoDate(kEarlier));
+        q.addBindValue(cats.value(0));
+        q.exec();
+        frame(name);
+        int row = 0;
+        while (q.next()) {
+            if (row > 27) {
+                frame(name);
+                row = 0;
+            }
+            const double y = 38 + 8 * row;
+            at(15, y, q.value(0).toString());
+            at(103, y, q.value(2).toString());
+            const double price = q.value(3).toDouble();
+            right(125, y, QStringLiteral("単価"), printing::wholeOrTwoDecimals(price), printing::amountText(std::trunc(price)));
+            ++row;
+        }
+    }
+    p.end();
+    return pages;
+}
+
 // One measure: prints "ms pages rssBeforeMb rssAfterMb peakMb pdfKb".
 int child(char** argv)
 {
@@ -227,6 +332,17 @@ int child(char** argv)
         if (!result.printed)
             return 2;
         pages = result.pages;
+    } else if (mode == QLatin1String("book")) {
+        prn::PdfFilePrinter printer(QStringLiteral("PDF"), pdf);
+        printing::SheetRequest r;
+        r.date = kEarlier;
+        r.fontName = QStringLiteral("ＭＳ 明朝");
+        const auto result = printing::PrintEntryBook(printer, r);
+        if (!result.printed)
+            return 2;
+        pages = result.pages;
+    } else if (mode == QLatin1String("bookpainter")) {
+        pages = paintPlainBook(pdf);
     } else {
         pages = paintPlain(pdf);
     }
@@ -271,6 +387,33 @@ Measure measure(const QString& mode, const QString& dbPath, const QString& pdf)
     return m;
 }
 
+// Both sizes of one document: the engine and plain QPainter, side by side.
+void section(const char* title, const QString& engineMode, const QString& painterMode, int lines, int categories,
+             const QDate& date, const QTemporaryDir& dir)
+{
+    std::printf("%s into PDF, %d categories; median of %d runs, each in its own process\n\n", title, categories,
+                kRuns);
+    std::printf("%-8s %-8s %6s %10s %9s %11s %10s %9s %9s\n", "lines", "drawn by", "pages", "time ms",
+                "ms/page", "RSS before", "RSS after", "peak MB", "PDF KB");
+    QList<QPair<int, QPair<Measure, Measure>>> results;
+    for (int n : {lines / 5, lines}) {
+        const QString dbPath = dir.filePath(QStringLiteral("%1-%2.idb").arg(engineMode).arg(n));
+        makeDatabase(dbPath, n, categories, date);
+        const Measure e = measure(engineMode, dbPath, dir.filePath(QStringLiteral("engine.pdf")));
+        const Measure q = measure(painterMode, dbPath, dir.filePath(QStringLiteral("painter.pdf")));
+        for (const auto& [name, m] : {std::pair{"engine", e}, std::pair{"QPainter", q}})
+            std::printf("%-8d %-8s %6d %10.0f %9.2f %11.1f %10.1f %9.1f %9.0f\n", n, name, m.pages, m.ms,
+                        m.pages ? m.ms / m.pages : 0.0, m.before, m.after, m.peak, m.kb);
+        results.append({n, {e, q}});
+    }
+    std::printf("\n");
+    for (const auto& [n, pair] : results)
+        std::printf("%d lines: engine / QPainter time %.2fx, growth of RSS while printing: engine %.1f MB, QPainter %.1f MB\n",
+                    n, pair.first.ms / pair.second.ms, pair.first.after - pair.first.before,
+                    pair.second.after - pair.second.before);
+    std::printf("\n");
+}
+
 } // namespace
 
 int main(int argc, char** argv)
@@ -285,28 +428,11 @@ int main(int argc, char** argv)
     QFile::setPermissions(home.path() + "/runtime", QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
     qputenv("XDG_RUNTIME_DIR", QFile::encodeName(home.path() + "/runtime"));
     QCoreApplication app(argc, argv);
-    const int lines = argc > 1 ? std::max(1, atoi(argv[1])) : 10000;
-    const int categories = argc > 2 ? std::max(1, atoi(argv[2])) : 50;
+    auto arg = [&](int i, int fallback) { return argc > i ? std::max(1, atoi(argv[i])) : fallback; };
     QTemporaryDir dir;
-    std::printf("Full A4 count sheet into PDF, %d categories; median of %d runs, each in its own process\n\n",
-                categories, kRuns);
-    std::printf("%-8s %-8s %6s %10s %9s %11s %10s %9s %9s\n", "lines", "drawn by", "pages", "time ms",
-                "ms/page", "RSS before", "RSS after", "peak MB", "PDF KB");
-    QList<QPair<int, QPair<Measure, Measure>>> results;
-    for (int n : {lines / 5, lines}) {
-        const QString dbPath = dir.filePath(QStringLiteral("bench%1.idb").arg(n));
-        makeDatabase(dbPath, n, categories);
-        const Measure e = measure(QStringLiteral("engine"), dbPath, dir.filePath(QStringLiteral("engine.pdf")));
-        const Measure q = measure(QStringLiteral("painter"), dbPath, dir.filePath(QStringLiteral("painter.pdf")));
-        for (const auto& [name, m] : {std::pair{"engine", e}, std::pair{"QPainter", q}})
-            std::printf("%-8d %-8s %6d %10.0f %9.2f %11.1f %10.1f %9.1f %9.0f\n", n, name, m.pages, m.ms,
-                        m.pages ? m.ms / m.pages : 0.0, m.before, m.after, m.peak, m.kb);
-        results.append({n, {e, q}});
-    }
-    std::printf("\n");
-    for (const auto& [n, pair] : results)
-        std::printf("%d lines: engine / QPainter time %.2fx, growth of RSS while printing: engine %.1f MB, QPainter %.1f MB\n",
-                    n, pair.first.ms / pair.second.ms, pair.first.after - pair.first.before,
-                    pair.second.after - pair.second.before);
+    section("Full A4 count sheet", QStringLiteral("engine"), QStringLiteral("painter"), arg(1, 10000), arg(2, 50),
+            kDate, dir);
+    section("Count-entry book of an earlier date", QStringLiteral("book"), QStringLiteral("bookpainter"),
+            arg(3, 10000), arg(4, 500), kEarlier, dir);
     return 0;
 }

@@ -46,6 +46,20 @@ void throwIfFailed(const QSqlQuery& query)
         throw db::DbError(query.lastError().text());
 }
 
+QSqlQuery categoriesToPrint(bool allCategories, qint64 categoryId)
+{
+    if (allCategories)
+        return streamQuery(QStringLiteral("SELECT 項目ID, 項目分類名 FROM 項目分類 WHERE 項目ID >= 1 ORDER BY 項目ID"));
+    return streamQuery(QStringLiteral("SELECT 項目ID, 項目分類名 FROM 項目分類 WHERE 項目ID = ?"), {categoryId});
+}
+
+QSqlQuery linesOfCategory(const QDate& date, const QVariant& categoryId)
+{
+    return streamQuery(QStringLiteral("SELECT 品名, 数量, 単位, 単価, 価格, 備考 FROM 棚卸マスター "
+                                      "WHERE 日付 = ? AND 項目ID = ? ORDER BY 日付 ASC, ID ASC"),
+                       {db::isoDate(date), categoryId});
+}
+
 BusyPointer::BusyPointer()
 {
     pointer::hourglass();

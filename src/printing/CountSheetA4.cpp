@@ -25,10 +25,6 @@ constexpr double kTotalY = 262;
 constexpr double kTitleSize = 14.25;
 constexpr double kTextSize = 9.75;
 
-const QString kLinesOfCategory = QStringLiteral(
-    "SELECT 品名, 数量, 単位, 単価, 価格, 備考 FROM 棚卸マスター WHERE 日付 = ? AND 項目ID = ? "
-    "ORDER BY 日付 ASC, ID ASC");
-
 // One job: the counters and sums of the sheet and the printer it draws on.
 class A4Job {
 public:
@@ -181,13 +177,9 @@ SheetResult A4Job::run()
     m_p.setOrientation(prn::kPortrait);
     m_p.setScaleMode(prn::kScaleMillimetres);
     m_p.setDrawMode(prn::kModeNotXorPen);
-    const QString date = db::isoDate(m_request.date);
+    const QDate date = m_request.date;
     try {
-        QSqlQuery categories =
-            m_request.allCategories
-                ? streamQuery(QStringLiteral("SELECT 項目ID, 項目分類名 FROM 項目分類 WHERE 項目ID >= 1 ORDER BY 項目ID"))
-                : streamQuery(QStringLiteral("SELECT 項目ID, 項目分類名 FROM 項目分類 WHERE 項目ID = ?"),
-                              {m_request.categoryId});
+        QSqlQuery categories = categoriesToPrint(m_request.allCategories, m_request.categoryId);
         for (bool more = categories.next(); more && alive();) {
             const QVariant id = categories.value(0);
             const QVariant name = categories.value(1);
@@ -197,7 +189,7 @@ SheetResult A4Job::run()
                     printAt(m_p, 20, kHeadingY, name.toString());
             };
             {
-                QSqlQuery lines = streamQuery(kLinesOfCategory, {date, id});
+                QSqlQuery lines = linesOfCategory(date, id);
                 m_pageSubtotal = 0;
                 m_rowCounter = 0;
                 drawFrame();
@@ -212,7 +204,7 @@ SheetResult A4Job::run()
         throwIfFailed(categories);
 
         if (m_request.allCategories && alive()) {
-            QSqlQuery lines = streamQuery(kLinesOfCategory, {date, 0});
+            QSqlQuery lines = linesOfCategory(date, 0);
             if (lines.next()) {
                 const Heading heading = [&] { printAt(m_p, 12, kHeadingY, QStringLiteral("項目　未区分")); };
                 if (m_pageCounter > 0)

@@ -3,6 +3,7 @@
 // count lines, the database total the printed total is checked against, and the offsets as the
 // engines take them. No widget here.
 #include "printing/CountSheet.h"
+#include "printing/EntryBook.h"
 
 #include <QDate>
 #include <QString>
@@ -21,14 +22,15 @@ enum class PaperKind { None, A4Full, A4Simple, Hisago };
 // Exact texts only; anything else (a kind typed wrongly, an old setting) prints nothing.
 PaperKind paperKindOf(const QString& text);
 
-// The engine each paper kind runs. Process-wide so that tests can stand an engine of their own in
-// for one kind and watch what the dialog does with its result; restoreSheetEngines() puts the real
-// engines back.
+// The engine each paper kind runs, and the count-entry book's. Process-wide so that tests can
+// stand an engine of their own in for one of them and watch what the dialog does with its result;
+// restoreSheetEngines() puts the real engines back.
 using SheetEngine = SheetResult (*)(prn::PrinterObject&, const SheetRequest&);
 struct SheetEngines {
     SheetEngine a4Full = &PrintA4Full;
     SheetEngine a4Simple = &PrintA4Simple;
     SheetEngine hisago = &PrintHisago;
+    SheetEngine entryBook = &PrintEntryBook;
 };
 SheetEngines& sheetEngines();
 void restoreSheetEngines();

@@ -81,6 +81,7 @@ SheetResult record(const char* name, prn::PrinterObject& p, const SheetRequest& 
 SheetResult fullStub(prn::PrinterObject& p, const SheetRequest& r) { return record("full", p, r); }
 SheetResult simpleStub(prn::PrinterObject& p, const SheetRequest& r) { return record("simple", p, r); }
 SheetResult hisagoStub(prn::PrinterObject& p, const SheetRequest& r) { return record("hisago", p, r); }
+SheetResult bookStub(prn::PrinterObject& p, const SheetRequest& r) { return record("book", p, r); }
 
 void line(int id, const QDate& d, const QVariant& koumoku, double price, const QVariant& mark = {})
 {
@@ -123,7 +124,7 @@ private slots:
     {
         g_calls.clear();
         g_answer = SheetResult();
-        sheetEngines() = SheetEngines{&fullStub, &simpleStub, &hisagoStub};
+        sheetEngines() = SheetEngines{&fullStub, &simpleStub, &hisagoStub, &bookStub};
         global::PrintDeviceName.clear();
         global::PrintFontName = QStringLiteral("ＭＳ 明朝");
         global::PrinterIndex = 0;
@@ -568,6 +569,149 @@ private slots:
         QVERIFY(enterMovedOn);
         QVERIFY(!forms::find<DialogTanaMoto1>());
         QCOMPARE(global::PrintDeviceName, QStringLiteral("一階"));
+    }
+
+    void theEntryBookPrintButton()
+    {
+        testsupport::Env env;
+        env.openNewDatabase();
+        fill();
+        Printers printers({QStringLiteral("一階"), QStringLiteral("二階")});
+        prn::setCollection(&printers);
+        global::PrintDeviceName = QStringLiteral("二階");
+        auto* d = forms::get<DialogTanaMoto2>();
+        QVERIFY(env.dialogs.shown.isEmpty());
+        QCOMPARE(d->DTPicker1->date(), QDate::currentDate());
+
+        // Left at today, with no count today: told to check the date, nothing printed.
+        d->Command3_Click();
+        QCOMPARE(env.dialogs.messages(), QStringList{DialogTanaMoto2::kNoEarlierCount});
+        QCOMPARE(env.dialogs.shown.at(0).icon, dlg::Icon::Information);
+        QCOMPARE(env.dialogs.shown.at(0).title, QStringLiteral("Information"));
+        QVERIFY(g_calls.isEmpty());
+
+        // All categories: the book's engine on the current printer, the dialog stays open.
+        env.dialogs.clear();
+        d->DTPicker1->setDate(kDate);
+        global::PrintFontName = QStringLiteral("IPAGothic");
+        g_answer = sheetAnswer(true, 0);
+        d->Command3_Click();
+        QVERIFY(env.dialogs.shown.isEmpty());
+        QCOMPARE(g_calls.size(), 1);
+        QCOMPARE(g_calls.at(0).engine, QStringLiteral("book"));
+        QCOMPARE(g_calls.at(0).device, QStringLiteral("二階"));
+        QVERIFY(g_calls.at(0).request.allCategories);
+        QCOMPARE(g_calls.at(0).request.date, kDate);
+        QCOMPARE(g_calls.at(0).request.fontName, QStringLiteral("IPAGothic"));
+        QVERIFY(d->lastPrintRan());
+        QVERIFY(!d->isUnloaded());
+        QVERIFY(!pointer::isHourglass());
+
+        // One category and none chosen: told so.
+        g_calls.clear();
+        clickOption(d->Option1);
+        QVERIFY(d->dbcNouhin->isEnabled());
+        d->Command3_Click();
+        QCOMPARE(env.dialogs.messages(), QStringList{printing::kNoCategoryChosen});
+        QVERIFY(g_calls.isEmpty());
+
+        // A category chosen by typing; a second print without a new choice prints it again.
+        env.dialogs.clear();
+        d->dbcNouhin_GotFocus();
+        d->dbcNouhin->setText(QStringLiteral("食"));
+        d->dbcNouhin_Change();
+        QCOMPARE(d->Text3->text(), QStringLiteral("2"));
+        d->Command3_Click();
+        d->Command3_Click();
+        QCOMPARE(g_calls.size(), 2);
+        for (const EngineCall& c : g_calls) {
+            QVERIFY(!c.request.allCategories);
+            QCOMPARE(c.request.categoryId, 2);
+        }
+
+        // 未区分 can be chosen once the list has been narrowed.
+        g_calls.clear();
+        d->dbcNouhin->setText(QStringLiteral("未"));
+        d->dbcNouhin_Change();
+        QCOMPARE(d->Text3->text(), QStringLiteral("0"));
+        d->Command3_Click();
+        QCOMPARE(g_calls.size(), 1);
+        QCOMPARE(g_calls.at(0).request.categoryId, 0);
+        QVERIFY(!g_calls.at(0).request.allCategories);
+
+        // A name that matches no category leaves no key: nothing chosen, nothing printed.
+        g_calls.clear();
+        d->dbcNouhin->setText(QStringLiteral("家具"));
+        d->dbcNouhin_Change();
+        QCOMPARE(d->Text3->text(), QString());
+        d->Command3_Click();
+        QVERIFY(g_calls.isEmpty());
+        QCOMPARE(env.dialogs.messages(), QStringList{printing::kNoCategoryChosen});
+
+        // A book abandoned midway is reported; a cancelled output file question is not.
+        env.dialogs.clear();
+        clickOption(d->Option2);
+        g_answer = sheetAnswer(false, 0);
+        g_answer.error = QStringLiteral("device gone");
+        d->Command3_Click();
+        QCOMPARE(env.dialogs.messages(), QStringList{DialogTanaMoto2::kNotPrinted});
+        env.dialogs.clear();
+        g_answer = sheetAnswer(false, 0);
+        g_answer.cancelled = true;
+        d->Command3_Click();
+        QVERIFY(env.dialogs.shown.isEmpty());
+
+        // A database that cannot be read is not taken for a date without a count.
+        g_calls.clear();
+        db::exec("ALTER TABLE 棚卸マスター RENAME TO 棚卸行");
+        d->Command3_Click();
+        QCOMPARE(env.dialogs.messages(), QStringList{printing::PrintDialogShell::kLoadFailed});
+        QVERIFY(g_calls.isEmpty());
+        db::exec("ALTER TABLE 棚卸行 RENAME TO 棚卸マスター");
+        QVERIFY(d->unload());
+        QCOMPARE(global::PrintDeviceName, QStringLiteral("二階"));
+    }
+
+    void theEntryBookDialogOpensByName()
+    {
+        testsupport::Env env;
+        Printers printers({QStringLiteral("一階")});
+        prn::setCollection(&printers);
+
+        // Without a database the window table tells the user and opens nothing.
+        QVERIFY(windows::available(QStringLiteral("DialogTanaMoto2")));
+        QVERIFY(!windows::open(QStringLiteral("DialogTanaMoto2"), windows::Show::Modal));
+        QCOMPARE(env.dialogs.messages(), QStringList{windows::noDatabaseText()});
+
+        env.dialogs.clear();
+        env.openNewDatabase();
+        fill();
+        QString title, label, printer;
+        QDate date;
+        bool offsets = true, allChosen = false;
+        forms::setModalDriver([&](Form* f) {
+            auto* d = qobject_cast<DialogTanaMoto2*>(f);
+            QVERIFY(d);
+            title = d->windowTitle();
+            label = d->Label1->text();
+            date = d->DTPicker1->date();
+            printer = d->Combo6->currentText();
+            offsets = d->Frame12->isEnabled() || d->Text2->isEnabled();
+            allChosen = d->Option2->isChecked() && !d->dbcNouhin->isEnabled();
+            d->DTPicker1->setDate(kDate);
+            d->Command3_Click();
+        });
+        QVERIFY(windows::open(QStringLiteral("DialogTanaMoto2"), windows::Show::Modal));
+        QCOMPARE(title, QStringLiteral("棚卸記入帳　　印刷"));
+        QCOMPARE(label, QStringLiteral("前期の棚卸日(&D)"));
+        QCOMPARE(date, QDate::currentDate());
+        QCOMPARE(printer, QStringLiteral("一階"));
+        QVERIFY(!offsets);
+        QVERIFY(allChosen);
+        QCOMPARE(g_calls.size(), 1);
+        QCOMPARE(g_calls.at(0).engine, QStringLiteral("book"));
+        QVERIFY(env.dialogs.shown.isEmpty());
+        QVERIFY(!forms::find<DialogTanaMoto2>());
     }
 };
 

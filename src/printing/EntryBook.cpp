@@ -1,0 +1,197 @@
+// The count-entry book, A4 portrait. Millimetres, origin at the top-left corner of the printable
+// area.
+#include "printing/EntryBook.h"
+
+#include "platform/Db.h"
+#include "platform/PrinterObject.h"
+#include "platform/VbFormat.h"
+#include "printing/PagePrimitives.h"
+#include "printing/SheetQuery.h"
+
+#include <functional>
+
+namespace printing {
+
+namespace {
+
+constexpr int kRowsPerPage = 28;
+constexpr double kFirstRowY = 38;
+constexpr double kRowStep = 8;
+constexpr double kHeadingY = 18;
+constexpr double kTitleSize = 14.25;
+constexpr double kTextSize = 9.75;
+
+// The columns of linesOfCategory() the book prints.
+constexpr int kName = 0;
+constexpr int kUnit = 2;
+constexpr int kPrice = 3;
+
+class EntryBookJob {
+public:
+    EntryBookJob(prn::PrinterObject& p, const SheetRequest& r)
+        : m_p(p), m_request(r), m_dateText(r.date.toString(QStringLiteral("yyyy/MM/dd")))
+    {
+    }
+
+    SheetResult run();
+
+private:
+    using Heading = std::function<void()>;
+
+    bool alive() const { return m_p.jobState() != prn::JobState::Abandoned; }
+    void PrintEntryBookPageFrame();
+    void PrintEntryBookRow(const QSqlQuery& q);
+    // One block of lines under its heading: the first page, then 28 rows a page, a new page (with
+    // the heading again) only when one more line is to be printed.
+    void printBlock(QSqlQuery& q, bool onRow, const Heading& heading);
+
+    prn::PrinterObject& m_p;
+    const SheetRequest& m_request;
+    const QString m_dateText;
+    int m_pageNumber = 0;
+    int m_lineCounter = 0;
+    double m_priceEdge = 0;
+};
+
+void EntryBookJob::PrintEntryBookPageFrame()
+{
+    ++m_pageNumber;
+    m_p.setDrawStyle(prn::kStyleSolid);
+    m_p.setDrawWidth(1);
+    DrawRoundBox(m_p, 12, 29, 192, 270, 1, kBlack);
+    m_p.setDrawStyle(prn::kStyleSolid);
+    m_p.line(72, 16, 142, 16, kBlack);
+
+    m_p.setFontName(m_request.fontName);
+    m_p.setFontSize(kTitleSize);
+    printAt(m_p, 87, 11, QStringLiteral("棚　卸　記　入　帳"));
+
+    m_p.setFontSize(kTextSize);
+    printAt(m_p, 22, 30, QStringLiteral("品　名"));
+    m_p.setDrawStyle(prn::kStyleSolid);
+    m_p.line(12, 35, 192, 35, kBlack);
+    printAt(m_p, 85, 30, QStringLiteral("数　量"));
+    printAt(m_p, 103, 30, QStringLiteral("単位"));
+    printAt(m_p, 117, 30, QStringLiteral("参考単価"));
+    printAt(m_p, 142, 30, QStringLiteral("単　価"));
+    printAt(m_p, 167, 30, QStringLiteral("備考"));
+
+    for (double x : {82.0, 102.0, 112.0, 137.0, 162.0}) {
+        m_p.setDrawStyle(prn::kStyleDot);
+        m_p.line(x, 29, x, 270, kBlack);
+    }
+    for (int i = 0; i < kRowsPerPage - 1; ++i) {
+        const double y = 42 + kRowStep * i;
+        m_p.setDrawStyle(prn::kStyleDot);
+        m_p.line(12, y, 192, y, kBlack);
+    }
+    m_p.setDrawStyle(prn::kStyleSolid);
+    m_p.line(12, 258, 192, 258, kBlack);
+
+    const QString page = QStringLiteral("頁");
+    printAt(m_p, 192, 10, page);
+    // Measured on its digits, printed as a number (a blank before and after them).
+    printAligned(m_p, 185, 10, page, prn::PrinterObject::numberText(m_pageNumber),
+                 prn::PrinterObject::plainNumber(m_pageNumber));
+    printAt(m_p, 142, 20, QStringLiteral("前期棚卸日"));
+    m_p.setFontSize(kTextSize);
+    printAt(m_p, 165, 20, m_dateText);
+    // The rows are printed in the font the frame leaves: the price column's edge is measured once.
+    m_priceEdge = 125 + m_p.textWidth(QStringLiteral("単価"));
+}
+
+void EntryBookJob::PrintEntryBookRow(const QSqlQuery& q)
+{
+    const double y = kFirstRowY + kRowStep * m_lineCounter;
+    const QVariant name = q.value(kName), unit = q.value(kUnit), price = q.value(kPrice);
+    if (hasValue(name))
+        printAt(m_p, 15, y, name.toString());
+    if (hasValue(unit))
+        printAt(m_p, 103, y, unit.toString());
+    // The whole part of every price ends at the column's edge; the decimals of a fraction run on
+    // past it. The whole part is the truncated one, so 999.50 lines up with 999 (its rounded form,
+    // "1,000", would start a digit further left).
+    if (hasValue(price)) {
+        const double v = price.toDouble();
+        printAlignedTo(m_p, m_priceEdge, y, wholeOrTwoDecimals(v), amountText(vb::fix(v)));
+    }
+}
+
+void EntryBookJob::printBlock(QSqlQuery& q, bool onRow, const Heading& heading)
+{
+    m_lineCounter = 0;
+    PrintEntryBookPageFrame();
+    heading();
+    for (bool row = onRow || q.next(); row && alive(); row = q.next()) {
+        if (m_lineCounter > kRowsPerPage - 1) {
+            m_p.newPage();
+            PrintEntryBookPageFrame();
+            heading();
+            m_lineCounter = 0;
+        }
+        PrintEntryBookRow(q);
+        ++m_lineCounter;
+    }
+    throwIfFailed(q);
+}
+
+SheetResult EntryBookJob::run()
+{
+    BusyPointer busy;
+    SheetResult result;
+    m_p.setPaperSize(prn::kPaperA4);
+    m_p.setOrientation(prn::kPortrait);
+    m_p.setScaleMode(prn::kScaleMillimetres);
+    m_p.setDrawMode(prn::kModeNotXorPen);
+    try {
+        QSqlQuery categories = categoriesToPrint(m_request.allCategories, m_request.categoryId);
+        for (bool more = categories.next(); more && alive();) {
+            const QVariant id = categories.value(0);
+            const QVariant name = categories.value(1);
+            {
+                QSqlQuery lines = linesOfCategory(m_request.date, id);
+                printBlock(lines, false, [&] {
+                    printAt(m_p, 12, kHeadingY, QStringLiteral("項目"));
+                    if (hasValue(name))
+                        printAt(m_p, 20, kHeadingY, name.toString());
+                });
+            }
+            more = categories.next();
+            if (more)
+                m_p.newPage();
+        }
+        throwIfFailed(categories);
+
+        if (m_request.allCategories && alive()) {
+            QSqlQuery lines = linesOfCategory(m_request.date, 0);
+            if (lines.next()) {
+                if (m_pageNumber > 0)
+                    m_p.newPage();
+                printBlock(lines, true, [&] { printAt(m_p, 12, kHeadingY, QStringLiteral("項目　未区分")); });
+            } else {
+                throwIfFailed(lines);
+            }
+        }
+        result.printed = m_p.endDoc();
+    } catch (const db::DbError& e) {
+        // A book with lines missing would send the counters out without rows to write on.
+        m_p.abortDoc();
+        result.error = QString::fromStdString(e.what());
+    }
+    m_p.setDrawMode(prn::kModeCopyPen);
+    result.pages = m_pageNumber;
+    if (!result.printed && result.error.isEmpty()) {
+        result.cancelled = m_p.lastJobCancelled();
+        result.error = m_p.lastError();
+    }
+    return result;
+}
+
+} // namespace
+
+SheetResult PrintEntryBook(prn::PrinterObject& printer, const SheetRequest& request)
+{
+    return EntryBookJob(printer, request).run();
+}
+
+} // namespace printing
