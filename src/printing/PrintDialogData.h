@@ -3,6 +3,7 @@
 // count lines, the database total the printed total is checked against, and the offsets as the
 // engines take them. No widget here.
 #include "printing/CountSheet.h"
+#include "printing/SummarySheet.h"
 
 #include <QDate>
 #include <QString>
@@ -29,6 +30,7 @@ struct SheetEngines {
     SheetEngine a4Full = &PrintA4Full;
     SheetEngine a4Simple = &PrintA4Simple;
     SheetEngine hisago = &PrintHisago;
+    SheetResult (*summary)(prn::PrinterObject&, const SummaryRequest&) = &PrintSummarySheet;
 };
 SheetEngines& sheetEngines();
 void restoreSheetEngines();
