@@ -2,7 +2,6 @@
 // The grouped summary print dialog: the shared print frame without a category choice. Its opener
 // writes the sheet title into Text3, which becomes the caption at every activation, and the group
 // column's heading into Text4, which also chooses the grouping the print button prints.
-#include "printing/CountSheet.h"
 #include "printing/PrintDialogShell.h"
 #include "printing/SummarySheet.h"
 

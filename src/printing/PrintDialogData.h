@@ -30,7 +30,7 @@ struct SheetEngines {
     SheetEngine a4Full = &PrintA4Full;
     SheetEngine a4Simple = &PrintA4Simple;
     SheetEngine hisago = &PrintHisago;
-    SheetResult (*summary)(prn::PrinterObject&, const SummaryRequest&) = &PrintSummarySheet;
+    SheetResult (*summary)(prn::PrinterObject&, const SummaryRequest&) = &PrintSummarySheet;   // grouped summaries
 };
 SheetEngines& sheetEngines();
 void restoreSheetEngines();

@@ -1,14 +1,12 @@
 // The grouped summary sheets on the recording printer: pages of 28 groups with their subtotals and
 // the total, the page frame, the two orderings, the grouping by the masters' current names, a date
-// without lines, and jobs that cannot finish. Both sheets also go into a real PDF.
+// without lines, and jobs that cannot finish.
 #include "TestSupport.h"
 
 #include "SheetTestData.h"
 #include "platform/Cursor.h"
-#include "platform/PrinterPainter.h"
 #include "printing/SummarySheet.h"
 
-#include <QProcess>
 #include <QSqlDriver>
 #include <dlfcn.h>
 #include <algorithm>
@@ -82,15 +80,6 @@ double edge(RecordingPrinter& p, double base, const QString& reference)
     p.setFontName(QStringLiteral("ＭＳ 明朝"));
     p.setFontSize(9.75);
     return base + p.textWidth(reference);
-}
-
-QString run(const QString& program, const QStringList& args)
-{
-    QProcess p;
-    p.start(program, args);
-    if (!p.waitForFinished(60000) || p.exitCode() != 0)
-        return QStringLiteral("<%1 failed>").arg(program);
-    return QString::fromUtf8(p.readAllStandardOutput());
 }
 
 // The page number printed left of "頁".
@@ -406,39 +395,6 @@ private slots:
         QVERIFY(!noData.printed);
         QVERIFY(!noData.error.isEmpty());
         QCOMPARE(none.documentCount(), 0);
-    }
-
-    void bothSheetsIntoPdf()
-    {
-        testsupport::Env env;
-        env.openNewDatabase();
-        category(1, QStringLiteral("文具"));
-        category(2, QStringLiteral("食品"));
-        for (int i = 1; i <= 30; ++i) {
-            product(i, QStringLiteral("ノート%1").arg(i, 2, 10, QLatin1Char('0')));
-            countLine(i % 2 + 1, i, i * 1000);
-        }
-        countLine(0, 1, 500);
-
-        const QString categories = env.path("category.pdf");
-        prn::PdfFilePrinter a(QStringLiteral("PDF"), categories);
-        QVERIFY(PrintSummarySheet(a, byCategory()).printed);
-        const QString text = run("pdftotext", {"-layout", categories, "-"});
-        QVERIFY2(text.contains(QRegularExpression("棚卸表\\s*\\(項目/分類別集計\\)")), qPrintable(text.left(400)));
-        QVERIFY(text.contains(QRegularExpression("文具\\s+240,000\\s+15")));
-        QVERIFY(text.contains(QRegularExpression("食品\\s+225,000\\s+15")));
-        QVERIFY(text.contains(QRegularExpression("未区分\\s+500\\s+1")));
-        QVERIFY(text.contains(QRegularExpression("合計\\s+465,500")));
-        QVERIFY2(run("pdffonts", {categories}).contains("IPAMincho"), "the IPA face");
-
-        const QString products = env.path("product.pdf");
-        prn::PdfFilePrinter b(QStringLiteral("PDF"), products);
-        QVERIFY(PrintSummarySheet(b, byProduct()).printed);
-        const QString ptext = run("pdftotext", {"-layout", products, "-"});
-        QVERIFY(ptext.contains(QRegularExpression("ノート01\\s+1,500\\s+2")));
-        QVERIFY(ptext.contains(QRegularExpression("小計\\s+406,500")));
-        QVERIFY(ptext.contains(QRegularExpression("合計\\s+465,500")));
-        QVERIFY(run("pdfinfo", {products}).contains(QRegularExpression("Pages:\\s+2")));
     }
 };
 
