@@ -336,8 +336,11 @@ private slots:
         QVERIFY(p.log.isEmpty());
         QVERIFY(!pointer::isHourglass());
 
-        // The other date prints; a heading that names no grouping does not.
+        // The other date prints, under its own date line.
         QVERIFY(PrintSummarySheet(p, byCategory(kOtherDate)).printed);
+        QCOMPARE(groups(p, 1), QStringList{"文具|100|1"});
+        QCOMPARE(find(p, 1, "2025/03/31").x, 152.0);
+        // A heading that names no grouping prints nothing.
         SummaryRequest odd = byCategory(kOtherDate);
         odd.groupHeading = QStringLiteral("項目分類名");
         RecordingPrinter q;
