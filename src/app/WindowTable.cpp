@@ -10,6 +10,7 @@
 #include "masters/frmTani.h"
 #include "printing/DialogTanaMoto1.h"
 #include "printing/DialogTanaMoto2.h"
+#include "printing/DialogTanaMoto3.h"
 #include "platform/Cursor.h"
 #include "platform/Db.h"
 #include "platform/Dialogs.h"
@@ -47,7 +48,7 @@ const QList<Entry>& table()
         {"frmList", true, &load<frmList>},             // summary list by closing date
         {"DialogTanaMoto1", true, &load<DialogTanaMoto1>},   // count-sheet print dialog
         {"DialogTanaMoto2", true, &load<DialogTanaMoto2>},   // count-entry-book print dialog
-        {"DialogTanaMoto3", true, nullptr},   // grouped summary print dialog
+        {"DialogTanaMoto3", true, &load<DialogTanaMoto3>},   // grouped summary print dialog
         {"frmInShohin", true, &load<frmInShohin>},   // products
         {"frmKoumoku", true, &load<frmKoumoku>},     // categories
         {"frmTani", true, &load<frmTani>},           // quantity units

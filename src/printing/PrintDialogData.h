@@ -4,6 +4,7 @@
 // engines take them. No widget here.
 #include "printing/CountSheet.h"
 #include "printing/EntryBook.h"
+#include "printing/SummarySheet.h"
 
 #include <QDate>
 #include <QString>
@@ -31,6 +32,7 @@ struct SheetEngines {
     SheetEngine a4Simple = &PrintA4Simple;
     SheetEngine hisago = &PrintHisago;
     SheetEngine entryBook = &PrintEntryBook;
+    SheetResult (*summary)(prn::PrinterObject&, const SummaryRequest&) = &PrintSummarySheet;   // grouped summaries
 };
 SheetEngines& sheetEngines();
 void restoreSheetEngines();

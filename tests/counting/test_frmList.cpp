@@ -11,7 +11,11 @@
 #include "counting/OrphanCheck.h"
 #include "counting/frmList.h"
 #include "platform/Db.h"
+#include "platform/PrinterCollection.h"
+#include "platform/PrinterRecording.h"
 #include "platform/Twips.h"
+#include "printing/DialogTanaMoto3.h"
+#include "printing/PrintDialogData.h"
 
 #include <QComboBox>
 #include <QDateEdit>
@@ -57,6 +61,18 @@ public:
     QLineEdit* Text3;
     QLineEdit* Text4;
     static inline QStringList activatedWith;
+};
+
+// One recording printer as the whole printer list, while the real print dialogs are open.
+class OnePrinter : public prn::Collection {
+public:
+    OnePrinter() { prn::setCollection(this); }
+    ~OnePrinter() override { prn::setCollection(nullptr); }
+    QStringList names() const override { return {QStringLiteral("Recorder")}; }
+    std::unique_ptr<prn::PrinterObject> open(int index) const override
+    {
+        return index == 0 ? std::make_unique<prn::RecordingPrinter>() : nullptr;
+    }
 };
 
 struct Fixture {
@@ -397,11 +413,54 @@ private slots:
         f->Command2->click();
         QVERIFY(forms::find<frmList>());
         QVERIFY(fx.env.dialogs.shown.isEmpty());
-        // A dialog that is not part of the program yet is told, not silently skipped.
+        // A typed mode name hands over like a picked one, to the real summary dialog.
+        OnePrinter printer;
+        forms::shownModal().clear();
         typeMode(f, "項目/分類別集計表");
         f->Command2->click();
-        QCOMPARE(fx.env.dialogs.messages(), QStringList{windows::notAvailableText()});
+        QCOMPARE(forms::shownModal(), QStringList{"DialogTanaMoto3"});
+        QVERIFY(fx.env.dialogs.shown.isEmpty());
         QVERIFY(!forms::find<frmList>());
+    }
+
+    void theSummaryDialogItselfTakesTheHandOver()
+    {
+        struct Case { const char* mode; const char* title; const char* heading; };
+        for (const Case& c : {Case{"項目/分類別集計表", "棚卸表 (項目/分類別集計)", "項目/分類名"},
+                              Case{"品名別集計表", "棚卸表 (品名別集計)", "品名"}}) {
+            Fixture fx;
+            OnePrinter printer;
+            static QList<printing::SummaryRequest> asked;
+            asked.clear();
+            printing::sheetEngines().summary = [](prn::PrinterObject&, const printing::SummaryRequest& r) {
+                asked << r;
+                return printing::SheetResult{};
+            };
+            auto* f = open();
+            const QDate changed(2024, 12, 31);
+            f->DTPicker1->setDate(changed);
+            pick(f, QString::fromUtf8(c.mode));
+            QString caption;
+            QDate date;
+            forms::setModalDriver([&](Form* w) {
+                auto* d = qobject_cast<DialogTanaMoto3*>(w);
+                QVERIFY(d);
+                caption = d->windowTitle();
+                date = d->DTPicker1->date();
+                d->Command3->click();
+            });
+            f->Command2->click();
+            printing::restoreSheetEngines();
+            // The dialog's own load set today; the list's values stood by its first activation.
+            QCOMPARE(caption, QString::fromUtf8(c.title));
+            QCOMPARE(date, changed);
+            QCOMPARE(asked.size(), 1);
+            QCOMPARE(asked.at(0).date, changed);
+            QCOMPARE(asked.at(0).title, QString::fromUtf8(c.title));
+            QCOMPARE(asked.at(0).groupHeading, QString::fromUtf8(c.heading));
+            QVERIFY(!forms::find<DialogTanaMoto3>());
+            QVERIFY(fx.env.dialogs.shown.isEmpty());
+        }
     }
 
     void excelExport()

@@ -83,6 +83,14 @@ SheetResult simpleStub(prn::PrinterObject& p, const SheetRequest& r) { return re
 SheetResult hisagoStub(prn::PrinterObject& p, const SheetRequest& r) { return record("hisago", p, r); }
 SheetResult bookStub(prn::PrinterObject& p, const SheetRequest& r) { return record("book", p, r); }
 
+QList<SummaryRequest> g_summaryCalls;
+SheetResult summaryStub(prn::PrinterObject& p, const SummaryRequest& r)
+{
+    g_calls.append({QStringLiteral("summary"), p.deviceName(), {}});
+    g_summaryCalls.append(r);
+    return g_answer;
+}
+
 void line(int id, const QDate& d, const QVariant& koumoku, double price, const QVariant& mark = {})
 {
     db::exec("INSERT INTO 棚卸マスター (ID, 日付, 項目ID, 品名, 数量, 単価, 価格, 区分調整) "
@@ -543,6 +551,77 @@ private slots:
         QVERIFY(!d2b->Frame12->isEnabled());
         QVERIFY(d2b->Option2->isChecked());
         QVERIFY(!d2b->dbcNouhin->isEnabled());
+    }
+
+    void theSummaryDialogPrintsTheGroupingItsHeadingNames()
+    {
+        testsupport::Env env;
+        env.openNewDatabase();
+        fill();
+        Printers printers({QStringLiteral("一階"), QStringLiteral("二階")});
+        prn::setCollection(&printers);
+        sheetEngines().summary = &summaryStub;
+        g_summaryCalls.clear();
+
+        auto* d = forms::get<DialogTanaMoto3>();
+        QCOMPARE(d->Text4->objectName(), QStringLiteral("Text4"));
+        QCOMPARE(d->Label1->text(), QStringLiteral("決算日(&D)"));
+        // The caption follows the title box at every activation.
+        d->Text3->setText(QStringLiteral("棚卸表 (品名別集計)"));
+        d->Form_Activate();
+        QCOMPARE(d->windowTitle(), QStringLiteral("棚卸表 (品名別集計)"));
+        d->Text3->setText(QStringLiteral("棚卸表 (項目/分類別集計)"));
+        d->Form_Activate();
+        QCOMPARE(d->windowTitle(), QStringLiteral("棚卸表 (項目/分類別集計)"));
+
+        // The heading box alone chooses the grouping; the printer chosen in the list prints.
+        chooseFromList(d->Combo6, 1);
+        d->DTPicker1->setDate(kOther);
+        d->Text4->setText(QStringLiteral("品名"));
+        d->Command3->click();
+        QVERIFY(d->lastPrintRan());
+        QCOMPARE(g_calls.size(), 1);
+        QCOMPARE(g_calls.at(0).device, QStringLiteral("二階"));
+        QCOMPARE(g_summaryCalls.at(0).date, kOther);
+        QCOMPARE(g_summaryCalls.at(0).groupHeading, QStringLiteral("品名"));
+        QCOMPARE(g_summaryCalls.at(0).title, QStringLiteral("棚卸表 (項目/分類別集計)"));
+        QCOMPARE(g_summaryCalls.at(0).fontName, QStringLiteral("ＭＳ 明朝"));
+        QCOMPARE(printing::summaryGroupingOf(g_summaryCalls.at(0).groupHeading), SummaryGrouping::ByProduct);
+        for (const char* other : {"項目分類名", "品名 ", ""}) {
+            d->Text4->setText(QString::fromUtf8(other));
+            d->Command3->click();
+            QVERIFY(!d->lastPrintRan());
+        }
+        d->Text4->setText(QStringLiteral("項目/分類名"));
+        d->Command3->click();
+        QCOMPARE(g_summaryCalls.size(), 2);
+        QVERIFY(env.dialogs.shown.isEmpty());
+
+        // A sheet lost to a failure is told; the user's own cancel is not. The dialog stays open.
+        g_answer.error = QStringLiteral("disk full");
+        d->Command3->click();
+        QCOMPARE(env.dialogs.messages(), QStringList{DialogTanaMoto3::kPrintFailed + QStringLiteral("\ndisk full")});
+        env.dialogs.clear();
+        g_answer.cancelled = true;
+        g_answer.error.clear();
+        d->Command3->click();
+        QVERIFY(env.dialogs.shown.isEmpty());
+        QVERIFY(!d->isUnloaded());
+
+        // The real engine on the current printer: the date's groups, and a broken database told
+        // with nothing sent.
+        restoreSheetEngines();
+        d->DTPicker1->setDate(kDate);
+        d->Command3->click();
+        auto& recorder = static_cast<prn::RecordingPrinter&>(prn::currentPrinter());
+        QCOMPARE(recorder.sentCount(), 1);
+        QVERIFY(recorder.describePage(1).join('\n').contains(QStringLiteral("食品")));
+        QVERIFY(env.dialogs.shown.isEmpty());
+        db::exec("ALTER TABLE 棚卸マスター RENAME TO 棚卸行");
+        d->Command3->click();
+        QCOMPARE(env.dialogs.messages().size(), 1);
+        QVERIFY(env.dialogs.messages().at(0).startsWith(DialogTanaMoto3::kPrintFailed));
+        QCOMPARE(recorder.sentCount(), 1);
     }
 
     void theMainWindowOpensTheDialog()
