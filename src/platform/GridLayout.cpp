@@ -50,7 +50,14 @@ void setRightAligned(QTableView* view, const QSet<int>& columns)
 
 void setRowHeightTwips(QTableView* view, int tw)
 {
-    view->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
-    view->verticalHeader()->setDefaultSectionSize(twips::toPixels(tw, view));
+    static const char* const kApplied = "grid_rowHeightPixels";
+    QHeaderView* rows = view->verticalHeader();
+    const int px = twips::toPixels(tw, view);
+    // Set once, the height holds for rows still to come; setting it again walks every row.
+    if (view->property(kApplied).toInt() == px && rows->defaultSectionSize() == px)
+        return;
+    rows->setSectionResizeMode(QHeaderView::Fixed);
+    rows->setDefaultSectionSize(px);
+    view->setProperty(kApplied, px);
 }
 }
