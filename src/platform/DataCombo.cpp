@@ -11,7 +11,7 @@
 #include <QStandardItemModel>
 
 namespace {
-constexpr int kPageRows = 100;   // several popups full; more as the list scrolls
+constexpr int kPageRows = 30;   // two popups full; more as the list scrolls
 
 // The list's items, asking the box for the next rows when the popup scrolls to its end.
 class RowsModel : public QStandardItemModel {
