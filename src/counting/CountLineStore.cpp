@@ -121,6 +121,14 @@ QList<QSqlRecord> linesPage(const LineList& list, qint64 first, int count, qint6
         db::exec(QStringLiteral("SELECT * FROM 棚卸マスター WHERE %1 ORDER BY ID ASC LIMIT ? OFFSET ?").arg(where), args));
 }
 
+std::optional<QSqlRecord> lineRecord(qint64 id)
+{
+    QSqlQuery q = db::exec(QStringLiteral("SELECT * FROM 棚卸マスター WHERE ID = ?"), {QVariant::fromValue(id)});
+    if (!q.next())
+        return std::nullopt;
+    return q.record();
+}
+
 DateTotals dateTotals(const QDate& closingDate)
 {
     QSqlQuery q = db::exec(QStringLiteral("SELECT SUM(価格), COUNT(価格), COUNT(*) FROM 棚卸マスター WHERE 日付 = ?"),

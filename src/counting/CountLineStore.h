@@ -43,6 +43,9 @@ qint64 countLines(const LineList& list);
 // as the first ones. Throws db::DbError.
 QList<QSqlRecord> linesPage(const LineList& list, qint64 first, int count, qint64 listSize = -1);
 
+// The whole row of 棚卸マスター with this key; nothing when there is no such line. Throws db::DbError.
+std::optional<QSqlRecord> lineRecord(qint64 id);
+
 // The amounts of a closing date's lines (one indexed sum) and how many have an amount: what the
 // totals line shows; and, from the same pass, how many lines the date has. Throws db::DbError.
 struct DateTotals {

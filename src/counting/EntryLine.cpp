@@ -127,8 +127,29 @@ void EntryLinesModel::appendLine(qint64 id, const QDate& date)
     if (date != m_list.date)
         m_list.extraIds << id;
     const int row = static_cast<int>(m_size);
+    // Only the new line is read: it joins the page the grid shows (on a long count most of a
+    // page), which then need not be read again for every line entered.
+    std::optional<QSqlRecord> added;
+    try {
+        added = lineRecord(id);
+    } catch (const db::DbError&) {
+        // Read with its page when the grid asks for it.
+    }
+    const qint64 page = row / kPageRows;
+    const int offset = static_cast<int>(row - page * kPageRows);
     beginInsertRows({}, row, row);
-    dropPagesFrom(row);
+    auto it = m_pages.find(page);
+    if (added && it != m_pages.end() && it->size() == offset) {
+        it->append(*added);
+    } else {
+        dropPagesFrom(row);
+        if (added && offset == 0) {
+            if (m_recent.size() >= kPagesKept)
+                m_pages.remove(m_recent.takeFirst());
+            m_pages.insert(page, {*added});
+            m_recent.append(page);
+        }
+    }
     ++m_size;
     endInsertRows();
 }

@@ -121,6 +121,7 @@ void frmInAmd2::buildFrame2()
 void frmInAmd2::buildGrid()
 {
     dgdSub = named(new QTableView(this), "dgdSub");
+    grid::numberRows(dgdSub);
     dgdSub->setSelectionBehavior(QAbstractItemView::SelectItems);
     dgdSub->setEditTriggers(QAbstractItemView::DoubleClicked | QAbstractItemView::EditKeyPressed
                             | QAbstractItemView::AnyKeyPressed);

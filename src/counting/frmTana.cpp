@@ -60,7 +60,7 @@ QString dateText(const QVariant& v)
     return db::fromIso(v).toString(QStringLiteral("yyyy/MM/dd"));
 }
 
-constexpr int kHistoryPage = 100;   // a few screenfuls; more as the grid scrolls
+constexpr int kHistoryPage = 30;   // the grid shows about six rows: a few screenfuls; more as it scrolls
 
 const QStringList kHistoryHeadings{QStringLiteral("日付"), QStringLiteral("品名"), QStringLiteral("数量"),
                                    QStringLiteral("単位"), QStringLiteral("単価"), QStringLiteral("     ")};
@@ -204,6 +204,7 @@ void frmTana::buildLineGrid(QVBoxLayout* root)
 {
     // The lines of the date take the rest of the window.
     dgdSub = named(new QTableView(this), "dgdSub");
+    grid::numberRows(dgdSub);
     m_lines = new counting::EntryLinesModel(this);
     dgdSub->setModel(m_lines);
     dgdSub->setSelectionBehavior(QAbstractItemView::SelectRows);
@@ -553,9 +554,10 @@ void frmTana::appendHistoryPage()
 {
     const QList<QSqlRecord> rows = counting::productHistory(m_historyText, MSFlexGrid1->rowCount(), kHistoryPage);
     m_historyMore = rows.size() == kHistoryPage;
+    // The page's rows come in at once; the grid is laid out once for them, not per row.
+    int row = MSFlexGrid1->rowCount();
+    MSFlexGrid1->setRowCount(row + static_cast<int>(rows.size()));
     for (const QSqlRecord& r : rows) {
-        const int row = MSFlexGrid1->rowCount();
-        MSFlexGrid1->insertRow(row);
         const QStringList cells{dateText(r.value(0)), r.value(1).toString(), numberText(r.value(2)),
                                 r.value(3).toString(), numberText(r.value(4)), QString()};
         for (int c = 0; c < cells.size(); ++c) {
@@ -564,6 +566,7 @@ void frmTana::appendHistoryPage()
                 item->setTextAlignment(Qt::AlignRight | Qt::AlignVCenter);
             MSFlexGrid1->setItem(row, c, item);
         }
+        ++row;
     }
 }
 

@@ -2,6 +2,7 @@
 
 #include "platform/Db.h"
 
+#include <QAbstractItemView>
 #include <QApplication>
 #include <QFocusEvent>
 #include <QLineEdit>
@@ -10,7 +11,7 @@
 #include <QStandardItemModel>
 
 namespace {
-constexpr int kPageRows = 100;   // several popups full; more as the list scrolls
+constexpr int kPageRows = 30;   // two popups full; more as the list scrolls
 
 // The list's items, asking the box for the next rows when the popup scrolls to its end.
 class RowsModel : public QStandardItemModel {
@@ -18,7 +19,9 @@ public:
     explicit RowsModel(DataCombo* box) : QStandardItemModel(box), m_box(box) {}
     bool canFetchMore(const QModelIndex& parent) const override
     {
-        return !parent.isValid() && m_box->hasMoreRows();
+        // Only an open list reads on. A closed one is asked too, after every refill, and answering
+        // that would first lay out every item it holds (on each keystroke that narrows it).
+        return !parent.isValid() && m_box->hasMoreRows() && m_box->view()->isVisible();
     }
     void fetchMore(const QModelIndex& parent) override
     {
@@ -76,8 +79,13 @@ void DataCombo::appendItems(const QList<QSqlRecord>& rows, bool replace)
         const QSignalBlocker block(this);
         if (replace)
             clear();
+        // One insertion for the page, not one per row.
+        QList<QStandardItem*> items;
+        items.reserve(rows.size());
         for (const QSqlRecord& r : rows)
-            addItem(r.value(m_listField).toString());
+            items.append(new QStandardItem(r.value(m_listField).toString()));
+        if (!items.isEmpty())
+            static_cast<QStandardItemModel*>(model())->invisibleRootItem()->appendRows(items);
         setCurrentIndex(replace ? -1 : current);
         lineEdit()->setText(typed);
         lineEdit()->setCursorPosition(cursor);

@@ -8,6 +8,28 @@
 
 namespace grid {
 namespace {
+// Row numbers grow with the row: the first and the last number bound every other one's size.
+class RowNumberHeader : public QHeaderView {
+public:
+    explicit RowNumberHeader(QWidget* parent) : QHeaderView(Qt::Vertical, parent)
+    {
+        // As the table view sets up its own row header.
+        setSectionsClickable(true);
+        setHighlightSections(true);
+    }
+    QSize sizeHint() const override
+    {
+        QSize hint(0, 0);
+        const int last = count() - 1;
+        if (last < 0)
+            return hint;
+        for (int i : {0, last})
+            if (!isSectionHidden(i))
+                hint = hint.expandedTo(sectionSizeFromContents(i));
+        return hint;
+    }
+};
+
 class RightAlignDelegate : public QStyledItemDelegate {
 public:
     using QStyledItemDelegate::QStyledItemDelegate;
@@ -48,9 +70,23 @@ void setRightAligned(QTableView* view, const QSet<int>& columns)
         view->setItemDelegateForColumn(c, right);
 }
 
+void numberRows(QTableView* view)
+{
+    if (dynamic_cast<RowNumberHeader*>(view->verticalHeader()))
+        return;
+    view->setVerticalHeader(new RowNumberHeader(view));
+}
+
 void setRowHeightTwips(QTableView* view, int tw)
 {
-    view->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
-    view->verticalHeader()->setDefaultSectionSize(twips::toPixels(tw, view));
+    static const char* const kApplied = "grid_rowHeightPixels";
+    QHeaderView* rows = view->verticalHeader();
+    const int px = twips::toPixels(tw, view);
+    // Set once, the height holds for rows still to come; setting it again walks every row.
+    if (view->property(kApplied).toInt() == px && rows->defaultSectionSize() == px)
+        return;
+    rows->setSectionResizeMode(QHeaderView::Fixed);
+    rows->setDefaultSectionSize(px);
+    view->setProperty(kApplied, px);
 }
 }

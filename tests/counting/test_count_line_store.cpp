@@ -1,4 +1,5 @@
 // The count-line store and the entry window's list of lines, without a window.
+#include "SqlTrace.h"
 #include "TestSupport.h"
 
 #include "app/global.h"
@@ -243,6 +244,58 @@ private slots:
 
         m.release();
         QCOMPARE(m.rowCount(), 0);
+    }
+
+    // Entering a line reads that line only, also where it opens a new page; the rows shown stay
+    // right, and a page not read yet is read whole when asked for.
+    void aNewLineJoinsThePageShownWithoutReadingItAgain()
+    {
+        testsupport::Env env;
+        env.openNewDatabase();
+        addLines(1, 300, kDate);
+        counting::EntryLinesModel m;
+        m.show({kDate, {}});
+        QCOMPARE(m.idAt(299).value_or(-1), 300);   // the last page (rows 256-299) is read
+
+        SqlTrace trace;
+        QVERIFY(trace.active());
+        addLines(301, 301, kDate);
+        trace.clear();
+        m.appendLine(301, kDate);
+        QCOMPARE(m.rowCount(), 301);
+        QCOMPARE(m.idAt(300).value_or(-1), 301);
+        QCOMPARE(m.idAt(256).value_or(-1), 257);
+        QCOMPARE(m.index(300, 3).data().toString(), QStringLiteral("品301"));
+        QCOMPARE(trace.statements().size(), 1);
+        QVERIFY2(trace.statements().first().contains("WHERE ID = "), qPrintable(trace.statements().join(" / ")));
+
+        // The line that starts a new page is a page of its own until the next ones join it.
+        addLines(302, 512, kDate);
+        m.show({kDate, {}});
+        QCOMPARE(m.idAt(511).value_or(-1), 512);
+        addLines(513, 514, kDate.addDays(1));
+        trace.clear();
+        m.appendLine(513, kDate.addDays(1));
+        m.appendLine(514, kDate.addDays(1));
+        QCOMPARE(m.idAt(512).value_or(-1), 513);
+        QCOMPARE(m.idAt(513).value_or(-1), 514);
+        QCOMPARE(m.idAt(511).value_or(-1), 512);
+        QCOMPARE(trace.statements().size(), 2);
+        QCOMPARE(m.list().extraIds, (QList<qint64>{513, 514}));
+
+        // Rows of a page never read come from the file with their neighbours.
+        trace.clear();
+        QCOMPARE(m.idAt(0).value_or(-1), 1);
+        QCOMPARE(trace.matching("LIMIT").size(), 1);
+        QCOMPARE(m.idAt(255).value_or(-1), 256);
+        QCOMPARE(trace.statements().size(), 1);
+
+        // A line that is gone by the time it is read leaves its row to the page read.
+        m.show({kDate, {}});
+        QCOMPARE(m.idAt(511).value_or(-1), 512);
+        m.appendLine(9999, kDate);
+        QCOMPARE(m.rowCount(), 513);
+        QVERIFY(!m.idAt(512).has_value() || m.idAt(512).value() != 9999);
     }
 };
 

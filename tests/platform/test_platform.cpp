@@ -6,6 +6,7 @@
 #include "platform/CodePage.h"
 #include "platform/Db.h"
 #include "platform/Dialogs.h"
+#include "platform/GridLayout.h"
 #include "platform/VbFormat.h"
 #include "platform/WindowPlace.h"
 
@@ -19,6 +20,9 @@
 #include <QPushButton>
 #include <QScreen>
 #include <QFileSystemModel>
+#include <QHeaderView>
+#include <QStandardItemModel>
+#include <QTableView>
 
 class TestPlatform : public QObject {
     Q_OBJECT
@@ -195,6 +199,30 @@ private slots:
         QCOMPARE(global::NextKey("棚卸マスター", "ID"), 6L);
         db::exec("INSERT INTO 単位 (単位ID) VALUES (2147483647)");
         QVERIFY_THROWS_EXCEPTION(db::DbError, global::NextKey("単位", "単位ID"));
+    }
+
+    // The numbered row header is as wide as the standard one, follows rows as they come, and
+    // keeps the row height set after it.
+    void numberedRowsSizeAsTheStandardHeader()
+    {
+        QStandardItemModel model(9, 2);
+        QTableView standard;
+        standard.setModel(&model);
+        QTableView numbered;
+        grid::numberRows(&numbered);
+        grid::numberRows(&numbered);   // once is enough
+        numbered.setModel(&model);
+        grid::setRowHeightTwips(&numbered, 360);
+        QVERIFY(numbered.verticalHeader()->sectionsClickable());
+        for (int rows : {9, 10, 1000, 100000}) {
+            model.setRowCount(rows);
+            QCOMPARE(numbered.verticalHeader()->sizeHint().width(), standard.verticalHeader()->sizeHint().width());
+        }
+        QVERIFY(numbered.verticalHeader()->sizeHint().width()
+                > QHeaderView(Qt::Vertical).sizeHint().width());
+        QCOMPARE(numbered.rowHeight(99999), numbered.verticalHeader()->defaultSectionSize());
+        model.setRowCount(0);
+        QCOMPARE(numbered.verticalHeader()->sizeHint(), QSize(0, 0));
     }
 };
 
