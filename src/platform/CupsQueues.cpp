@@ -54,8 +54,14 @@ public:
     {
         return cupsFindDestDefault(CUPS_HTTP_DEFAULT, m_dest, m_info, option);
     }
+    // A value the queue lists is taken as it stands: the spooler names a driver's own size
+    // "custom_…", which its check would measure against the custom size range the driver may lack.
     bool takes(const char* option, const QString& value) const
     {
+        ipp_attribute_t* listed = supported(option);
+        for (int i = 0; listed && i < ippGetCount(listed); ++i)
+            if (value == text(ippGetString(listed, i, nullptr)))
+                return true;
         return cupsCheckDestSupported(CUPS_HTTP_DEFAULT, m_dest, m_info, option, value.toUtf8().constData()) != 0;
     }
     std::optional<cups_size_t> size(const QString& keyword) const

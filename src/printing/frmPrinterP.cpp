@@ -89,12 +89,13 @@ void frmPrinterP::buildUi()
     f12->addWidget(Text1, 1, 1);
     f12->addWidget(UpDown1, 1, 2);
     f12->addWidget(Label27, 1, 3);
-    f12->addWidget(Command2, 1, 4);
+    f12->addWidget(Command2, 1, 5);
     f12->addWidget(Label26, 2, 0);
     f12->addWidget(Text3, 2, 1);
     f12->addWidget(UpDown2, 2, 2);
     f12->addWidget(Label28, 2, 3);
-    f12->addWidget(Command4, 2, 4);
+    f12->addWidget(Command4, 2, 5);
+    f12->setColumnStretch(4, 1);
     root->addWidget(Frame12);
 
     auto* buttons = new QHBoxLayout;
