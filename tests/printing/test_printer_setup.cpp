@@ -6,6 +6,7 @@
 #include "CupsFixture.h"
 
 #include "app/WindowTable.h"
+#include "app/global.h"
 #include "platform/CupsQueues.h"
 #include "platform/Cursor.h"
 #include "platform/PrinterCollection.h"
@@ -174,8 +175,10 @@ private slots:
         QCOMPARE(spooler.addQueue(QStringLiteral("Raw")), QString());
         testsupport::Env env;
 
+        global::PrintDeviceName = QStringLiteral("Raw");
         auto* w = openOn(QStringLiteral("Trays"));
         QVERIFY(w);
+        // The window starts on the current printer, not on the printer the program keeps.
         QCOMPARE(items(w->Combo3), QPrinterInfo::availablePrinterNames() << prn::pdfEntryName());
         QCOMPARE(w->Combo3->currentText(), QStringLiteral("Trays"));
         QCOMPARE(w->SetupPrinterIndex, prn::currentPrinterIndex());
@@ -231,6 +234,7 @@ private slots:
         w->Command1_Click();
         QVERIFY(w->isUnloaded());
         QCOMPARE(prn::currentPrinterIndex(), tray3);
+        QCOMPARE(global::PrintDeviceName, QStringLiteral("Raw"));
     }
 
     void aQueueWithoutPaperChoicesAndThePropertySheet()
