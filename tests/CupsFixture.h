@@ -67,6 +67,77 @@ inline const char kOfficePpd[] =
     "*Font Courier: Standard \"(002.004S)\" Standard ROM\n"
 ;
 
+// A laser with three trays, a manual feed and an envelope feeder, six papers (two of them without
+// a standard paper code: a postcard and a label sheet) and JIS B5 as its default paper. The input
+// slot it starts on is given when the description is written.
+inline const char kTraysPpdHead[] =
+    "*PPD-Adobe: \"4.3\"\n"
+    "*FormatVersion: \"4.3\"\n"
+    "*FileVersion: \"1.0\"\n"
+    "*LanguageVersion: English\n"
+    "*LanguageEncoding: ISOLatin1\n"
+    "*PCFileName: \"TRAYS.PPD\"\n"
+    "*Manufacturer: \"Test\"\n"
+    "*Product: \"(Trays)\"\n"
+    "*ModelName: \"Tray Laser\"\n"
+    "*ShortNickName: \"Tray Laser\"\n"
+    "*NickName: \"Tray Laser\"\n"
+    "*PSVersion: \"(3010.000) 0\"\n"
+    "*LanguageLevel: \"3\"\n"
+    "*ColorDevice: False\n"
+    "*DefaultColorSpace: Gray\n"
+    "*FileSystem: False\n"
+    "*Throughput: \"1\"\n"
+    "*LandscapeOrientation: Plus90\n"
+    "*TTRasterizer: Type42\n"
+    "*cupsFilter: \"application/pdf 0 -\"\n"
+    "*DefaultResolution: 600dpi\n"
+    "*OpenUI *PageSize/Media Size: PickOne\n"
+    "*OrderDependency: 10 AnySetup *PageSize\n"
+    "*DefaultPageSize: B5\n"
+    "*PageSize Letter/US Letter: \"<</PageSize[612 792]>>setpagedevice\"\n"
+    "*PageSize A4/A4: \"<</PageSize[595 842]>>setpagedevice\"\n"
+    "*PageSize B5/JIS B5: \"<</PageSize[516 729]>>setpagedevice\"\n"
+    "*PageSize A3/A3: \"<</PageSize[842 1191]>>setpagedevice\"\n"
+    "*PageSize Postcard/Hagaki: \"<</PageSize[283 420]>>setpagedevice\"\n"
+    "*PageSize Label60/Label 60x90: \"<</PageSize[170 255]>>setpagedevice\"\n"
+    "*CloseUI: *PageSize\n"
+    "*OpenUI *PageRegion: PickOne\n"
+    "*OrderDependency: 10 AnySetup *PageRegion\n"
+    "*DefaultPageRegion: B5\n"
+    "*PageRegion Letter/US Letter: \"<</PageSize[612 792]>>setpagedevice\"\n"
+    "*PageRegion A4/A4: \"<</PageSize[595 842]>>setpagedevice\"\n"
+    "*PageRegion B5/JIS B5: \"<</PageSize[516 729]>>setpagedevice\"\n"
+    "*PageRegion A3/A3: \"<</PageSize[842 1191]>>setpagedevice\"\n"
+    "*PageRegion Postcard/Hagaki: \"<</PageSize[283 420]>>setpagedevice\"\n"
+    "*PageRegion Label60/Label 60x90: \"<</PageSize[170 255]>>setpagedevice\"\n"
+    "*CloseUI: *PageRegion\n"
+    "*DefaultImageableArea: B5\n"
+    "*ImageableArea Letter/US Letter: \"12 18 600 774\"\n"
+    "*ImageableArea A4/A4: \"12 18 583 824\"\n"
+    "*ImageableArea B5/JIS B5: \"12 18 504 711\"\n"
+    "*ImageableArea A3/A3: \"12 18 830 1173\"\n"
+    "*ImageableArea Postcard/Hagaki: \"12 18 271 402\"\n"
+    "*ImageableArea Label60/Label 60x90: \"6 6 164 249\"\n"
+    "*DefaultPaperDimension: B5\n"
+    "*PaperDimension Letter/US Letter: \"612 792\"\n"
+    "*PaperDimension A4/A4: \"595 842\"\n"
+    "*PaperDimension B5/JIS B5: \"516 729\"\n"
+    "*PaperDimension A3/A3: \"842 1191\"\n"
+    "*PaperDimension Postcard/Hagaki: \"283 420\"\n"
+    "*PaperDimension Label60/Label 60x90: \"170 255\"\n"
+    "*OpenUI *InputSlot/Media Source: PickOne\n"
+    "*OrderDependency: 20 AnySetup *InputSlot\n";
+inline const char kTraysPpdTail[] =
+    "*InputSlot Upper/Upper Tray: \"<</MediaPosition 0>>setpagedevice\"\n"
+    "*InputSlot Lower/Lower Tray: \"<</MediaPosition 1>>setpagedevice\"\n"
+    "*InputSlot Tray3/Tray 3: \"<</MediaPosition 4>>setpagedevice\"\n"
+    "*InputSlot Manual/Manual Feed: \"<</MediaPosition 2>>setpagedevice\"\n"
+    "*InputSlot Envelope/Envelope Feeder: \"<</MediaPosition 3>>setpagedevice\"\n"
+    "*CloseUI: *InputSlot\n"
+    "*DefaultFont: Courier\n"
+    "*Font Courier: Standard \"(002.004S)\" Standard ROM\n";
+
 // A private spooler: its own configuration, spool and socket under a temporary folder, listening
 // where CUPS_SERVER points, nothing of the machine's own CUPS touched. Its queues hand each job to a
 // backend that copies the job's data into a file.
@@ -138,6 +209,15 @@ public:
     {
         write(QStringLiteral("office.ppd"), QString::fromLatin1(kOfficePpd));
         return m_dir.path() + QStringLiteral("/office.ppd");
+    }
+
+    // The tray laser's description (see kTraysPpdHead), starting on the given input slot.
+    QString writeTraysPpd(const QString& defaultSlot)
+    {
+        const QString rel = QStringLiteral("trays-") + defaultSlot + QStringLiteral(".ppd");
+        write(rel, QString::fromLatin1(kTraysPpdHead) + QStringLiteral("*DefaultInputSlot: ") + defaultSlot +
+                       QLatin1Char('\n') + QString::fromLatin1(kTraysPpdTail));
+        return m_dir.path() + QLatin1Char('/') + rel;
     }
 
     QString outPath(const QString& name) const { return m_dir.path() + QStringLiteral("/out/") + name + QStringLiteral(".pdf"); }

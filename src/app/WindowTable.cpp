@@ -11,6 +11,7 @@
 #include "printing/DialogTanaMoto1.h"
 #include "printing/DialogTanaMoto2.h"
 #include "printing/DialogTanaMoto3.h"
+#include "printing/frmPrinterP.h"
 #include "platform/Cursor.h"
 #include "platform/Db.h"
 #include "platform/Dialogs.h"
@@ -54,7 +55,7 @@ const QList<Entry>& table()
         {"frmTani", true, &load<frmTani>},           // quantity units
         {"DialogExcelA", true, nullptr},      // count import
         {"DialogExcelB", true, nullptr},      // product import
-        {"frmPrinterP", false, nullptr},      // printer setup
+        {"frmPrinterP", false, &load<frmPrinterP>},  // printer setup
         {"frmAbout", false, &load<frmAbout>},         // about
         {"DialogUpdate", false, &load<DialogUpdate>},     // update
     };

@@ -6,6 +6,9 @@
 #include <QFontDialog>
 #include <QLibraryInfo>
 #include <QMessageBox>
+#include <QPageSetupDialog>
+#include <QPrinter>
+#include <QPrinterInfo>
 #include <QTranslator>
 
 namespace dlg {
@@ -107,6 +110,20 @@ public:
 
     bool openExternal(const QUrl& url) override { return QDesktopServices::openUrl(url); }
 
+    PropertySheet printerProperties(QWidget* parent, const QString& printerName) override
+    {
+        const QPrinterInfo info = QPrinterInfo::printerInfo(printerName);
+        if (info.isNull())
+            return {};
+        QPrinter printer(info);
+        QPageSetupDialog d(&printer, parent);
+        PropertySheet sheet;
+        sheet.shown = true;
+        if (d.exec() == QDialog::Accepted)
+            sheet.paper = printer.pageLayout().pageSize();
+        return sheet;
+    }
+
 private:
     static std::optional<QString> run(QWidget* parent, const QString& title, const QString& filter,
                                       int filterIndex, QFileDialog::AcceptMode mode)
@@ -195,6 +212,16 @@ bool OpenExternal(const QUrl& url)
     return backend().openExternal(url);
 }
 
+PropertySheet Backend::printerProperties(QWidget*, const QString&)
+{
+    return {};
+}
+
+PropertySheet PrinterProperties(const QString& printerName, QWidget* parent)
+{
+    return backend().printerProperties(parent, printerName);
+}
+
 // --- scripted backend -------------------------------------------------------------------------
 
 int ScriptedBackend::message(QWidget*, const QString& title, const QString& text, Icon icon, bool yesNo)
@@ -240,6 +267,15 @@ bool ScriptedBackend::openExternal(const QUrl& url)
     return externalResult;
 }
 
+PropertySheet ScriptedBackend::printerProperties(QWidget*, const QString& printerName)
+{
+    PropertySheet sheet{true, std::nullopt};
+    if (!sheets.isEmpty())
+        sheet = sheets.takeFirst();
+    shown.append({QStringLiteral("printer"), QString(), printerName, Icon::None, false, sheet.shown ? 1 : 0, QFont(), false});
+    return sheet;
+}
+
 QStringList ScriptedBackend::messages() const
 {
     QStringList out;
@@ -254,6 +290,7 @@ void ScriptedBackend::clear()
     answers.clear();
     files.clear();
     fonts.clear();
+    sheets.clear();
     shown.clear();
 }
 

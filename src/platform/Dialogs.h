@@ -4,6 +4,7 @@
 // the real thing; tests install a scripted backend that answers at once and records what was shown.
 #include <QFont>
 #include <QList>
+#include <QPageSize>
 #include <QString>
 #include <QStringList>
 #include <QUrl>
@@ -21,7 +22,7 @@ enum class Icon { None, Information, Question, Exclamation, Critical };
 enum Answer { vbOK = 1, vbCancel = 2, vbYes = 6, vbNo = 7 };
 
 struct Shown {
-    QString kind;   // "message", "open", "save", "font", "url"
+    QString kind;   // "message", "open", "save", "font", "url", "printer"
     QString title;
     QString text;   // message text, dialog filter, or the address opened
     Icon icon = Icon::None;
@@ -29,6 +30,12 @@ struct Shown {
     int answer = 0;
     QFont font;              // font dialog: the font it opened with
     bool fixedPitch = false; // font dialog: only fixed-pitch faces offered
+};
+
+// What became of a printer's property sheet.
+struct PropertySheet {
+    bool shown = false;                  // false: this printer has no sheet that can be shown
+    std::optional<QPageSize> paper;      // the paper size left in the sheet when it was closed with OK
 };
 
 class Backend {
@@ -42,6 +49,8 @@ public:
                                             int filterIndex) = 0;
     virtual std::optional<QFont> chooseFont(QWidget* parent, const QFont& initial, bool fixedPitchOnly) = 0;
     virtual bool openExternal(const QUrl& url) = 0;
+    // The property sheet of the printer (a CUPS queue) by its name.
+    virtual PropertySheet printerProperties(QWidget* parent, const QString& printerName);
 };
 
 // Scripted answers for tests: queued answers are taken in order; with none queued a message box
@@ -52,6 +61,8 @@ public:
     QList<std::optional<QString>> files;
     QList<std::optional<QFont>> fonts;
     bool externalResult = true;
+    // Property sheets: taken in order; with none queued a sheet is shown and cancelled.
+    QList<PropertySheet> sheets;
     QList<Shown> shown;
 
     int message(QWidget*, const QString& title, const QString& text, Icon icon, bool yesNo) override;
@@ -59,6 +70,7 @@ public:
     std::optional<QString> saveFile(QWidget*, const QString& title, const QString& filter, int) override;
     std::optional<QFont> chooseFont(QWidget*, const QFont& initial, bool fixedPitchOnly) override;
     bool openExternal(const QUrl& url) override;
+    PropertySheet printerProperties(QWidget*, const QString& printerName) override;
 
     QStringList messages() const;   // texts of the message boxes shown, in order
     void clear();
@@ -96,6 +108,7 @@ std::optional<QString> SaveFile(const QString& title, const QString& pipeFilter,
 // fixedPitchOnly: the dialog offers only fixed-pitch faces (the sheets align columns by blanks).
 std::optional<QFont> ChooseFont(const QFont& initial, QWidget* parent = nullptr, bool fixedPitchOnly = false);
 bool OpenExternal(const QUrl& url);
+PropertySheet PrinterProperties(const QString& printerName, QWidget* parent = nullptr);
 
 // The last answer of a message box (6 = Yes).
 extern int MsgAnswer;

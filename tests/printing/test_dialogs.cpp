@@ -287,10 +287,12 @@ private slots:
         QCOMPARE(d->txtFontName->text(), QStringLiteral("ＭＳ ゴシック"));
         QCOMPARE(d->sheetRequest().fontName, QStringLiteral("ＭＳ ゴシック"));
 
-        // The printer setup window is not part of the program yet: the user is told so.
+        // The printer setup window opens modal and takes the hourglass back.
         env.dialogs.clear();
+        forms::shownModal().clear();
         d->Command7_Click();
-        QCOMPARE(env.dialogs.messages(), QStringList{windows::notAvailableText()});
+        QVERIFY(env.dialogs.messages().isEmpty());
+        QCOMPARE(forms::shownModal(), QStringList{QStringLiteral("frmPrinterP")});
         QVERIFY(!pointer::isHourglass());
     }
 
