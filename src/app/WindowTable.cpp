@@ -4,6 +4,7 @@
 #include "app/frmAbout.h"
 #include "counting/frmInAmd2.h"
 #include "counting/frmTana.h"
+#include "import/DialogExcel.h"
 #include "platform/Cursor.h"
 #include "platform/Db.h"
 #include "platform/Dialogs.h"
@@ -45,8 +46,8 @@ const QList<Entry>& table()
         {"frmInShohin", true, nullptr},       // products
         {"frmKoumoku", true, nullptr},        // categories
         {"frmTani", true, nullptr},           // quantity units
-        {"DialogExcelA", true, nullptr},      // count import
-        {"DialogExcelB", true, nullptr},      // product import
+        {"DialogExcelA", true, &load<DialogExcelA>},      // count import
+        {"DialogExcelB", true, &load<DialogExcelB>},      // product import
         {"frmPrinterP", false, nullptr},      // printer setup
         {"frmAbout", false, &load<frmAbout>},         // about
         {"DialogUpdate", false, &load<DialogUpdate>},     // update
