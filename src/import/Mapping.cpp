@@ -3,7 +3,6 @@
 #include "app/AppPaths.h"
 #include "app/global.h"
 #include "import/ImportFile.h"
-#include "platform/CodePage.h"
 
 #include <QFile>
 #include <QSaveFile>
@@ -43,33 +42,16 @@ bool mappingExists(Kind kind)
     return QFile::exists(mappingPath(kind));
 }
 
-std::optional<QList<Pair>> parseMapping(const QByteArray& bytes, int n)
-{
-    // The file is ours and written in code page 932; a byte the code page lacks reads as U+FFFD
-    // rather than dropping the line, so the pairs never shift.
-    const QStringList lines = splitLines(cp932::decode(bytes));
-    if (n < 0 || lines.size() < 2 * static_cast<qsizetype>(n))
-        return std::nullopt;
-    QList<Pair> pairs;
-    pairs.reserve(n);
-    for (int i = 0; i < n; ++i)
-        pairs.append({lines.at(2 * i), lines.at(2 * i + 1)});
-    return pairs;
-}
-
 QByteArray mappingBytes(Kind kind)
 {
-    QByteArray out;
+    QList<Pair> pairs;
     const int n = fieldCount(kind);
     for (int i = 1; i <= n; ++i) {
-        out += cp932::encode(global::ImportFieldNames[i]);
-        out += "\r\n";
         if (global::ImportFieldNames[i].isEmpty())
             global::ImportFieldColumns[i] = QStringLiteral("0");
-        out += cp932::encode(global::ImportFieldColumns[i]);
-        out += "\r\n";
+        pairs.append({global::ImportFieldNames[i], global::ImportFieldColumns[i]});
     }
-    return out;
+    return formatMapping(pairs);
 }
 
 bool loadMapping(Kind kind)

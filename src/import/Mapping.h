@@ -8,6 +8,8 @@
 #include <optional>
 #include <utility>
 
+#include "import/MappingFile.h"
+
 namespace import {
 
 enum class Kind { Count, Product };
@@ -26,10 +28,6 @@ int fieldCount(Kind kind);
 QString mappingPath(Kind kind);
 bool mappingExists(Kind kind);
 
-using Pair = std::pair<QString, QString>;   // heading, column number as text
-// The N pairs of a mapping file's bytes: each line taken whole (a heading may hold commas or
-// quotes), code page 932, CR LF or LF. Nothing when the file holds fewer than 2 × N lines.
-std::optional<QList<Pair>> parseMapping(const QByteArray& bytes, int n);
 // The file's bytes for the current arrays: 2 × N lines, CR LF each, code page 932; an unassigned
 // field is an empty line and "0" (its column is set to "0" in the arrays as well).
 QByteArray mappingBytes(Kind kind);
