@@ -6,10 +6,12 @@
 #include "platform/VbFormat.h"
 
 #include <QHash>
-#include <QSqlError>
-#include <QSqlQuery>
+#include <QLocale>
+#include <QSqlDriver>
+#include <charconv>
 #include <cmath>
 #include <limits>
+#include <sqlite3.h>
 
 namespace import {
 
@@ -31,36 +33,81 @@ std::optional<double> numberOrZero(const QString& cell)
     return readNumber(cell);
 }
 
-// One statement prepared once and run for every line.
+// The shared connection's SQLite handle. The import's statements run on it directly: through the
+// driver's binding layer every bound value costs more than the row's insert itself. The statements
+// join the transaction the run began on the same connection.
+sqlite3* handle()
+{
+    const QVariant h = db::connection().driver()->handle();
+    if (!h.isValid() || qstrcmp(h.typeName(), "sqlite3*") != 0)
+        throw db::DbError(QStringLiteral("no SQLite handle on the connection"));
+    sqlite3* s = *static_cast<sqlite3* const*>(h.constData());
+    if (!s)
+        throw db::DbError(QStringLiteral("the connection is closed"));
+    return s;
+}
+
+// One statement prepared once and run for every line, every value bound.
 class Statement {
 public:
-    Statement(const QString& sql) : m_q(db::connection())
+    explicit Statement(const QString& sql) : m_db(handle())
     {
-        m_q.setForwardOnly(true);
-        if (!m_q.prepare(sql))
-            throw db::DbError(m_q.lastError().text());
+        const QByteArray utf8 = sql.toUtf8();
+        if (sqlite3_prepare_v2(m_db, utf8.constData(), static_cast<int>(utf8.size()), &m_stmt, nullptr) != SQLITE_OK)
+            fail();
     }
-    QSqlQuery& run(const QVariantList& args)
+    ~Statement() { sqlite3_finalize(m_stmt); }
+    Statement(const Statement&) = delete;
+    Statement& operator=(const Statement&) = delete;
+
+    // Texts are bound without a copy: they must outlive the run() that follows.
+    Statement& bind(int i, const QString& text)
     {
-        for (int i = 0; i < args.size(); ++i)
-            m_q.bindValue(i, args.at(i));
-        if (!m_q.exec())
-            throw db::DbError(m_q.lastError().text());
-        return m_q;
+        // An empty cell stores an empty text, never NULL.
+        const void* data = text.isNull() ? static_cast<const void*>(u"") : static_cast<const void*>(text.constData());
+        check(sqlite3_bind_text16(m_stmt, i, data, static_cast<int>(text.size() * 2), SQLITE_STATIC));
+        return *this;
+    }
+    Statement& bind(int i, double v)
+    {
+        check(sqlite3_bind_double(m_stmt, i, v));
+        return *this;
+    }
+    Statement& bind(int i, qint64 v)
+    {
+        check(sqlite3_bind_int64(m_stmt, i, v));
+        return *this;
+    }
+    void run()
+    {
+        const int rc = sqlite3_step(m_stmt);
+        sqlite3_reset(m_stmt);
+        if (rc != SQLITE_DONE && rc != SQLITE_ROW)
+            fail();
     }
     // The first column of the first row, or nothing.
-    std::optional<qint64> key(const QVariantList& args)
+    std::optional<qint64> key()
     {
-        QSqlQuery& q = run(args);
         std::optional<qint64> k;
-        if (q.next())
-            k = q.value(0).toLongLong();
-        q.finish();
+        const int rc = sqlite3_step(m_stmt);
+        if (rc == SQLITE_ROW)
+            k = sqlite3_column_int64(m_stmt, 0);
+        sqlite3_reset(m_stmt);
+        if (rc != SQLITE_DONE && rc != SQLITE_ROW)
+            fail();
         return k;
     }
 
 private:
-    QSqlQuery m_q;
+    void check(int rc)
+    {
+        if (rc != SQLITE_OK)
+            fail();
+    }
+    [[noreturn]] void fail() { throw db::DbError(QString::fromUtf8(sqlite3_errmsg(m_db))); }
+
+    sqlite3* m_db;
+    sqlite3_stmt* m_stmt = nullptr;
 };
 
 // Keys by the max + 1 rule. Nothing else writes the tables while the run's transaction is open, so
@@ -98,7 +145,7 @@ public:
     {
         if (auto it = m_known.constFind(name); it != m_known.constEnd())
             return it.value();
-        std::optional<qint64> k = m_find.key({name});
+        std::optional<qint64> k = m_find.bind(1, name).key();
         if (k)
             m_known.insert(name, *k);
         return k;
@@ -113,13 +160,6 @@ private:
     Statement m_find;
     QHash<QString, qint64> m_known;
 };
-
-// The cell's text as stored: an empty cell stores an empty text, never NULL (the driver binds a null
-// string as NULL).
-QVariant text(const QString& s)
-{
-    return s.isNull() ? QVariant(QStringLiteral("")) : QVariant(s);
-}
 
 // Runs the lines in one transaction; a failing line ends the run and what came before it (the
 // rows the failing line added before its failure included) is committed.
@@ -183,6 +223,7 @@ struct CountLines {
         addProduct.emplace(QStringLiteral("INSERT INTO 仕入商品 (品名ID, 品名, 単位, 単価) VALUES (?, ?, ?, ?)"));
         addLine.emplace(QStringLiteral("INSERT INTO 棚卸マスター (ID, 日付, 項目ID, 品名ID, 品名, 数量, 単位, 単価, 価格, 備考) "
                                        "VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?)"));
+        addLine->bind(2, isoDate);   // the same closing date on every line
     }
 
     int progressCount(int) const { return out.lines; }
@@ -196,7 +237,7 @@ struct CountLines {
                 categoryId = *k;
             } else {
                 categoryId = categoryKeys->take();
-                addCategory->run({categoryId, text(v.category)});
+                addCategory->bind(1, categoryId).bind(2, v.category).run();
                 categories->added(v.category, v.category, categoryId);
                 ++out.categories;
             }
@@ -211,7 +252,7 @@ struct CountLines {
                 if (!v.wholePrice)
                     throw LineFailure{QStringLiteral("unit price is no number")};
                 productId = productKeys->take();
-                addProduct->run({productId, text(storedName), text(storedUnit), *v.wholePrice});
+                addProduct->bind(1, productId).bind(2, storedName).bind(3, storedUnit).bind(4, *v.wholePrice).run();
                 products->added(v.name, storedName, productId);
                 ++out.products;
             }
@@ -222,8 +263,17 @@ struct CountLines {
             throw LineFailure{QStringLiteral("unit price is no number")};
         if (!v.amount)
             throw LineFailure{QStringLiteral("amount is no number")};
-        addLine->run({lineKeys->take(), isoDate, categoryId, productId, text(storedName), *v.quantity,
-                      text(storedUnit), *v.price, *v.amount, text(firstChars(v.remark, kRemarkChars))});
+        const QString storedRemark = firstChars(v.remark, kRemarkChars);
+        addLine->bind(1, lineKeys->take())
+            .bind(3, categoryId)
+            .bind(4, productId)
+            .bind(5, storedName)
+            .bind(6, *v.quantity)
+            .bind(7, storedUnit)
+            .bind(8, *v.price)
+            .bind(9, *v.amount)
+            .bind(10, storedRemark)
+            .run();
         ++out.lines;
     }
 };
@@ -257,7 +307,7 @@ struct ProductLines {
                 return;
             if (!v.wholePrice)
                 throw LineFailure{QStringLiteral("unit price is no number")};
-            updateProduct->run({text(storedUnit), *v.wholePrice, *k});
+            updateProduct->bind(1, storedUnit).bind(2, *v.wholePrice).bind(3, *k).run();
             ++out.updated;
             return;
         }
@@ -265,7 +315,7 @@ struct ProductLines {
             throw LineFailure{QStringLiteral("unit price is no number")};
         const QString storedName = firstChars(v.name, kNameChars);
         const qint64 id = productKeys->take();
-        addProduct->run({id, text(storedName), text(storedUnit), *v.wholePrice});
+        addProduct->bind(1, id).bind(2, storedName).bind(3, storedUnit).bind(4, *v.wholePrice).run();
         products->added(v.name, storedName, id);
         ++out.products;
     }
@@ -275,6 +325,29 @@ struct ProductLines {
 
 std::optional<double> readNumber(const QString& cell)
 {
+    // Most cells are plain digits with a point; where the system's decimal mark is the point too,
+    // those read the same in every form, so the slower locale reading is left for the rest.
+    static const bool pointIsDecimal = QLocale::system().decimalPoint() == QLatin1String(".");
+    if (pointIsDecimal && !cell.isEmpty() && cell.size() < 32) {
+        bool plain = true;
+        for (QChar c : cell) {
+            const char16_t u = c.unicode();
+            if (!((u >= '0' && u <= '9') || u == '.' || u == '-')) {
+                plain = false;
+                break;
+            }
+        }
+        if (plain) {
+            char buf[32];
+            const qsizetype n = cell.size();
+            for (qsizetype i = 0; i < n; ++i)
+                buf[i] = static_cast<char>(cell.at(i).unicode());
+            double v = 0;
+            const auto [end, ec] = std::from_chars(buf, buf + n, v);
+            if (ec == std::errc() && end == buf + n && std::isfinite(v))
+                return v;
+        }
+    }
     return vb::parseNumber(cell);
 }
 

@@ -152,6 +152,9 @@ private slots:
                  (QStringList{QStringLiteral("1|2026-03-31|1|1|ボールペン|3|本|12.5|37|メモ|1|1"),
                               QStringLiteral("2|2026-03-31|0|2|消しゴム|0||0|0||1|1"),
                               QStringLiteral("3|2026-03-31|1|1|ボールペン|1|箱|2.5|-2||1|1")}));
+        // Empty cells store empty texts, not NULL.
+        QCOMPARE(count("SELECT COUNT(*) FROM 棚卸マスター WHERE 備考 IS NULL OR 単位 IS NULL"), 0);
+        QCOMPARE(count("SELECT COUNT(*) FROM 仕入商品 WHERE 単位 IS NULL"), 0);
 
         // The same file again for the same date: asked, and every line stored twice.
         run(d, env, file, {Yes, Yes, Yes, Ok});
