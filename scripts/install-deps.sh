@@ -9,7 +9,7 @@ packages=(
   libgsf-1-dev
   fonts-ipafont-mincho fonts-ipafont-gothic
   xvfb xauth poppler-utils python3-xlrd libfreexl-dev
-  clang libclang-rt-14-dev
+  clang libclang-rt-14-dev   # the fuzz targets (fuzz/README.md)
 )
 missing=()
 for p in "${packages[@]}"; do

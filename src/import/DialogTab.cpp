@@ -54,7 +54,6 @@ MappingDialog::MappingDialog(import::Kind kind) : m_kind(kind)
     MSFlexGrid1->setSelectionMode(QAbstractItemView::SingleSelection);
     MSFlexGrid1->verticalHeader()->hide();
     MSFlexGrid1->horizontalHeader()->setHighlightSections(false);
-    MSFlexGrid1->setMinimumHeight(200);
     root->addWidget(MSFlexGrid1, 1);
     Label3 = named(new QLabel(QStringLiteral("＊印は必須項目です"), this), "Label3");
     root->addWidget(Label3);
@@ -104,6 +103,10 @@ void MappingDialog::fillGrid()
         MSFlexGrid1->setItem(i - 1, 1, new QTableWidgetItem(global::ImportFieldNames[i]));
     }
     MSFlexGrid1->setCurrentCell(0, 0);
+    // Every target field in view without scrolling.
+    MSFlexGrid1->setMinimumHeight(MSFlexGrid1->horizontalHeader()->sizeHint().height()
+                                  + MSFlexGrid1->verticalHeader()->defaultSectionSize() * MSFlexGrid1->rowCount()
+                                  + 2 * MSFlexGrid1->frameWidth());
 }
 
 void MappingDialog::Form_Activate()
