@@ -2,6 +2,7 @@
 #include "TestSupport.h"
 
 #include "app/frmTipA.h"
+#include "app/WindowTable.h"
 #include "app/global.h"
 #include "import/DialogExcel.h"
 #include "import/DialogTab.h"
@@ -379,6 +380,10 @@ private slots:
         });
         forms::get<DialogExcelB>()->Command4_Click();
         forms::setModalDriver({});
+        // Both imports open by name from the main window's buttons and menu items.
+        QVERIFY(windows::available("DialogExcelA"));
+        QVERIFY(windows::available("DialogExcelB"));
+        QCOMPARE(forms::get<DialogExcelA>()->DTPicker1->date(), QDate::currentDate());
         QCOMPARE(tip, QStringLiteral("インポートについて\nインポートできるファイル形式は、タブ区切り(TXT)、(DAT)のテキストファイルです。\n\n"
                                      "Ｅｘｃｅｌなどでタブ区切り(TXT)のテキスト形式で保存してください。インポート処理は一行目(見出し行）は読み込みません。"
                                      "見出し行がないデータの場合は、１行目に「見出し」を挿入してください。\n\n"));
