@@ -40,5 +40,8 @@ CREATE TABLE 棚卸マスター (
 ) STRICT;
 
 CREATE INDEX 棚卸マスター_日付 ON 棚卸マスター (日付);
+-- Lookups by whole name (the imports, for every line). An index takes its column's collation.
+CREATE INDEX 仕入商品_品名 ON 仕入商品 (品名);
+CREATE INDEX 項目分類_項目分類名 ON 項目分類 (項目分類名);
 
 INSERT INTO 項目分類 (項目ID, 項目分類名) VALUES (0, '未区分');

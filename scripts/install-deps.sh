@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Installs the Debian 12 packages Brevotane needs to build, run and test. Safe to run again:
-# it asks dpkg first and calls apt-get only for what is missing.
+# it asks dpkg first and calls apt-get only for what is missing. `install-deps.sh fuzz` adds the
+# compiler the fuzz targets need (fuzz/README.md).
 set -euo pipefail
 packages=(
   build-essential cmake ninja-build pkg-config
@@ -12,6 +13,9 @@ packages=(
   poppler-utils python3-xlrd libfreexl-dev
   libcups2-dev cups-daemon cups-client
 )
+if [ "${1:-}" = fuzz ]; then
+  packages+=(clang libclang-rt-14-dev)
+fi
 missing=()
 for p in "${packages[@]}"; do
   if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed'; then

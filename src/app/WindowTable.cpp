@@ -5,6 +5,7 @@
 #include "counting/frmInAmd2.h"
 #include "counting/frmList.h"
 #include "counting/frmTana.h"
+#include "import/DialogExcel.h"
 #include "masters/frmInShohin.h"
 #include "masters/frmKoumoku.h"
 #include "masters/frmTani.h"
@@ -53,8 +54,8 @@ const QList<Entry>& table()
         {"frmInShohin", true, &load<frmInShohin>},   // products
         {"frmKoumoku", true, &load<frmKoumoku>},     // categories
         {"frmTani", true, &load<frmTani>},           // quantity units
-        {"DialogExcelA", true, nullptr},      // count import
-        {"DialogExcelB", true, nullptr},      // product import
+        {"DialogExcelA", true, &load<DialogExcelA>},      // count import
+        {"DialogExcelB", true, &load<DialogExcelB>},      // product import
         {"frmPrinterP", false, &load<frmPrinterP>},  // printer setup
         {"frmAbout", false, &load<frmAbout>},         // about
         {"DialogUpdate", false, &load<DialogUpdate>},     // update

@@ -3,6 +3,7 @@
 #include "platform/Db.h"
 
 #include <QString>
+#include <array>
 
 namespace global {
 // The full path of the open database file.
@@ -19,6 +20,11 @@ extern QString WindowsFamily;
 extern long LastShohinID;
 extern long LastMaxID;
 extern long LastTaniID;
+// The current import mapping, shared by both kinds of import: entry i (from 1) holds the heading
+// and the column number (as text, "0" for none) of the file column assigned to target field i.
+// Entry 0 holds nothing. Every mapping window and every import run loads them from its file.
+extern std::array<QString, 1001> ImportFieldNames;
+extern std::array<QString, 1001> ImportFieldColumns;
 
 // Highest key of a table's key column, 0 for an empty table. Throws db::DbError.
 long MaxKey(const QString& table, const QString& keyColumn);

@@ -1,0 +1,82 @@
+#pragma once
+// The import dialogs: one shell for the count import (DialogExcelA, with its closing date) and the
+// product import (DialogExcelB, with the option to update known products). They gather the file
+// and the answers, call the store, and show progress and the result lines.
+#include "import/Mapping.h"
+#include "platform/Form.h"
+
+#include <QElapsedTimer>
+
+class QCheckBox;
+class QDateEdit;
+class QLabel;
+class QLineEdit;
+class QProgressBar;
+class QPushButton;
+class MappingDialog;
+
+class ImportDialog : public Form {
+    Q_OBJECT
+public:
+    void Form_Load() override;
+    void Form_Activate() override;
+
+    QLabel* Label6 = nullptr;        // count import only
+    QDateEdit* DTPicker1 = nullptr;  // count import only
+    QLabel* Label1 = nullptr;
+    QLineEdit* txtFileName = nullptr;
+    QPushButton* Command2 = nullptr;
+    QPushButton* Command1 = nullptr;
+    QPushButton* Command3 = nullptr;
+    QPushButton* Command4 = nullptr;
+    QCheckBox* Check1 = nullptr;     // product import only
+    QProgressBar* ProgressBar1 = nullptr;
+    QLabel* Label4 = nullptr;
+    QLabel* Label2 = nullptr;        // count import only
+    QLabel* Label3 = nullptr;        // count import only
+    QLabel* Label5 = nullptr;
+
+    void Command1_Click();
+    void Command2_Click();
+    void Command3_Click();
+    void Command4_Click();
+
+    // The mapping window's OK: the file it was given comes back and the run may start.
+    void receiveMapping(const QString& fileName);
+
+    import::Kind kind() const { return m_kind; }
+
+protected:
+    explicit ImportDialog(import::Kind kind);
+    // The mapping window of this kind of import, loaded.
+    virtual MappingDialog* mappingDialog() = 0;
+
+private:
+    void runCount();
+    void runProducts();
+    // The steps shared by both runs after their first questions; false when the run stopped.
+    bool prepareRun(QStringList& dataLines);
+    void fail();
+    void showProgress(int done);
+
+    import::Kind m_kind;
+    QElapsedTimer m_repaint;
+};
+
+class DialogExcelA : public ImportDialog {
+    Q_OBJECT
+public:
+    DialogExcelA();
+
+protected:
+    MappingDialog* mappingDialog() override;
+};
+
+class DialogExcelB : public ImportDialog {
+    Q_OBJECT
+public:
+    DialogExcelB();
+
+protected:
+    MappingDialog* mappingDialog() override;
+};

@@ -1,0 +1,72 @@
+#pragma once
+// The mapping windows: the user picks, for each target field, the heading of the file column that
+// feeds it. One design for the count mapping (DialogTabA) and the product mapping (DialogTabB).
+#include "import/Mapping.h"
+#include "platform/Form.h"
+
+class QComboBox;
+class QLabel;
+class QLineEdit;
+class QPushButton;
+class QTableWidget;
+
+class MappingDialog : public Form {
+    Q_OBJECT
+public:
+    void Form_Load() override;
+    void Form_Activate() override;
+
+    QLabel* Label1 = nullptr;
+    QLineEdit* Text2 = nullptr;
+    QPushButton* Command1 = nullptr;
+    QLabel* Label2 = nullptr;
+    QComboBox* Combo1 = nullptr;
+    QPushButton* Command2 = nullptr;
+    QPushButton* Command5 = nullptr;
+    QTableWidget* MSFlexGrid1 = nullptr;
+    QLabel* Label3 = nullptr;
+    QPushButton* Command3 = nullptr;
+    QPushButton* Command4 = nullptr;
+    QPushButton* Command6 = nullptr;
+
+    void Command1_Click();
+    void Command2_Click();
+    void Combo1_Click();
+    void Command5_Click();
+    void Command3_Click();
+    void Command4_Click();
+    void Command6_Click();
+
+    import::Kind kind() const { return m_kind; }
+
+protected:
+    explicit MappingDialog(import::Kind kind);
+    // The import dialog that OK hands the file back to.
+    virtual void handBack() = 0;
+
+private:
+    void listHeadings();
+    void fillGrid();
+    // The target field of the grid's current row (1..N), 0 when there is no row.
+    int currentField() const;
+
+    import::Kind m_kind;
+};
+
+class DialogTabA : public MappingDialog {
+    Q_OBJECT
+public:
+    DialogTabA();
+
+protected:
+    void handBack() override;
+};
+
+class DialogTabB : public MappingDialog {
+    Q_OBJECT
+public:
+    DialogTabB();
+
+protected:
+    void handBack() override;
+};

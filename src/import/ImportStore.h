@@ -1,0 +1,67 @@
+#pragma once
+// Storing an import: the data lines of a file, cut and mapped, become categories, products and
+// count lines. No widget here; the dialogs gather the file and the questions' answers, call these
+// and show the outcome.
+#include <QDate>
+#include <QList>
+#include <QString>
+#include <QStringList>
+#include <functional>
+#include <optional>
+
+namespace import {
+
+// The values one data line gives, read from its cells through the mapping. A number is nothing
+// when its cell holds no number (or one that does not fit); the store refuses it only where the
+// value is used, so whatever the line stored before that stays.
+struct LineValues {
+    QString category;                 // 項目/分類名 cell, whole
+    QString name;                     // 品名 cell, whole (looked up whole, stored cut to 50)
+    QString unit;                     // 単位 cell, whole (stored cut to 10)
+    QString remark;                   // 備考 cell, whole (stored cut to 50)
+    std::optional<double> quantity;   // empty cell: 0
+    std::optional<double> price;      // empty cell: 0
+    std::optional<double> amount;     // truncated toward zero; empty cell refused, unmapped field 0
+    std::optional<double> wholePrice; // the price rounded half to even, as a product stores it
+};
+
+// Reads a cell as a number the way the spreadsheet wrote it: blanks around it, the system's
+// decimal mark, grouped digits. Nothing for anything else or a value beyond a Double.
+std::optional<double> readNumber(const QString& cell);
+// A price as a product stores it: rounded to a whole number, halves to even; nothing when it
+// leaves the 32-bit range.
+std::optional<double> wholeNumber(double value);
+
+// The values of a cut line; columns as import::fieldColumns gives them.
+LineValues countLineValues(const QStringList& cells, const QList<int>& columns);
+LineValues productLineValues(const QStringList& cells, const QList<int>& columns);
+
+struct Outcome {
+    int lines = 0;        // count lines added
+    int categories = 0;   // categories added
+    int products = 0;     // products added
+    int updated = 0;      // known products updated (product import)
+    bool failed = false;  // the run stopped at a line; what came before it is stored
+    int failedLine = 0;   // 1 = the first data line
+    QString error;
+};
+
+// Told the number of lines done so far; called after every line (the caller decides how often
+// to repaint).
+using Progress = std::function<void(int done)>;
+
+// Adds one count line per data line for the closing date, with the categories and products the
+// lines name and the database lacks. One transaction: a crash leaves the file as it was; a line
+// that fails ends the run and what was stored before it is kept.
+Outcome storeCountLines(const QStringList& dataLines, const QDate& date, const QList<int>& columns,
+                        const Progress& progress = {});
+// Adds the products the lines name and the database lacks; with updateKnown, sets unit and price
+// of the products it holds. Same transaction and failure rules.
+Outcome storeProducts(const QStringList& dataLines, const QList<int>& columns, bool updateKnown,
+                      const Progress& progress = {});
+
+// The name indexes the lookups need (products by 品名, categories by 項目分類名), added to a
+// file made before they existed. Adds no row and changes none. Throws db::DbError.
+void ensureNameIndexes();
+
+} // namespace import

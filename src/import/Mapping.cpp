@@ -1,0 +1,116 @@
+#include "import/Mapping.h"
+
+#include "app/AppPaths.h"
+#include "app/global.h"
+#include "import/ImportFile.h"
+
+#include <QFile>
+#include <QSaveFile>
+
+namespace import {
+
+const MappingSpec& spec(Kind kind)
+{
+    static const MappingSpec count{
+        QStringLiteral("Brevotane_A.log"),
+        {QStringLiteral("項目/分類名"), QStringLiteral("品名"), QStringLiteral("数量"), QStringLiteral("単位"),
+         QStringLiteral("単価"), QStringLiteral("価格"), QStringLiteral("備考")},
+        2,
+        QStringLiteral("棚卸マスターフィールド"),
+        QStringLiteral("棚卸表フィールドにインポートするファイルの項目を関連付けします。")};
+    static const MappingSpec product{
+        QStringLiteral("Brevotane_B.log"),
+        {QStringLiteral("品名"), QStringLiteral("単位"), QStringLiteral("単価")},
+        1,
+        QStringLiteral("品名フィールド"),
+        QStringLiteral("品名フィールドにインポートするファイルの項目を関連付けします。")};
+    return kind == Kind::Count ? count : product;
+}
+
+int fieldCount(Kind kind)
+{
+    return static_cast<int>(spec(kind).fields.size());
+}
+
+QString mappingPath(Kind kind)
+{
+    return paths::besideProgram(spec(kind).fileName);
+}
+
+bool mappingExists(Kind kind)
+{
+    return QFile::exists(mappingPath(kind));
+}
+
+QByteArray mappingBytes(Kind kind)
+{
+    QList<Pair> pairs;
+    const int n = fieldCount(kind);
+    for (int i = 1; i <= n; ++i) {
+        if (global::ImportFieldNames[i].isEmpty())
+            global::ImportFieldColumns[i] = QStringLiteral("0");
+        pairs.append({global::ImportFieldNames[i], global::ImportFieldColumns[i]});
+    }
+    return formatMapping(pairs);
+}
+
+bool loadMapping(Kind kind)
+{
+    QFile f(mappingPath(kind));
+    if (!f.open(QIODevice::ReadOnly))
+        return false;
+    const QByteArray bytes = f.readAll();
+    if (f.error() != QFileDevice::NoError)
+        return false;
+    const std::optional<QList<Pair>> pairs = parseMapping(bytes, fieldCount(kind));
+    if (!pairs)
+        return false;
+    for (int i = 0; i < pairs->size(); ++i) {
+        global::ImportFieldNames[i + 1] = pairs->at(i).first;
+        global::ImportFieldColumns[i + 1] = pairs->at(i).second;
+    }
+    return true;
+}
+
+bool saveMapping(Kind kind)
+{
+    const QByteArray bytes = mappingBytes(kind);
+    QSaveFile f(mappingPath(kind));
+    if (!f.open(QIODevice::WriteOnly))
+        return false;
+    if (f.write(bytes) != bytes.size()) {
+        f.cancelWriting();
+        return false;
+    }
+    return f.commit();
+}
+
+QList<int> fieldColumns(Kind kind)
+{
+    const int n = fieldCount(kind);
+    QList<int> cols(n + 1, 0);
+    for (int i = 1; i <= n; ++i) {
+        bool ok = false;
+        const int c = global::ImportFieldColumns[i].trimmed().toInt(&ok);
+        cols[i] = (ok && c >= 0 && c <= kMaxCells) ? c : 0;
+    }
+    return cols;
+}
+
+void assignField(int field, const QString& heading, int column)
+{
+    if (field < 1 || field > kMaxCells)
+        return;
+    global::ImportFieldNames[field] = heading;
+    global::ImportFieldColumns[field] = QString::number(column);
+}
+
+void clearField(int field)
+{
+    if (field < 1 || field > kMaxCells)
+        return;
+    global::ImportFieldNames[field].clear();
+    global::ImportFieldColumns[field] = QStringLiteral("0");
+}
+
+} // namespace import
