@@ -24,12 +24,17 @@ run: build
 test: build
 	@cd $(BUILD) && QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j $(NPROC)
 
-# Times the count windows on a generated count of 1,000 and of 100,000 lines, beside the same
-# work in the sqlite3 shell. Builds only what the benchmark needs; ARGS="50000 500" changes the sizes.
+# The benchmarks, each beside the plain tool doing the same work: the count windows (bench_counting),
+# the summary list and its export (bench_list), the printed sheets (bench_print) and the count import
+# (bench_import). `make bench BENCH=bench_list` runs one; ARGS passes its sizes.
+BENCHES := bench_counting bench_list bench_print bench_import
+BENCH ?= $(BENCHES)
 bench: configure
 	@rm -f $(BUILD)/brevotane_core_autogen/timestamp
-	@cmake --build $(BUILD) --target bench_counting -j $(NPROC)
-	@QT_QPA_PLATFORM=offscreen $(BUILD)/bench/bench_counting $(ARGS)
+	@cmake --build $(BUILD) --target $(BENCH) -j $(NPROC)
+	@mkdir -p $(BUILD)/xdg-runtime && chmod 700 $(BUILD)/xdg-runtime
+	@for b in $(BENCH); do echo "== $$b"; QT_QPA_PLATFORM=offscreen XDG_RUNTIME_DIR=$(abspath $(BUILD))/xdg-runtime \
+	  $(BUILD)/bench/$$b $(ARGS) || exit 1; echo; done
 
 clean:
 	rm -rf $(BUILD)
