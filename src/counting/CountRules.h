@@ -5,6 +5,8 @@
 #include "counting/CountData.h"
 
 class DataCombo;
+class QDateEdit;
+class QLabel;
 class QLineEdit;
 class QWidget;
 
@@ -26,5 +28,15 @@ void restoreWindowPosition(QWidget* w);
 // no composition and asks for Latin digits (quantities and prices are typed directly).
 void ImeOn(QWidget* field);
 void ImeOff(QWidget* field);
+
+// The closing-date box and its 決算日 label (the label's name differs between the windows).
+void makeDateBox(QWidget* parent, QLabel*& label, const char* labelName, QDateEdit*& box);
+
+// The read-only totals line under a list window's grid: Picture1 holding Text1.
+void makeTotalLine(QWidget* parent, QWidget*& picture, QLineEdit*& box);
+
+// A list window's layout: the search frame with the button frame at its foot on the right, the
+// grid below taking the height, the totals line last.
+void layOutListWindow(QWidget* w, QWidget* search, QWidget* buttons, QWidget* grid, QWidget* totals);
 
 } // namespace counting

@@ -48,18 +48,11 @@ frmInAmd2::frmInAmd2()
 
 void frmInAmd2::buildUi()
 {
-    auto* root = new QVBoxLayout(this);
     buildFrame1();
     buildFrame2();
-    auto* top = new QHBoxLayout;
-    top->addWidget(Frame1, 1);
-    top->addWidget(Frame2, 0, Qt::AlignBottom);
-    root->addLayout(top);
     buildGrid();
-    root->addWidget(dgdSub, 1);
-    buildPicture1();
-    root->addWidget(Picture1);
-    resize(1000, 640);
+    counting::makeTotalLine(this, Picture1, Text1);
+    counting::layOutListWindow(this, Frame1, Frame2, dgdSub, Picture1);
     connectHandlers();
 }
 
@@ -67,11 +60,7 @@ void frmInAmd2::buildFrame1()
 {
     Frame1 = named(new QGroupBox(this), "Frame1");
     auto* f1 = new QGridLayout(Frame1);
-    Label3 = named(new QLabel(QStringLiteral("決算日(&D)"), Frame1), "Label3");
-    DTPicker1 = named(new QDateEdit(Frame1), "DTPicker1");
-    DTPicker1->setDisplayFormat(QStringLiteral("yyyy/MM/dd"));
-    DTPicker1->setCalendarPopup(true);
-    Label3->setBuddy(DTPicker1);
+    counting::makeDateBox(Frame1, Label3, "Label3", DTPicker1);
     Label7 = named(new QLabel(QStringLiteral("項目/分類名(&N)"), Frame1), "Label7");
     dbcNouhin = named(new DataCombo(Frame1), "dbcNouhin");
     dbcNouhin->setToolTip(QStringLiteral("検索する仕入先名の文字列を入力してください。"));
@@ -125,16 +114,6 @@ void frmInAmd2::buildGrid()
     dgdSub->setSelectionBehavior(QAbstractItemView::SelectItems);
     dgdSub->setEditTriggers(QAbstractItemView::DoubleClicked | QAbstractItemView::EditKeyPressed
                             | QAbstractItemView::AnyKeyPressed);
-}
-
-void frmInAmd2::buildPicture1()
-{
-    Picture1 = named(new QWidget(this), "Picture1");
-    auto* p1 = new QHBoxLayout(Picture1);
-    p1->setContentsMargins(0, 0, 0, 0);
-    Text1 = named(new QLineEdit(Picture1), "Text1");
-    Text1->setReadOnly(true);
-    p1->addWidget(Text1);
 }
 
 void frmInAmd2::connectHandlers()

@@ -95,11 +95,7 @@ void frmTana::buildUi()
 
 void frmTana::buildDateRow(QGridLayout* top)
 {
-    Label1 = named(new QLabel(QStringLiteral("決算日(&D)"), this), "Label1");
-    DTPicker1 = named(new QDateEdit(this), "DTPicker1");
-    DTPicker1->setCalendarPopup(true);
-    DTPicker1->setDisplayFormat(QStringLiteral("yyyy/MM/dd"));
-    Label1->setBuddy(DTPicker1);
+    counting::makeDateBox(this, Label1, "Label1", DTPicker1);
     Text3 = named(new QLineEdit(this), "Text3");
     Text3->setReadOnly(true);
     Text3->setFocusPolicy(Qt::NoFocus);
