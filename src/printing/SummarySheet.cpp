@@ -6,6 +6,7 @@
 #include "platform/Db.h"
 #include "platform/PrinterObject.h"
 #include "printing/PagePrimitives.h"
+#include "printing/SheetJob.h"
 #include "printing/SheetQuery.h"
 
 namespace printing {
@@ -148,10 +149,7 @@ SheetResult SummaryJob::run()
             return result;
         }
         begun = true;
-        m_p.setPaperSize(prn::kPaperA4);
-        m_p.setOrientation(prn::kPortrait);
-        m_p.setScaleMode(prn::kScaleMillimetres);
-        m_p.setDrawMode(prn::kModeNotXorPen);
+        beginA4Millimetres(m_p);
         m_pageSum = 0;
         m_lineCounter = 0;
         PrintSummaryPageFrame();
@@ -184,10 +182,8 @@ SheetResult SummaryJob::run()
         m_p.setDrawMode(prn::kModeCopyPen);
     result.printedTotal = m_total;
     result.pages = m_pageNumber;
-    if (begun && !result.printed && result.error.isEmpty()) {
-        result.cancelled = m_p.lastJobCancelled();
-        result.error = m_p.lastError();
-    }
+    if (begun)
+        takePrinterOutcome(m_p, result);
     return result;
 }
 
