@@ -3,6 +3,8 @@
 // folder, queues whose jobs land in files, and a helper that runs a command-line tool (pdftotext,
 // pdfinfo, ...) and returns what it printed. The test's main() points CUPS_SERVER at a socket in a
 // temporary folder before the application starts.
+#include "TestSupport.h"
+
 #include <QDir>
 #include <QFile>
 #include <QProcess>
@@ -243,3 +245,17 @@ private:
 };
 
 } // namespace cupsfixture
+
+// main() of a test that reaches CUPS: its print queues come from a socket in a folder of the test's
+// own (socket: the socket's name there), never from the machine's spooler.
+#define BREVOTANE_CUPS_TEST_MAIN(TestClass, socket)                                                  \
+    int main(int argc, char** argv)                                                                \
+    {                                                                                              \
+        testsupport::prepareEnvironment();                                                         \
+        static QTemporaryDir cupsDir;                                                              \
+        qputenv("CUPS_SERVER", QFile::encodeName(cupsDir.path() + QStringLiteral("/" socket)));    \
+        QApplication app(argc, argv);                                                              \
+        app.setAttribute(Qt::AA_Use96Dpi, true);                                                   \
+        TestClass tc;                                                                              \
+        return QTest::qExec(&tc, argc, argv);                                                      \
+    }

@@ -572,15 +572,6 @@ private slots:
     }
 };
 
-int main(int argc, char** argv)
-{
-    testsupport::prepareEnvironment();
-    static QTemporaryDir cupsDir;
-    qputenv("CUPS_SERVER", QFile::encodeName(cupsDir.path() + QStringLiteral("/no-spooler.sock")));
-    QApplication app(argc, argv);
-    app.setAttribute(Qt::AA_Use96Dpi, true);
-    TestPrinter tc;
-    return QTest::qExec(&tc, argc, argv);
-}
+BREVOTANE_CUPS_TEST_MAIN(TestPrinter, "no-spooler.sock")
 
 #include "test_printer.moc"

@@ -1,13 +1,36 @@
 #pragma once
 // Count lines and categories for the sheet tests, written straight into the open database.
+#include "platform/Cursor.h"
 #include "platform/Db.h"
 #include "platform/PrinterRecording.h"
 #include "printing/CountSheet.h"
 
 #include <QDate>
+#include <QTest>
 #include <QVariant>
 
+// A job that ended without sending anything, its failure told: the copy pen back and the normal
+// pointer. Asserts in the calling test function.
+#define SHEET_VERIFY_DROPPED(result, printer)                                              \
+    do {                                                                                   \
+        QVERIFY(!(result).printed);                                                        \
+        QVERIFY(!(result).error.isEmpty());                                                \
+        QCOMPARE((printer).sentCount(), 0);                                                \
+        QCOMPARE((printer).log.last().describe(), QStringLiteral("drawMode 13"));          \
+        QVERIFY(!pointer::isHourglass());                                                  \
+    } while (false)
+
 namespace sheettest {
+
+// Makes the lines that match condition (a filter on 棚卸マスター's columns) fail to read: the
+// table is renamed and stands behind a view whose 品名 is an error for those lines.
+inline void breakNamesWhere(const QString& condition)
+{
+    db::exec("ALTER TABLE 棚卸マスター RENAME TO 棚卸行");
+    db::exec(QStringLiteral("CREATE VIEW 棚卸マスター AS SELECT ID, 日付, 項目ID, "
+                            "CASE WHEN %1 THEN json('broken') ELSE 品名 END AS 品名, "
+                            "数量, 単位, 単価, 価格, 備考 FROM 棚卸行").arg(condition));
+}
 
 inline const QDate kDate(2026, 3, 31);
 inline const QDate kOtherDate(2025, 3, 31);
