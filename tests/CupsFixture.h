@@ -25,30 +25,35 @@ inline QString run(const QString& program, const QStringList& args)
     return QString::fromUtf8(p.readAllStandardOutput());
 }
 
-inline const char kOfficePpd[] =
-    "*PPD-Adobe: \"4.3\"\n"
-    "*FormatVersion: \"4.3\"\n"
-    "*FileVersion: \"1.0\"\n"
-    "*LanguageVersion: English\n"
-    "*LanguageEncoding: ISOLatin1\n"
-    "*PCFileName: \"OFFICE.PPD\"\n"
-    "*Manufacturer: \"Test\"\n"
-    "*Product: \"(Office)\"\n"
-    "*ModelName: \"Office Laser\"\n"
-    "*ShortNickName: \"Office Laser\"\n"
-    "*NickName: \"Office Laser\"\n"
-    "*PSVersion: \"(3010.000) 0\"\n"
-    "*LanguageLevel: \"3\"\n"
-    "*ColorDevice: False\n"
-    "*DefaultColorSpace: Gray\n"
-    "*FileSystem: False\n"
-    "*Throughput: \"1\"\n"
-    "*LandscapeOrientation: Plus90\n"
-    "*TTRasterizer: Type42\n"
-    "*cupsFilter: \"application/pdf 0 -\"\n"
-    "*DefaultResolution: 600dpi\n"
-    "*OpenUI *PageSize/Media Size: PickOne\n"
+// The lines every test description starts with, up to the paper size choice: a grey PostScript
+// laser of 600 dpi whose documents go to the backend as they are.
+#define CUPSFIXTURE_PPD_HEAD(fileName, product, model)                                             \
+    "*PPD-Adobe: \"4.3\"\n"                                                                      \
+    "*FormatVersion: \"4.3\"\n"                                                                  \
+    "*FileVersion: \"1.0\"\n"                                                                    \
+    "*LanguageVersion: English\n"                                                                \
+    "*LanguageEncoding: ISOLatin1\n"                                                             \
+    "*PCFileName: \"" fileName "\"\n"                                                            \
+    "*Manufacturer: \"Test\"\n"                                                                  \
+    "*Product: \"(" product ")\"\n"                                                              \
+    "*ModelName: \"" model "\"\n"                                                                \
+    "*ShortNickName: \"" model "\"\n"                                                            \
+    "*NickName: \"" model "\"\n"                                                                 \
+    "*PSVersion: \"(3010.000) 0\"\n"                                                             \
+    "*LanguageLevel: \"3\"\n"                                                                    \
+    "*ColorDevice: False\n"                                                                      \
+    "*DefaultColorSpace: Gray\n"                                                                 \
+    "*FileSystem: False\n"                                                                       \
+    "*Throughput: \"1\"\n"                                                                       \
+    "*LandscapeOrientation: Plus90\n"                                                            \
+    "*TTRasterizer: Type42\n"                                                                    \
+    "*cupsFilter: \"application/pdf 0 -\"\n"                                                     \
+    "*DefaultResolution: 600dpi\n"                                                               \
+    "*OpenUI *PageSize/Media Size: PickOne\n"                                                    \
     "*OrderDependency: 10 AnySetup *PageSize\n"
+
+inline const char kOfficePpd[] =
+    CUPSFIXTURE_PPD_HEAD("OFFICE.PPD", "Office", "Office Laser")
     "*DefaultPageSize: A4\n"
     "*PageSize A4/A4: \"<</PageSize[595 842]>>setpagedevice\"\n"
     "*PageSize Letter/US Letter: \"<</PageSize[612 792]>>setpagedevice\"\n"
@@ -73,29 +78,7 @@ inline const char kOfficePpd[] =
 // a standard paper code: a postcard and a label sheet) and JIS B5 as its default paper. The input
 // slot it starts on is given when the description is written.
 inline const char kTraysPpdHead[] =
-    "*PPD-Adobe: \"4.3\"\n"
-    "*FormatVersion: \"4.3\"\n"
-    "*FileVersion: \"1.0\"\n"
-    "*LanguageVersion: English\n"
-    "*LanguageEncoding: ISOLatin1\n"
-    "*PCFileName: \"TRAYS.PPD\"\n"
-    "*Manufacturer: \"Test\"\n"
-    "*Product: \"(Trays)\"\n"
-    "*ModelName: \"Tray Laser\"\n"
-    "*ShortNickName: \"Tray Laser\"\n"
-    "*NickName: \"Tray Laser\"\n"
-    "*PSVersion: \"(3010.000) 0\"\n"
-    "*LanguageLevel: \"3\"\n"
-    "*ColorDevice: False\n"
-    "*DefaultColorSpace: Gray\n"
-    "*FileSystem: False\n"
-    "*Throughput: \"1\"\n"
-    "*LandscapeOrientation: Plus90\n"
-    "*TTRasterizer: Type42\n"
-    "*cupsFilter: \"application/pdf 0 -\"\n"
-    "*DefaultResolution: 600dpi\n"
-    "*OpenUI *PageSize/Media Size: PickOne\n"
-    "*OrderDependency: 10 AnySetup *PageSize\n"
+    CUPSFIXTURE_PPD_HEAD("TRAYS.PPD", "Trays", "Tray Laser")
     "*DefaultPageSize: B5\n"
     "*PageSize Letter/US Letter: \"<</PageSize[612 792]>>setpagedevice\"\n"
     "*PageSize A4/A4: \"<</PageSize[595 842]>>setpagedevice\"\n"
