@@ -205,9 +205,7 @@ void frmInAmd2::dropGrid()
 {
     // The model holds the connection: it goes before the connection does, and its selection
     // model with it.
-    QItemSelectionModel* selection = dgdSub->selectionModel();
-    dgdSub->setModel(nullptr);
-    delete selection;
+    grid::setModel(dgdSub, nullptr);
     delete m_grid;
     m_grid = nullptr;
 }
@@ -233,9 +231,7 @@ CountLineModel* frmInAmd2::grid()
 {
     if (!m_grid) {
         m_grid = new CountLineModel(this);
-        QItemSelectionModel* none = dgdSub->selectionModel();
-        dgdSub->setModel(m_grid);
-        delete none;
+        grid::setModel(dgdSub, m_grid);
         connect(m_grid, &CountLineModel::editRefused, this, [this](const QString& why) { reportRefusal(why); });
         // A new edit after a refused close is protected again.
         connect(m_grid, &QAbstractItemModel::dataChanged, this, [this] { m_closeRefused = false; });

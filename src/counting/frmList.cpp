@@ -16,7 +16,6 @@
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QHeaderView>
-#include <QItemSelectionModel>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -188,9 +187,7 @@ void frmList::dropList()
 {
     // The model holds a statement on the connection: it goes before the connection does, and its
     // selection model with it.
-    QItemSelectionModel* selection = dgdSub->selectionModel();
-    dgdSub->setModel(nullptr);
-    delete selection;
+    grid::setModel(dgdSub, nullptr);
     delete m_list;
     m_list = nullptr;
 }
@@ -201,9 +198,7 @@ counting::SummaryListModel* frmList::listForRun()
     // would leave a selection model behind in each of the grid's headers.
     if (!m_list) {
         m_list = new counting::SummaryListModel(this);
-        QItemSelectionModel* none = dgdSub->selectionModel();
-        dgdSub->setModel(m_list);
-        delete none;
+        grid::setModel(dgdSub, m_list);
     }
     return m_list;
 }

@@ -6,6 +6,7 @@
 #include "platform/Cursor.h"
 #include "platform/Db.h"
 #include "platform/Dialogs.h"
+#include "platform/GridLayout.h"
 
 #include <QDataWidgetMapper>
 #include <QGridLayout>
@@ -147,9 +148,7 @@ void MasterWindow::releaseModel()
         return;
     // The mapper lets go of a model when it is destroyed.
     m_mapper->clearMapping();
-    QItemSelectionModel* selection = DataGrid1->selectionModel();
-    DataGrid1->setModel(nullptr);
-    delete selection;
+    grid::setModel(DataGrid1, nullptr);
     delete m_model;
     m_model = nullptr;
     showRow(-1);
