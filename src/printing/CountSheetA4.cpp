@@ -69,11 +69,7 @@ void A4Job::drawFrame()
     printAt(m_p, 117, 30, QStringLiteral("単　価"));
     printAt(m_p, 142, 30, QStringLiteral("価　格"));
     printAt(m_p, 167, 30, QStringLiteral("備考"));
-    const QString page = QStringLiteral("頁");
-    printAt(m_p, 192, 10, page);
-    // Measured on its digits, printed as a number (a blank before and after them).
-    printAligned(m_p, 185, 10, page, prn::PrinterObject::numberText(m_pageCounter),
-                 prn::PrinterObject::plainNumber(m_pageCounter));
+    printPageNumber(m_p, m_pageCounter);
     printAt(m_p, 142, 20, QStringLiteral("日付　　　　　　　　　日現在"));
     m_p.setFontSize(kTextSize);
     printAt(m_p, 152, 20, m_dateText);
@@ -94,19 +90,9 @@ void A4Job::drawLines()
     m_p.line(72, 16, 122, 16, kBlack);
     m_p.setDrawStyle(prn::kStyleSolid);
     m_p.line(12, 35, 192, 35, kBlack);
-    if (m_frame == Frame::Full) {
-        for (double x : {82.0, 102.0, 112.0, 137.0, 162.0}) {
-            m_p.setDrawStyle(prn::kStyleDot);
-            m_p.line(x, 29, x, 270, kBlack);
-        }
-    }
-    for (int i = 0; i < kRowsPerPage - 1; ++i) {
-        const double y = 42 + kRowStep * i;
-        m_p.setDrawStyle(prn::kStyleDot);
-        m_p.line(12, y, 192, y, kBlack);
-    }
-    m_p.setDrawStyle(prn::kStyleSolid);
-    m_p.line(12, kSubtotalY, 192, kSubtotalY, kBlack);
+    if (m_frame == Frame::Full)
+        drawColumnRules(m_p);
+    drawRowRules(m_p, kRowsPerPage, kRowStep, kSubtotalY);
 }
 
 void A4Job::printRow(const QSqlQuery& q)

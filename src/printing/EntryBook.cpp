@@ -73,23 +73,10 @@ void EntryBookJob::PrintEntryBookPageFrame()
     printAt(m_p, 142, 30, QStringLiteral("単　価"));
     printAt(m_p, 167, 30, QStringLiteral("備考"));
 
-    for (double x : {82.0, 102.0, 112.0, 137.0, 162.0}) {
-        m_p.setDrawStyle(prn::kStyleDot);
-        m_p.line(x, 29, x, 270, kBlack);
-    }
-    for (int i = 0; i < kRowsPerPage - 1; ++i) {
-        const double y = 42 + kRowStep * i;
-        m_p.setDrawStyle(prn::kStyleDot);
-        m_p.line(12, y, 192, y, kBlack);
-    }
-    m_p.setDrawStyle(prn::kStyleSolid);
-    m_p.line(12, 258, 192, 258, kBlack);
+    drawColumnRules(m_p);
+    drawRowRules(m_p, kRowsPerPage, kRowStep, 258);
 
-    const QString page = QStringLiteral("頁");
-    printAt(m_p, 192, 10, page);
-    // Measured on its digits, printed as a number (a blank before and after them).
-    printAligned(m_p, 185, 10, page, prn::PrinterObject::numberText(m_pageNumber),
-                 prn::PrinterObject::plainNumber(m_pageNumber));
+    printPageNumber(m_p, m_pageNumber);
     printAt(m_p, 142, 20, QStringLiteral("前期棚卸日"));
     m_p.setFontSize(kTextSize);
     printAt(m_p, 165, 20, m_dateText);

@@ -56,4 +56,30 @@ void printCategoryBlocks(prn::PrinterObject& p, const SheetRequest& request, dou
     }
 }
 
+void printPageNumber(prn::PrinterObject& p, int page)
+{
+    const QString mark = QStringLiteral("頁");
+    printAt(p, 192, 10, mark);
+    printAligned(p, 185, 10, mark, prn::PrinterObject::numberText(page), prn::PrinterObject::plainNumber(page));
+}
+
+void drawColumnRules(prn::PrinterObject& p)
+{
+    for (double x : {82.0, 102.0, 112.0, 137.0, 162.0}) {
+        p.setDrawStyle(prn::kStyleDot);
+        p.line(x, 29, x, 270, kBlack);
+    }
+}
+
+void drawRowRules(prn::PrinterObject& p, int rows, double step, double ruleY)
+{
+    for (int i = 0; i < rows - 1; ++i) {
+        const double y = 42 + step * i;
+        p.setDrawStyle(prn::kStyleDot);
+        p.line(12, y, 192, y, kBlack);
+    }
+    p.setDrawStyle(prn::kStyleSolid);
+    p.line(12, ruleY, 192, ruleY, kBlack);
+}
+
 } // namespace printing

@@ -1,6 +1,6 @@
 #pragma once
-// The run of a job that the page engines share: the A4 page set-up, the category blocks of the
-// sheets printed by category, and the printer's reason when nothing was sent.
+// What the page engines share: the A4 page set-up, the category blocks of the sheets printed by
+// category, the printer's reason when nothing was sent, and parts of the A4 page frames.
 #include "printing/CountSheet.h"
 
 #include <QSqlQuery>
@@ -25,5 +25,16 @@ using BlockPrinter = std::function<void(QSqlQuery& lines, bool onRow, const Head
 // (on a new page once a page was drawn). Stops when the job is abandoned. Throws db::DbError.
 void printCategoryBlocks(prn::PrinterObject& p, const SheetRequest& request, double headingY,
                          const std::function<int()>& pagesDrawn, const BlockPrinter& block);
+
+// The page number left of "頁" at the top right, measured on its digits and printed as a number
+// (a blank before and after them).
+void printPageNumber(prn::PrinterObject& p, int page);
+
+// The dotted column rules of the A4 count layouts, from the box's top to its bottom.
+void drawColumnRules(prn::PrinterObject& p);
+
+// The dotted rules between rows rows, step apart from 42 mm down, and the solid rule at ruleY
+// over the last line.
+void drawRowRules(prn::PrinterObject& p, int rows, double step, double ruleY);
 
 } // namespace printing

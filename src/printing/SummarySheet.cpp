@@ -95,11 +95,7 @@ void SummaryJob::PrintSummaryPageFrame()
     for (double x : {97.0, 132.0, 147.0})
         m_p.line(x, 29, x, 270, kBlack);
 
-    const QString page = QStringLiteral("頁");
-    printAt(m_p, 192, 10, page);
-    // Measured on its digits, printed as a number (a blank before and after them).
-    printAligned(m_p, 185, 10, page, prn::PrinterObject::numberText(m_pageNumber),
-                 prn::PrinterObject::plainNumber(m_pageNumber));
+    printPageNumber(m_p, m_pageNumber);
     printAt(m_p, 142, 20, QStringLiteral("日付　　　　　　　　　日現在"));
     printAt(m_p, 152, 20, m_dateText);
 }
