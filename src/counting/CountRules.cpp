@@ -1,7 +1,9 @@
 #include "counting/CountRules.h"
 
+#include "app/MainWindowInfo.h"
 #include "app/Settings.h"
 #include "platform/DataCombo.h"
+#include "platform/GridLayout.h"
 #include "platform/WindowPlace.h"
 
 #include "platform/Form.h"
@@ -10,6 +12,7 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
+#include <QSignalBlocker>
 #include <QVBoxLayout>
 #include <QWidget>
 
@@ -47,6 +50,14 @@ void ImeOff(QWidget* field)
 {
     field->setAttribute(Qt::WA_InputMethodEnabled, false);
     field->setInputMethodHints(Qt::ImhPreferNumbers | Qt::ImhNoPredictiveText | Qt::ImhLatinOnly);
+}
+
+void loadCountWindow(QWidget* w, QTableView* grid, QDateEdit* date)
+{
+    restoreWindowPosition(w);
+    grid::setRowHeightTwips(grid, 360);
+    const QSignalBlocker quiet(date);
+    date->setDate(app::closingDate());
 }
 
 void makeDateBox(QWidget* parent, QLabel*& label, const char* labelName, QDateEdit*& box)

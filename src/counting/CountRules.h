@@ -8,6 +8,7 @@ class DataCombo;
 class QDateEdit;
 class QLabel;
 class QLineEdit;
+class QTableView;
 class QWidget;
 
 namespace counting {
@@ -21,6 +22,10 @@ bool narrow(DataCombo* combo, NarrowList list);
 
 // Left and top from the settings frmLeft and frmTop (0 when absent).
 void restoreWindowPosition(QWidget* w);
+
+// What a count window does first on loading: its place from the settings, the grid's row height,
+// and the main window's closing date in the date box without a change being signalled.
+void loadCountWindow(QWidget* w, QTableView* grid, QDateEdit* date);
 
 // The input method. On Linux the platform's input context (IBus, Fcitx, …) owns the on/off state,
 // so a program cannot open it; what it can do is let a field take composed text or not. ImeOn:

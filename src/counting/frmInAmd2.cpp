@@ -1,6 +1,5 @@
 #include "counting/frmInAmd2.h"
 
-#include "app/MainWindowInfo.h"
 #include "counting/CountLineGrid.h"
 #include "counting/CountLineStore.h"
 #include "counting/CountRules.h"
@@ -19,7 +18,6 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
-#include <QSignalBlocker>
 #include <QSqlRecord>
 #include <QTableView>
 #include <QTimer>
@@ -137,13 +135,8 @@ QDate frmInAmd2::closingDate() const { return DTPicker1->date(); }
 
 void frmInAmd2::Form_Load()
 {
-    counting::restoreWindowPosition(this);
-    grid::setRowHeightTwips(dgdSub, 360);
-    {
-        // The totals line is read once, after the date is in place.
-        const QSignalBlocker quiet(DTPicker1);
-        DTPicker1->setDate(app::closingDate());
-    }
+    // The totals line is read once, after the date is in place.
+    counting::loadCountWindow(this, dgdSub, DTPicker1);
     ShowTotal();
 }
 

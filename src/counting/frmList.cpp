@@ -1,7 +1,6 @@
 #include "counting/frmList.h"
 
 #include "app/ListExport.h"
-#include "app/MainWindowInfo.h"
 #include "app/WindowTable.h"
 #include "counting/CountLineGrid.h"
 #include "counting/CountRules.h"
@@ -130,12 +129,7 @@ QDate frmList::closingDate() const { return DTPicker1->date(); }
 
 void frmList::Form_Load()
 {
-    counting::restoreWindowPosition(this);
-    grid::setRowHeightTwips(dgdSub, 360);
-    {
-        const QSignalBlocker quiet(DTPicker1);
-        DTPicker1->setDate(app::closingDate());
-    }
+    counting::loadCountWindow(this, dgdSub, DTPicker1);
     Combo1->addItems(counting::listModeNames());
     Combo1->setCurrentIndex(-1);
     Combo1->setEditText(QString());

@@ -1,6 +1,5 @@
 #include "counting/frmTana.h"
 
-#include "app/MainWindowInfo.h"
 #include "app/frmTipA.h"
 #include "app/global.h"
 #include "counting/CountLineStore.h"
@@ -281,12 +280,7 @@ const QStringList& frmTana::helpLines()
 
 void frmTana::Form_Load()
 {
-    {
-        const QSignalBlocker block(DTPicker1);
-        DTPicker1->setDate(app::closingDate());
-    }
-    counting::restoreWindowPosition(this);
-    grid::setRowHeightTwips(dgdSub, 360);
+    counting::loadCountWindow(this, dgdSub, DTPicker1);
     IgnoreCategory = false;
 
     m_linesDate = DTPicker1->date();
