@@ -115,4 +115,28 @@ inline prn::Recorded at(const prn::RecordingPrinter& p, int page, double y, doub
     return {};
 }
 
+// The A4 sheets' rows, in millimetres.
+namespace a4 {
+
+inline double rowY(int i)
+{
+    return 38 + 8 * i;
+}
+
+inline bool near(double a, double b)
+{
+    return qAbs(a - b) < 1e-6;
+}
+
+// The page number printed left of "頁".
+inline prn::Recorded pageNumber(const prn::RecordingPrinter& p, int page)
+{
+    for (const auto& t : texts(p, page))
+        if (t.y == 10 && t.x > 150 && t.x < 192)
+            return t;
+    return {};
+}
+
+} // namespace a4
+
 } // namespace sheettest

@@ -9,38 +9,19 @@
 #include "platform/PrinterPainter.h"
 #include "printing/PagePrimitives.h"
 
-
 using namespace sheettest;
+using namespace sheettest::a4;
 using printing::PrintA4Full;
 using printing::PrintA4Simple;
 using prn::RecordingPrinter;
 
 namespace {
 
-double rowY(int i)
-{
-    return 38 + 8 * i;
-}
-
 // The right edge of a column: the base plus the width of its reference text, in the rows' font.
 double edge(RecordingPrinter& p, double base, const QString& reference)
 {
     p.setFontSize(9.75);
     return base + p.textWidth(reference);
-}
-
-// The page number printed left of "頁".
-prn::Recorded pageNumber(const RecordingPrinter& p, int page)
-{
-    for (const auto& t : texts(p, page))
-        if (t.y == 10 && t.x > 150 && t.x < 192)
-            return t;
-    return {};
-}
-
-bool near(double a, double b)
-{
-    return qAbs(a - b) < 1e-6;
 }
 
 } // namespace

@@ -18,29 +18,11 @@
 #include <QTemporaryDir>
 
 using namespace sheettest;
+using namespace sheettest::a4;
 using printing::PrintEntryBook;
 using prn::RecordingPrinter;
 
 namespace {
-
-double rowY(int i)
-{
-    return 38 + 8 * i;
-}
-
-bool near(double a, double b)
-{
-    return qAbs(a - b) < 1e-6;
-}
-
-// The page number printed left of "頁".
-prn::Recorded pageNumber(const RecordingPrinter& p, int page)
-{
-    for (const auto& t : texts(p, page))
-        if (t.y == 10 && t.x > 150 && t.x < 192)
-            return t;
-    return {};
-}
 
 // The texts of a page's rows (between the heading band and the bottom rule).
 QStringList rowTexts(const RecordingPrinter& p, int page)

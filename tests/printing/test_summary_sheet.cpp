@@ -12,6 +12,7 @@
 #include <algorithm>
 
 using namespace sheettest;
+using namespace sheettest::a4;
 using printing::PrintSummarySheet;
 using printing::SummaryRequest;
 using prn::RecordingPrinter;
@@ -29,16 +30,6 @@ SummaryRequest byCategory(const QDate& date = kDate)
 SummaryRequest byProduct(const QDate& date = kDate)
 {
     return {date, kProductTitle, QStringLiteral("品名"), QStringLiteral("ＭＳ 明朝")};
-}
-
-double rowY(int i)
-{
-    return 38 + 8 * i;
-}
-
-bool near(double a, double b)
-{
-    return qAbs(a - b) < 1e-6;
 }
 
 void product(int id, const QString& name)
@@ -80,15 +71,6 @@ double edge(RecordingPrinter& p, double base, const QString& reference)
     p.setFontName(QStringLiteral("ＭＳ 明朝"));
     p.setFontSize(9.75);
     return base + p.textWidth(reference);
-}
-
-// The page number printed left of "頁".
-prn::Recorded pageNumber(const RecordingPrinter& p, int page)
-{
-    for (const auto& t : texts(p, page))
-        if (t.y == 10 && t.x > 150 && t.x < 192)
-            return t;
-    return {};
 }
 
 // A recorder that breaks off the database's running statement once it has printed n texts, as a
