@@ -229,6 +229,14 @@ private:
 
 } // namespace cupsfixture
 
+// Starts the private spooler, or skips the test where this machine cannot run one.
+#define CUPSFIXTURE_START_OR_SKIP(spooler)                                                         \
+    do {                                                                                           \
+        const QString whyNot = (spooler).start();                                                  \
+        if (!whyNot.isEmpty())                                                                     \
+            QSKIP(qPrintable(whyNot));                                                             \
+    } while (false)
+
 // main() of a test that reaches CUPS: its print queues come from a socket in a folder of the test's
 // own (socket: the socket's name there), never from the machine's spooler.
 #define BREVOTANE_CUPS_TEST_MAIN(TestClass, socket)                                                  \

@@ -516,9 +516,7 @@ private slots:
     void aQueueGetsOnlyCompleteDocuments()
     {
         PrivateSpooler spooler;
-        const QString why = spooler.start();
-        if (!why.isEmpty())
-            QSKIP(qPrintable(why));
+        CUPSFIXTURE_START_OR_SKIP(spooler);
         QCOMPARE(spooler.addQueue(QStringLiteral("Kitchen")), QString());
         QCOMPARE(printerNames(), QStringList({QStringLiteral("Kitchen"), pdfEntryName()}));
         QVERIFY(setCurrentPrinter(0));

@@ -107,9 +107,7 @@ private slots:
     void aCountSheetThroughTheSpooler()
     {
         PrivateSpooler spooler;
-        const QString why = spooler.start();
-        if (!why.isEmpty())
-            QSKIP(qPrintable(why));
+        CUPSFIXTURE_START_OR_SKIP(spooler);
         QCOMPARE(spooler.addQueue(QStringLiteral("Counter")), QString());
 
         testsupport::Env env;
