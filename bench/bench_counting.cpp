@@ -16,6 +16,7 @@
 // beside one plain INSERT, the orphan marking beside one plain UPDATE of every line of the date.
 // BENCH_TRACE=1 writes every recorded statement to stderr.
 #include "BenchCount.h"
+#include "BenchSupport.h"
 
 #include "app/MainWindowInfo.h"
 #include "app/WindowTable.h"
@@ -59,50 +60,13 @@
 namespace {
 
 using namespace benchcount;
+using namespace benchsupport;
 
 const QString kSearchShort = QStringLiteral("ボ");
 const QString kSearchLong = QStringLiteral("ボールペン");
 
 // ---------------------------------------------------------------------------------------------
 // Small helpers
-
-double medianOf(QList<double> v)
-{
-    if (v.isEmpty())
-        return std::nan("");
-    std::sort(v.begin(), v.end());
-    const qsizetype n = v.size();
-    return n % 2 ? v.at(n / 2) : (v.at(n / 2 - 1) + v.at(n / 2)) / 2;
-}
-
-double residentMb()
-{
-    QFile f(QStringLiteral("/proc/self/statm"));
-    if (!f.open(QIODevice::ReadOnly))
-        return std::nan("");
-    const QList<QByteArray> fields = f.readAll().split(' ');
-    if (fields.size() < 2)
-        return std::nan("");
-    return fields.at(1).toDouble() * double(sysconf(_SC_PAGESIZE)) / (1024.0 * 1024.0);
-}
-
-// Lets the window finish what its handler started: posted events, repaints, zero timers.
-void settle()
-{
-    for (int i = 0; i < 3; ++i) {
-        QCoreApplication::sendPostedEvents();
-        QCoreApplication::processEvents(QEventLoop::AllEvents);
-    }
-}
-
-// Frees unloaded windows now rather than at the next turn of an event loop that never runs here.
-void dropUnloaded()
-{
-    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-    settle();
-}
-
-double msSince(const QElapsedTimer& t) { return t.nsecsElapsed() / 1e6; }
 
 void result(const QString& key, double value)
 {

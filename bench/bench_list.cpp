@@ -12,6 +12,7 @@
 // includes the events it posts (repaints, deferred fetches) until the window is idle again. Each
 // figure is the median of several runs.
 #include "BenchCount.h"
+#include "BenchSupport.h"
 
 #include "app/MainWindowInfo.h"
 #include "counting/SummaryList.h"
@@ -41,37 +42,13 @@
 #include <cstdio>
 
 using namespace benchcount;
+using namespace benchsupport;
 using counting::ListMode;
 
 namespace {
 
 const QDate kExportDate(2025, 3, 31);
 constexpr int kRuns = 5;
-
-double medianOf(QList<double> v)
-{
-    if (v.isEmpty())
-        return std::nan("");
-    std::sort(v.begin(), v.end());
-    const qsizetype n = v.size();
-    return n % 2 ? v.at(n / 2) : (v.at(n / 2 - 1) + v.at(n / 2)) / 2;
-}
-
-void settle()
-{
-    for (int i = 0; i < 3; ++i) {
-        QCoreApplication::sendPostedEvents();
-        QCoreApplication::processEvents(QEventLoop::AllEvents);
-    }
-}
-
-void dropUnloaded()
-{
-    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-    settle();
-}
-
-double msSince(const QElapsedTimer& t) { return t.nsecsElapsed() / 1e6; }
 
 class BenchMainWindow : public app::MainWindowInfo {
 public:

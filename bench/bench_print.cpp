@@ -16,6 +16,8 @@
 #include "printing/EntryBook.h"
 #include "printing/PagePrimitives.h"
 
+#include "BenchSupport.h"
+
 #include <QApplication>
 #include <QDir>
 #include <QElapsedTimer>
@@ -29,32 +31,21 @@
 #include <QTemporaryDir>
 
 #include <algorithm>
+#include <functional>
+#include <optional>
 #include <cmath>
 #include <cstdio>
 #include <sys/resource.h>
 #include <unistd.h>
+
+using benchsupport::peakMb;
+using benchsupport::residentMb;
 
 namespace {
 
 const QDate kDate(2026, 3, 31);
 const QDate kEarlier(2025, 3, 31);   // the count-entry book's previous count
 constexpr int kRuns = 3;
-
-double residentMb()
-{
-    QFile f(QStringLiteral("/proc/self/statm"));
-    if (!f.open(QIODevice::ReadOnly))
-        return std::nan("");
-    const QList<QByteArray> fields = f.readAll().split(' ');
-    return fields.size() < 2 ? std::nan("") : fields.at(1).toDouble() * double(sysconf(_SC_PAGESIZE)) / (1024.0 * 1024.0);
-}
-
-double peakMb()
-{
-    rusage u{};
-    getrusage(RUSAGE_SELF, &u);
-    return u.ru_maxrss / 1024.0;
-}
 
 double median(QList<double> v)
 {
@@ -93,55 +84,46 @@ void makeDatabase(const QString& path, int lines, int categories, const QDate& d
     db::close();
 }
 
-// The same sheet by plain QPainter calls: the same query per category, the same texts at the
-// same places, the same rules, measured with the same font metrics.
-int paintPlain(const QString& file)
-{
-    QPrinter printer(QPrinter::HighResolution);
-    printer.setOutputFormat(QPrinter::PdfFormat);
-    printer.setOutputFileName(file);
-    printer.setResolution(576);
-    printer.setFullPage(false);
-    printer.setPageLayout(QPageLayout(QPageSize(QPageSize::A4), QPageLayout::Portrait, {}));
-    QPainter p(&printer);
-    const double px = 576 / 25.4;
-    const QFont title = prn::printFont(QStringLiteral("ＭＳ 明朝"), 14.25);
-    const QFont text = prn::printFont(QStringLiteral("ＭＳ 明朝"), 9.75);
-    const QFontMetricsF fm(text, &printer);
-    const QFontMetricsF tfm(title, &printer);
-    auto at = [&](double x, double y, const QString& s, const QFont& f = QFont()) {
-        const QFont& use = f == QFont() ? text : f;
-        p.setFont(use);
-        p.drawText(QPointF(x * px, y * px + (&use == &title ? tfm.ascent() : fm.ascent())), s);
-    };
-    auto right = [&](double base, double y, const QString& ref, const QString& s, const QString& measured) {
-        at(base + (fm.horizontalAdvance(ref) - fm.horizontalAdvance(measured)) / px, y, s);
-    };
-    QPen solid(Qt::black, 1), dotted(Qt::black, 1);
-    solid.setCapStyle(Qt::FlatCap);
-    dotted.setCapStyle(Qt::FlatCap);
-    dotted.setDashPattern({6, 6});
-    auto line = [&](double x1, double y1, double x2, double y2, const QPen& pen) {
+// A PDF of the engine's resolution drawn by plain QPainter calls in millimetres, in the engine's
+// fonts and measured with the same metrics.
+class PlainPdf {
+public:
+    explicit PlainPdf(const QString& file) : printer(QPrinter::HighResolution)
+    {
+        printer.setOutputFormat(QPrinter::PdfFormat);
+        printer.setOutputFileName(file);
+        printer.setResolution(576);
+        printer.setFullPage(false);
+        printer.setPageLayout(QPageLayout(QPageSize(QPageSize::A4), QPageLayout::Portrait, {}));
+        p.begin(&printer);
+        fm.emplace(text, &printer);
+        tfm.emplace(title, &printer);
+        solid.setCapStyle(Qt::FlatCap);
+        dotted.setCapStyle(Qt::FlatCap);
+        dotted.setDashPattern({6, 6});
+    }
+
+    void at(double x, double y, const QString& s) { drawIn(text, fm->ascent(), x, y, s); }
+    void titleAt(double x, double y, const QString& s) { drawIn(title, tfm->ascent(), x, y, s); }
+    void right(double base, double y, const QString& ref, const QString& s, const QString& measured)
+    {
+        at(base + (fm->horizontalAdvance(ref) - fm->horizontalAdvance(measured)) / px, y, s);
+    }
+    void line(double x1, double y1, double x2, double y2, const QPen& pen)
+    {
         p.setPen(pen);
         p.drawLine(QPointF(x1 * px, y1 * px), QPointF(x2 * px, y2 * px));
-    };
-    int pages = 0;
-    bool first = true;
-    const QString date = kDate.toString(QStringLiteral("yyyy/MM/dd"));
-    auto frame = [&](const QString& name) {
-        if (!first)
+    }
+    // A new page after the first; returns its number.
+    int newFrame()
+    {
+        if (pages > 0)
             printer.newPage();
-        first = false;
-        ++pages;
-        p.setPen(Qt::black);
-        at(87, 11, QStringLiteral("棚　卸　表"), title);
-        for (auto [x, s] : {std::pair{22.0, "品　名"}, {85.0, "数　量"}, {103.0, "単位"}, {117.0, "単　価"},
-                            {142.0, "価　格"}, {167.0, "備考"}})
-            at(x, 30, QString::fromUtf8(s));
-        at(192, 10, QStringLiteral("頁"));
-        right(185, 10, QStringLiteral("頁"), QStringLiteral(" %1 ").arg(pages), QString::number(pages));
-        at(142, 20, QStringLiteral("日付　　　　　　　　　日現在"));
-        at(152, 20, date);
+        return ++pages;
+    }
+    // The rounded box round the rows.
+    void roundBox()
+    {
         p.setPen(solid);
         p.drawArc(QRectF(12 * px, 29 * px, 2 * px, 2 * px), 90 * 16, 90 * 16);
         p.drawArc(QRectF(12 * px, 268 * px, 2 * px, 2 * px), 180 * 16, 90 * 16);
@@ -151,144 +133,153 @@ int paintPlain(const QString& file)
         line(12, 30, 12, 269, solid);
         line(13, 270, 191, 270, solid);
         line(192, 30, 192, 269, solid);
-        line(72, 16, 122, 16, solid);
-        line(12, 35, 192, 35, solid);
+    }
+    // The dotted columns and rows and the rule above the subtotal.
+    void gridLines()
+    {
         for (double x : {82.0, 102.0, 112.0, 137.0, 162.0})
             line(x, 29, x, 270, dotted);
         for (int y = 42; y <= 250; y += 8)
             line(12, y, 192, y, dotted);
         line(12, 258, 192, 258, solid);
-        p.setPen(Qt::black);
+    }
+    void pageNumber()
+    {
+        at(192, 10, QStringLiteral("頁"));
+        right(185, 10, QStringLiteral("頁"), QStringLiteral(" %1 ").arg(pages), QString::number(pages));
+    }
+    void heading(const QString& name)
+    {
         at(12, 18, QStringLiteral("項目"));
         at(20, 18, name);
-    };
-    double total = 0;
+    }
+    int end()
+    {
+        p.end();
+        return pages;
+    }
+
+    QPrinter printer;
+    QPainter p;
+    QPen solid{Qt::black, 1}, dotted{Qt::black, 1};
+
+private:
+    void drawIn(const QFont& f, double ascent, double x, double y, const QString& s)
+    {
+        p.setFont(f);
+        p.drawText(QPointF(x * px, y * px + ascent), s);
+    }
+
+    const double px = 576 / 25.4;
+    const QFont title = prn::printFont(QStringLiteral("ＭＳ 明朝"), 14.25);
+    const QFont text = prn::printFont(QStringLiteral("ＭＳ 明朝"), 9.75);
+    std::optional<QFontMetricsF> fm, tfm;
+    int pages = 0;
+};
+
+// Each category of 1 and above in key order with its lines of the date, read as the engines read
+// them.
+void forEachCategory(const QDate& date, const std::function<void(const QString& name, QSqlQuery& lines)>& f)
+{
     QSqlQuery cats(db::connection());
     cats.setForwardOnly(true);
     cats.exec("SELECT 項目ID, 項目分類名 FROM 項目分類 WHERE 項目ID >= 1 ORDER BY 項目ID");
     while (cats.next()) {
-        const QString name = cats.value(1).toString();
         QSqlQuery q(db::connection());
         q.setForwardOnly(true);
         q.prepare("SELECT 品名, 数量, 単位, 単価, 価格, 備考 FROM 棚卸マスター WHERE 日付 = ? AND 項目ID = ? ORDER BY 日付, ID");
-        q.addBindValue(db::isoDate(kDate));
+        q.addBindValue(db::isoDate(date));
         q.addBindValue(cats.value(0));
         q.exec();
+        f(cats.value(1).toString(), q);
+    }
+}
+
+// The same sheet by plain QPainter calls: the same query per category, the same texts at the
+// same places, the same rules, measured with the same font metrics.
+int paintPlain(const QString& file)
+{
+    PlainPdf d(file);
+    const QString date = kDate.toString(QStringLiteral("yyyy/MM/dd"));
+    auto frame = [&](const QString& name) {
+        d.newFrame();
+        d.p.setPen(Qt::black);
+        d.titleAt(87, 11, QStringLiteral("棚　卸　表"));
+        for (auto [x, s] : {std::pair{22.0, "品　名"}, {85.0, "数　量"}, {103.0, "単位"}, {117.0, "単　価"},
+                            {142.0, "価　格"}, {167.0, "備考"}})
+            d.at(x, 30, QString::fromUtf8(s));
+        d.pageNumber();
+        d.at(142, 20, QStringLiteral("日付　　　　　　　　　日現在"));
+        d.at(152, 20, date);
+        d.roundBox();
+        d.line(72, 16, 122, 16, d.solid);
+        d.line(12, 35, 192, 35, d.solid);
+        d.gridLines();
+        d.p.setPen(Qt::black);
+        d.heading(name);
+    };
+    auto subtotal = [&](double sub) {
+        d.at(17, 258, QStringLiteral("小計"));
+        d.right(154, 258, QStringLiteral("小計"), printing::amountText(sub), printing::amountText(sub));
+    };
+    double total = 0;
+    forEachCategory(kDate, [&](const QString& name, QSqlQuery& q) {
         frame(name);
         int row = 0;
         double sub = 0;
         while (q.next()) {
             if (row > 27) {
-                at(17, 258, QStringLiteral("小計"));
-                right(154, 258, QStringLiteral("小計"), printing::amountText(sub), printing::amountText(sub));
+                subtotal(sub);
                 frame(name);
                 row = 0;
                 sub = 0;
             }
             const double y = 38 + 8 * row;
-            at(15, y, q.value(0).toString());
+            d.at(15, y, q.value(0).toString());
             const double qty = q.value(1).toDouble(), price = q.value(3).toDouble(), amount = q.value(4).toDouble();
-            right(90, y, QStringLiteral("数量"), printing::wholeOrTwoDecimals(qty), printing::amountText(std::trunc(qty)));
-            at(103, y, q.value(2).toString());
-            right(125, y, QStringLiteral("単価"), printing::wholeOrTwoDecimals(price), printing::amountText(std::trunc(price)));
-            right(154, y, QStringLiteral("価格"), printing::amountText(amount), printing::amountText(amount));
+            d.right(90, y, QStringLiteral("数量"), printing::wholeOrTwoDecimals(qty), printing::amountText(std::trunc(qty)));
+            d.at(103, y, q.value(2).toString());
+            d.right(125, y, QStringLiteral("単価"), printing::wholeOrTwoDecimals(price), printing::amountText(std::trunc(price)));
+            d.right(154, y, QStringLiteral("価格"), printing::amountText(amount), printing::amountText(amount));
             if (!q.value(5).isNull())
-                at(164, y, q.value(5).toString());
+                d.at(164, y, q.value(5).toString());
             sub += amount;
             total += amount;
             ++row;
         }
-        at(17, 258, QStringLiteral("小計"));
-        right(154, 258, QStringLiteral("小計"), printing::amountText(sub), printing::amountText(sub));
-    }
-    at(17, 262, QStringLiteral("合計"));
-    right(154, 262, QStringLiteral("合計"), printing::amountText(total), printing::amountText(total));
-    p.end();
-    return pages;
+        subtotal(sub);
+    });
+    d.at(17, 262, QStringLiteral("合計"));
+    d.right(154, 262, QStringLiteral("合計"), printing::amountText(total), printing::amountText(total));
+    return d.end();
 }
 
 // The count-entry book by plain QPainter calls: the same queries, texts, places and rules as the
 // engine's book.
 int paintPlainBook(const QString& file)
 {
-    QPrinter printer(QPrinter::HighResolution);
-    printer.setOutputFormat(QPrinter::PdfFormat);
-    printer.setOutputFileName(file);
-    printer.setResolution(576);
-    printer.setFullPage(false);
-    printer.setPageLayout(QPageLayout(QPageSize(QPageSize::A4), QPageLayout::Portrait, {}));
-    QPainter p(&printer);
-    const double px = 576 / 25.4;
-    const QFont title = prn::printFont(QStringLiteral("ＭＳ 明朝"), 14.25);
-    const QFont text = prn::printFont(QStringLiteral("ＭＳ 明朝"), 9.75);
-    const QFontMetricsF fm(text, &printer);
-    const QFontMetricsF tfm(title, &printer);
-    auto at = [&](double x, double y, const QString& s, const QFont& f = QFont()) {
-        const QFont& use = f == QFont() ? text : f;
-        p.setFont(use);
-        p.drawText(QPointF(x * px, y * px + (&use == &title ? tfm.ascent() : fm.ascent())), s);
-    };
-    auto right = [&](double base, double y, const QString& ref, const QString& s, const QString& measured) {
-        at(base + (fm.horizontalAdvance(ref) - fm.horizontalAdvance(measured)) / px, y, s);
-    };
-    QPen solid(Qt::black, 1), dotted(Qt::black, 1);
-    solid.setCapStyle(Qt::FlatCap);
-    dotted.setCapStyle(Qt::FlatCap);
-    dotted.setDashPattern({6, 6});
-    auto line = [&](double x1, double y1, double x2, double y2, const QPen& pen) {
-        p.setPen(pen);
-        p.drawLine(QPointF(x1 * px, y1 * px), QPointF(x2 * px, y2 * px));
-    };
-    int pages = 0;
-    bool first = true;
+    PlainPdf d(file);
     const QString date = kEarlier.toString(QStringLiteral("yyyy/MM/dd"));
     auto frame = [&](const QString& name) {
-        if (!first)
-            printer.newPage();
-        first = false;
-        ++pages;
-        p.setPen(solid);
-        p.drawArc(QRectF(12 * px, 29 * px, 2 * px, 2 * px), 90 * 16, 90 * 16);
-        p.drawArc(QRectF(12 * px, 268 * px, 2 * px, 2 * px), 180 * 16, 90 * 16);
-        p.drawArc(QRectF(190 * px, 268 * px, 2 * px, 2 * px), 270 * 16, 90 * 16);
-        p.drawArc(QRectF(190 * px, 29 * px, 2 * px, 2 * px), 0, 90 * 16);
-        line(13, 29, 191, 29, solid);
-        line(12, 30, 12, 269, solid);
-        line(13, 270, 191, 270, solid);
-        line(192, 30, 192, 269, solid);
-        line(72, 16, 142, 16, solid);
-        p.setPen(Qt::black);
-        at(87, 11, QStringLiteral("棚　卸　記　入　帳"), title);
-        at(22, 30, QStringLiteral("品　名"));
-        line(12, 35, 192, 35, solid);
-        p.setPen(Qt::black);
+        d.newFrame();
+        d.roundBox();
+        d.line(72, 16, 142, 16, d.solid);
+        d.p.setPen(Qt::black);
+        d.titleAt(87, 11, QStringLiteral("棚　卸　記　入　帳"));
+        d.at(22, 30, QStringLiteral("品　名"));
+        d.line(12, 35, 192, 35, d.solid);
+        d.p.setPen(Qt::black);
         for (auto [x, s] : {std::pair{85.0, "数　量"}, {103.0, "単位"}, {117.0, "参考単価"}, {142.0, "単　価"},
                             {167.0, "備考"}})
-            at(x, 30, QString::fromUtf8(s));
-        for (double x : {82.0, 102.0, 112.0, 137.0, 162.0})
-            line(x, 29, x, 270, dotted);
-        for (int y = 42; y <= 250; y += 8)
-            line(12, y, 192, y, dotted);
-        line(12, 258, 192, 258, solid);
-        p.setPen(Qt::black);
-        at(192, 10, QStringLiteral("頁"));
-        right(185, 10, QStringLiteral("頁"), QStringLiteral(" %1 ").arg(pages), QString::number(pages));
-        at(142, 20, QStringLiteral("前期棚卸日"));
-        at(165, 20, date);
-        at(12, 18, QStringLiteral("項目"));
-        at(20, 18, name);
+            d.at(x, 30, QString::fromUtf8(s));
+        d.gridLines();
+        d.p.setPen(Qt::black);
+        d.pageNumber();
+        d.at(142, 20, QStringLiteral("前期棚卸日"));
+        d.at(165, 20, date);
+        d.heading(name);
     };
-    QSqlQuery cats(db::connection());
-    cats.setForwardOnly(true);
-    cats.exec("SELECT 項目ID, 項目分類名 FROM 項目分類 WHERE 項目ID >= 1 ORDER BY 項目ID");
-    while (cats.next()) {
-        const QString name = cats.value(1).toString();
-        QSqlQuery q(db::connection());
-        q.setForwardOnly(true);
-        q.prepare("SELECT 品名, 数量, 単位, 単価, 価格, 備考 FROM 棚卸マスター WHERE 日付 = ? AND 項目ID = ? ORDER BY 日付, ID");
-        q.addBindValue(db::isoDate(kEarlier));
-        q.addBindValue(cats.value(0));
-        q.exec();
+    forEachCategory(kEarlier, [&](const QString& name, QSqlQuery& q) {
         frame(name);
         int row = 0;
         while (q.next()) {
@@ -297,15 +288,14 @@ int paintPlainBook(const QString& file)
                 row = 0;
             }
             const double y = 38 + 8 * row;
-            at(15, y, q.value(0).toString());
-            at(103, y, q.value(2).toString());
+            d.at(15, y, q.value(0).toString());
+            d.at(103, y, q.value(2).toString());
             const double price = q.value(3).toDouble();
-            right(125, y, QStringLiteral("単価"), printing::wholeOrTwoDecimals(price), printing::amountText(std::trunc(price)));
+            d.right(125, y, QStringLiteral("単価"), printing::wholeOrTwoDecimals(price), printing::amountText(std::trunc(price)));
             ++row;
         }
-    }
-    p.end();
-    return pages;
+    });
+    return d.end();
 }
 
 // One measure: prints "ms pages rssBeforeMb rssAfterMb peakMb pdfKb".

@@ -3,6 +3,8 @@
 // folder, queues whose jobs land in files, and a helper that runs a command-line tool (pdftotext,
 // pdfinfo, ...) and returns what it printed. The test's main() points CUPS_SERVER at a socket in a
 // temporary folder before the application starts.
+#include "TestSupport.h"
+
 #include <QDir>
 #include <QFile>
 #include <QProcess>
@@ -23,30 +25,35 @@ inline QString run(const QString& program, const QStringList& args)
     return QString::fromUtf8(p.readAllStandardOutput());
 }
 
-inline const char kOfficePpd[] =
-    "*PPD-Adobe: \"4.3\"\n"
-    "*FormatVersion: \"4.3\"\n"
-    "*FileVersion: \"1.0\"\n"
-    "*LanguageVersion: English\n"
-    "*LanguageEncoding: ISOLatin1\n"
-    "*PCFileName: \"OFFICE.PPD\"\n"
-    "*Manufacturer: \"Test\"\n"
-    "*Product: \"(Office)\"\n"
-    "*ModelName: \"Office Laser\"\n"
-    "*ShortNickName: \"Office Laser\"\n"
-    "*NickName: \"Office Laser\"\n"
-    "*PSVersion: \"(3010.000) 0\"\n"
-    "*LanguageLevel: \"3\"\n"
-    "*ColorDevice: False\n"
-    "*DefaultColorSpace: Gray\n"
-    "*FileSystem: False\n"
-    "*Throughput: \"1\"\n"
-    "*LandscapeOrientation: Plus90\n"
-    "*TTRasterizer: Type42\n"
-    "*cupsFilter: \"application/pdf 0 -\"\n"
-    "*DefaultResolution: 600dpi\n"
-    "*OpenUI *PageSize/Media Size: PickOne\n"
+// The lines every test description starts with, up to the paper size choice: a grey PostScript
+// laser of 600 dpi whose documents go to the backend as they are.
+#define CUPSFIXTURE_PPD_HEAD(fileName, product, model)                                             \
+    "*PPD-Adobe: \"4.3\"\n"                                                                      \
+    "*FormatVersion: \"4.3\"\n"                                                                  \
+    "*FileVersion: \"1.0\"\n"                                                                    \
+    "*LanguageVersion: English\n"                                                                \
+    "*LanguageEncoding: ISOLatin1\n"                                                             \
+    "*PCFileName: \"" fileName "\"\n"                                                            \
+    "*Manufacturer: \"Test\"\n"                                                                  \
+    "*Product: \"(" product ")\"\n"                                                              \
+    "*ModelName: \"" model "\"\n"                                                                \
+    "*ShortNickName: \"" model "\"\n"                                                            \
+    "*NickName: \"" model "\"\n"                                                                 \
+    "*PSVersion: \"(3010.000) 0\"\n"                                                             \
+    "*LanguageLevel: \"3\"\n"                                                                    \
+    "*ColorDevice: False\n"                                                                      \
+    "*DefaultColorSpace: Gray\n"                                                                 \
+    "*FileSystem: False\n"                                                                       \
+    "*Throughput: \"1\"\n"                                                                       \
+    "*LandscapeOrientation: Plus90\n"                                                            \
+    "*TTRasterizer: Type42\n"                                                                    \
+    "*cupsFilter: \"application/pdf 0 -\"\n"                                                     \
+    "*DefaultResolution: 600dpi\n"                                                               \
+    "*OpenUI *PageSize/Media Size: PickOne\n"                                                    \
     "*OrderDependency: 10 AnySetup *PageSize\n"
+
+inline const char kOfficePpd[] =
+    CUPSFIXTURE_PPD_HEAD("OFFICE.PPD", "Office", "Office Laser")
     "*DefaultPageSize: A4\n"
     "*PageSize A4/A4: \"<</PageSize[595 842]>>setpagedevice\"\n"
     "*PageSize Letter/US Letter: \"<</PageSize[612 792]>>setpagedevice\"\n"
@@ -71,29 +78,7 @@ inline const char kOfficePpd[] =
 // a standard paper code: a postcard and a label sheet) and JIS B5 as its default paper. The input
 // slot it starts on is given when the description is written.
 inline const char kTraysPpdHead[] =
-    "*PPD-Adobe: \"4.3\"\n"
-    "*FormatVersion: \"4.3\"\n"
-    "*FileVersion: \"1.0\"\n"
-    "*LanguageVersion: English\n"
-    "*LanguageEncoding: ISOLatin1\n"
-    "*PCFileName: \"TRAYS.PPD\"\n"
-    "*Manufacturer: \"Test\"\n"
-    "*Product: \"(Trays)\"\n"
-    "*ModelName: \"Tray Laser\"\n"
-    "*ShortNickName: \"Tray Laser\"\n"
-    "*NickName: \"Tray Laser\"\n"
-    "*PSVersion: \"(3010.000) 0\"\n"
-    "*LanguageLevel: \"3\"\n"
-    "*ColorDevice: False\n"
-    "*DefaultColorSpace: Gray\n"
-    "*FileSystem: False\n"
-    "*Throughput: \"1\"\n"
-    "*LandscapeOrientation: Plus90\n"
-    "*TTRasterizer: Type42\n"
-    "*cupsFilter: \"application/pdf 0 -\"\n"
-    "*DefaultResolution: 600dpi\n"
-    "*OpenUI *PageSize/Media Size: PickOne\n"
-    "*OrderDependency: 10 AnySetup *PageSize\n"
+    CUPSFIXTURE_PPD_HEAD("TRAYS.PPD", "Trays", "Tray Laser")
     "*DefaultPageSize: B5\n"
     "*PageSize Letter/US Letter: \"<</PageSize[612 792]>>setpagedevice\"\n"
     "*PageSize A4/A4: \"<</PageSize[595 842]>>setpagedevice\"\n"
@@ -243,3 +228,25 @@ private:
 };
 
 } // namespace cupsfixture
+
+// Starts the private spooler, or skips the test where this machine cannot run one.
+#define CUPSFIXTURE_START_OR_SKIP(spooler)                                                         \
+    do {                                                                                           \
+        const QString whyNot = (spooler).start();                                                  \
+        if (!whyNot.isEmpty())                                                                     \
+            QSKIP(qPrintable(whyNot));                                                             \
+    } while (false)
+
+// main() of a test that reaches CUPS: its print queues come from a socket in a folder of the test's
+// own (socket: the socket's name there), never from the machine's spooler.
+#define BREVOTANE_CUPS_TEST_MAIN(TestClass, socket)                                                  \
+    int main(int argc, char** argv)                                                                \
+    {                                                                                              \
+        testsupport::prepareEnvironment();                                                         \
+        static QTemporaryDir cupsDir;                                                              \
+        qputenv("CUPS_SERVER", QFile::encodeName(cupsDir.path() + QStringLiteral("/" socket)));    \
+        QApplication app(argc, argv);                                                              \
+        app.setAttribute(Qt::AA_Use96Dpi, true);                                                   \
+        TestClass tc;                                                                              \
+        return QTest::qExec(&tc, argc, argv);                                                      \
+    }

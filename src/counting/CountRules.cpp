@@ -1,10 +1,19 @@
 #include "counting/CountRules.h"
 
+#include "app/MainWindowInfo.h"
 #include "app/Settings.h"
 #include "platform/DataCombo.h"
+#include "platform/GridLayout.h"
 #include "platform/WindowPlace.h"
 
+#include "platform/Form.h"
+
+#include <QDateEdit>
+#include <QHBoxLayout>
+#include <QLabel>
 #include <QLineEdit>
+#include <QSignalBlocker>
+#include <QVBoxLayout>
 #include <QWidget>
 
 namespace counting {
@@ -41,6 +50,45 @@ void ImeOff(QWidget* field)
 {
     field->setAttribute(Qt::WA_InputMethodEnabled, false);
     field->setInputMethodHints(Qt::ImhPreferNumbers | Qt::ImhNoPredictiveText | Qt::ImhLatinOnly);
+}
+
+void loadCountWindow(QWidget* w, QTableView* grid, QDateEdit* date)
+{
+    restoreWindowPosition(w);
+    grid::setRowHeightTwips(grid, 360);
+    const QSignalBlocker quiet(date);
+    date->setDate(app::closingDate());
+}
+
+void makeDateBox(QWidget* parent, QLabel*& label, const char* labelName, QDateEdit*& box)
+{
+    label = named(new QLabel(QStringLiteral("決算日(&D)"), parent), labelName);
+    box = named(new QDateEdit(parent), "DTPicker1");
+    box->setDisplayFormat(QStringLiteral("yyyy/MM/dd"));
+    box->setCalendarPopup(true);
+    label->setBuddy(box);
+}
+
+void makeTotalLine(QWidget* parent, QWidget*& picture, QLineEdit*& box)
+{
+    picture = named(new QWidget(parent), "Picture1");
+    auto* row = new QHBoxLayout(picture);
+    row->setContentsMargins(0, 0, 0, 0);
+    box = named(new QLineEdit(picture), "Text1");
+    box->setReadOnly(true);
+    row->addWidget(box);
+}
+
+void layOutListWindow(QWidget* w, QWidget* search, QWidget* buttons, QWidget* grid, QWidget* totals)
+{
+    auto* root = new QVBoxLayout(w);
+    auto* top = new QHBoxLayout;
+    top->addWidget(search, 1);
+    top->addWidget(buttons, 0, Qt::AlignBottom);
+    root->addLayout(top);
+    root->addWidget(grid, 1);
+    root->addWidget(totals);
+    w->resize(1000, 640);
 }
 
 } // namespace counting

@@ -5,7 +5,10 @@
 #include "counting/CountData.h"
 
 class DataCombo;
+class QDateEdit;
+class QLabel;
 class QLineEdit;
+class QTableView;
 class QWidget;
 
 namespace counting {
@@ -20,11 +23,25 @@ bool narrow(DataCombo* combo, NarrowList list);
 // Left and top from the settings frmLeft and frmTop (0 when absent).
 void restoreWindowPosition(QWidget* w);
 
+// What a count window does first on loading: its place from the settings, the grid's row height,
+// and the main window's closing date in the date box without a change being signalled.
+void loadCountWindow(QWidget* w, QTableView* grid, QDateEdit* date);
+
 // The input method. On Linux the platform's input context (IBus, Fcitx, …) owns the on/off state,
 // so a program cannot open it; what it can do is let a field take composed text or not. ImeOn:
 // the field accepts input-method composition (Japanese names and remarks). ImeOff: the field takes
 // no composition and asks for Latin digits (quantities and prices are typed directly).
 void ImeOn(QWidget* field);
 void ImeOff(QWidget* field);
+
+// The closing-date box and its 決算日 label (the label's name differs between the windows).
+void makeDateBox(QWidget* parent, QLabel*& label, const char* labelName, QDateEdit*& box);
+
+// The read-only totals line under a list window's grid: Picture1 holding Text1.
+void makeTotalLine(QWidget* parent, QWidget*& picture, QLineEdit*& box);
+
+// A list window's layout: the search frame with the button frame at its foot on the right, the
+// grid below taking the height, the totals line last.
+void layOutListWindow(QWidget* w, QWidget* search, QWidget* buttons, QWidget* grid, QWidget* totals);
 
 } // namespace counting

@@ -1,6 +1,5 @@
 #include "counting/frmInAmd2.h"
 
-#include "app/MainWindowInfo.h"
 #include "counting/CountLineGrid.h"
 #include "counting/CountLineStore.h"
 #include "counting/CountRules.h"
@@ -19,7 +18,6 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
-#include <QSignalBlocker>
 #include <QSqlRecord>
 #include <QTableView>
 #include <QTimer>
@@ -48,18 +46,11 @@ frmInAmd2::frmInAmd2()
 
 void frmInAmd2::buildUi()
 {
-    auto* root = new QVBoxLayout(this);
     buildFrame1();
     buildFrame2();
-    auto* top = new QHBoxLayout;
-    top->addWidget(Frame1, 1);
-    top->addWidget(Frame2, 0, Qt::AlignBottom);
-    root->addLayout(top);
     buildGrid();
-    root->addWidget(dgdSub, 1);
-    buildPicture1();
-    root->addWidget(Picture1);
-    resize(1000, 640);
+    counting::makeTotalLine(this, Picture1, Text1);
+    counting::layOutListWindow(this, Frame1, Frame2, dgdSub, Picture1);
     connectHandlers();
 }
 
@@ -67,11 +58,7 @@ void frmInAmd2::buildFrame1()
 {
     Frame1 = named(new QGroupBox(this), "Frame1");
     auto* f1 = new QGridLayout(Frame1);
-    Label3 = named(new QLabel(QStringLiteral("決算日(&D)"), Frame1), "Label3");
-    DTPicker1 = named(new QDateEdit(Frame1), "DTPicker1");
-    DTPicker1->setDisplayFormat(QStringLiteral("yyyy/MM/dd"));
-    DTPicker1->setCalendarPopup(true);
-    Label3->setBuddy(DTPicker1);
+    counting::makeDateBox(Frame1, Label3, "Label3", DTPicker1);
     Label7 = named(new QLabel(QStringLiteral("項目/分類名(&N)"), Frame1), "Label7");
     dbcNouhin = named(new DataCombo(Frame1), "dbcNouhin");
     dbcNouhin->setToolTip(QStringLiteral("検索する仕入先名の文字列を入力してください。"));
@@ -127,16 +114,6 @@ void frmInAmd2::buildGrid()
                             | QAbstractItemView::AnyKeyPressed);
 }
 
-void frmInAmd2::buildPicture1()
-{
-    Picture1 = named(new QWidget(this), "Picture1");
-    auto* p1 = new QHBoxLayout(Picture1);
-    p1->setContentsMargins(0, 0, 0, 0);
-    Text1 = named(new QLineEdit(Picture1), "Text1");
-    Text1->setReadOnly(true);
-    p1->addWidget(Text1);
-}
-
 void frmInAmd2::connectHandlers()
 {
     connect(Command1, &QPushButton::clicked, this, [this] { Command1_Click(); });
@@ -158,13 +135,8 @@ QDate frmInAmd2::closingDate() const { return DTPicker1->date(); }
 
 void frmInAmd2::Form_Load()
 {
-    counting::restoreWindowPosition(this);
-    grid::setRowHeightTwips(dgdSub, 360);
-    {
-        // The totals line is read once, after the date is in place.
-        const QSignalBlocker quiet(DTPicker1);
-        DTPicker1->setDate(app::closingDate());
-    }
+    // The totals line is read once, after the date is in place.
+    counting::loadCountWindow(this, dgdSub, DTPicker1);
     ShowTotal();
 }
 
@@ -226,9 +198,7 @@ void frmInAmd2::dropGrid()
 {
     // The model holds the connection: it goes before the connection does, and its selection
     // model with it.
-    QItemSelectionModel* selection = dgdSub->selectionModel();
-    dgdSub->setModel(nullptr);
-    delete selection;
+    grid::setModel(dgdSub, nullptr);
     delete m_grid;
     m_grid = nullptr;
 }
@@ -254,9 +224,7 @@ CountLineModel* frmInAmd2::grid()
 {
     if (!m_grid) {
         m_grid = new CountLineModel(this);
-        QItemSelectionModel* none = dgdSub->selectionModel();
-        dgdSub->setModel(m_grid);
-        delete none;
+        grid::setModel(dgdSub, m_grid);
         connect(m_grid, &CountLineModel::editRefused, this, [this](const QString& why) { reportRefusal(why); });
         // A new edit after a refused close is protected again.
         connect(m_grid, &QAbstractItemModel::dataChanged, this, [this] { m_closeRefused = false; });

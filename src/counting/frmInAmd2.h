@@ -86,7 +86,6 @@ private:
     void buildFrame1();
     void buildFrame2();
     void buildGrid();
-    void buildPicture1();
     void connectHandlers();
     void ShowTotal();
     void ImeOn();

@@ -1,7 +1,6 @@
 #include "counting/frmList.h"
 
 #include "app/ListExport.h"
-#include "app/MainWindowInfo.h"
 #include "app/WindowTable.h"
 #include "counting/CountLineGrid.h"
 #include "counting/CountRules.h"
@@ -16,7 +15,6 @@
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QHeaderView>
-#include <QItemSelectionModel>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -68,23 +66,11 @@ frmList::frmList()
 
 void frmList::buildUi()
 {
-    auto* root = new QVBoxLayout(this);
     buildFrame1();
     buildFrame2();
-    auto* top = new QHBoxLayout;
-    top->addWidget(Frame1, 1);
-    top->addWidget(Frame2, 0, Qt::AlignBottom);
-    root->addLayout(top);
     buildGrid();
-    root->addWidget(dgdSub, 1);
-    Picture1 = named(new QWidget(this), "Picture1");
-    auto* p1 = new QHBoxLayout(Picture1);
-    p1->setContentsMargins(0, 0, 0, 0);
-    Text1 = named(new QLineEdit(Picture1), "Text1");
-    Text1->setReadOnly(true);
-    p1->addWidget(Text1);
-    root->addWidget(Picture1);
-    resize(1000, 640);
+    counting::makeTotalLine(this, Picture1, Text1);
+    counting::layOutListWindow(this, Frame1, Frame2, dgdSub, Picture1);
     connectHandlers();
 }
 
@@ -92,11 +78,7 @@ void frmList::buildFrame1()
 {
     Frame1 = named(new QGroupBox(this), "Frame1");
     auto* f1 = new QGridLayout(Frame1);
-    Label3 = named(new QLabel(QStringLiteral("決算日(&D)"), Frame1), "Label3");
-    DTPicker1 = named(new QDateEdit(Frame1), "DTPicker1");
-    DTPicker1->setDisplayFormat(QStringLiteral("yyyy/MM/dd"));
-    DTPicker1->setCalendarPopup(true);
-    Label3->setBuddy(DTPicker1);
+    counting::makeDateBox(Frame1, Label3, "Label3", DTPicker1);
     Label4 = named(new QLabel(QStringLiteral("集計項目(&Q)"), Frame1), "Label4");
     Combo1 = named(new QComboBox(Frame1), "Combo1");
     Combo1->setEditable(true);
@@ -147,12 +129,7 @@ QDate frmList::closingDate() const { return DTPicker1->date(); }
 
 void frmList::Form_Load()
 {
-    counting::restoreWindowPosition(this);
-    grid::setRowHeightTwips(dgdSub, 360);
-    {
-        const QSignalBlocker quiet(DTPicker1);
-        DTPicker1->setDate(app::closingDate());
-    }
+    counting::loadCountWindow(this, dgdSub, DTPicker1);
     Combo1->addItems(counting::listModeNames());
     Combo1->setCurrentIndex(-1);
     Combo1->setEditText(QString());
@@ -204,9 +181,7 @@ void frmList::dropList()
 {
     // The model holds a statement on the connection: it goes before the connection does, and its
     // selection model with it.
-    QItemSelectionModel* selection = dgdSub->selectionModel();
-    dgdSub->setModel(nullptr);
-    delete selection;
+    grid::setModel(dgdSub, nullptr);
     delete m_list;
     m_list = nullptr;
 }
@@ -217,9 +192,7 @@ counting::SummaryListModel* frmList::listForRun()
     // would leave a selection model behind in each of the grid's headers.
     if (!m_list) {
         m_list = new counting::SummaryListModel(this);
-        QItemSelectionModel* none = dgdSub->selectionModel();
-        dgdSub->setModel(m_list);
-        delete none;
+        grid::setModel(dgdSub, m_list);
     }
     return m_list;
 }

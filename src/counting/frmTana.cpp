@@ -1,6 +1,5 @@
 #include "counting/frmTana.h"
 
-#include "app/MainWindowInfo.h"
 #include "app/frmTipA.h"
 #include "app/global.h"
 #include "counting/CountLineStore.h"
@@ -95,11 +94,7 @@ void frmTana::buildUi()
 
 void frmTana::buildDateRow(QGridLayout* top)
 {
-    Label1 = named(new QLabel(QStringLiteral("決算日(&D)"), this), "Label1");
-    DTPicker1 = named(new QDateEdit(this), "DTPicker1");
-    DTPicker1->setCalendarPopup(true);
-    DTPicker1->setDisplayFormat(QStringLiteral("yyyy/MM/dd"));
-    Label1->setBuddy(DTPicker1);
+    counting::makeDateBox(this, Label1, "Label1", DTPicker1);
     Text3 = named(new QLineEdit(this), "Text3");
     Text3->setReadOnly(true);
     Text3->setFocusPolicy(Qt::NoFocus);
@@ -285,12 +280,7 @@ const QStringList& frmTana::helpLines()
 
 void frmTana::Form_Load()
 {
-    {
-        const QSignalBlocker block(DTPicker1);
-        DTPicker1->setDate(app::closingDate());
-    }
-    counting::restoreWindowPosition(this);
-    grid::setRowHeightTwips(dgdSub, 360);
+    counting::loadCountWindow(this, dgdSub, DTPicker1);
     IgnoreCategory = false;
 
     m_linesDate = DTPicker1->date();

@@ -6,6 +6,7 @@
 #include "platform/Cursor.h"
 #include "platform/Db.h"
 #include "platform/Dialogs.h"
+#include "platform/GridLayout.h"
 
 #include <QDataWidgetMapper>
 #include <QGridLayout>
@@ -147,9 +148,7 @@ void MasterWindow::releaseModel()
         return;
     // The mapper lets go of a model when it is destroyed.
     m_mapper->clearMapping();
-    QItemSelectionModel* selection = DataGrid1->selectionModel();
-    DataGrid1->setModel(nullptr);
-    delete selection;
+    grid::setModel(DataGrid1, nullptr);
     delete m_model;
     m_model = nullptr;
     showRow(-1);
@@ -392,14 +391,7 @@ void MasterWindow::Form_QueryUnload(bool& cancel)
     } else {
         storeOrDrop(drop);
     }
-    if (drop != 0) {
-        try {
-            deleteRow(m_table, drop);
-        } catch (const std::exception&) {
-            // passed over: the window closes all the same
-        }
-    }
-    m_newKey = 0;
+    dropNewRow(drop);
 }
 
 void MasterWindow::Form_Unload(bool& cancel)
@@ -425,14 +417,20 @@ void MasterWindow::leaveRows()
     // The file is going away: what cannot be stored in it now is lost, and the user is told.
     const qint64 drop = EditMode == 2 ? m_newKey : 0;
     storeOrDrop(drop);
-    if (drop != 0) {
+    dropNewRow(drop);
+    EditMode = 1;
+}
+
+void MasterWindow::dropNewRow(qint64 key)
+{
+    if (key != 0) {
         try {
-            deleteRow(m_table, drop);
+            deleteRow(m_table, key);
         } catch (const std::exception&) {
+            // passed over: the window closes or leaves the file all the same
         }
     }
     m_newKey = 0;
-    EditMode = 1;
 }
 
 void MasterWindow::connectionClosing()

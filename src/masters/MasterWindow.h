@@ -116,6 +116,8 @@ private:
     void storeOrDrop(qint64 dropKey);
     // Leaves the file: stores what can be stored, drops the unregistered new row.
     void leaveRows();
+    // Deletes the unregistered new row with key (none when 0); a failure is passed over.
+    void dropNewRow(qint64 key);
 
     const MasterTable& m_table;
     const WindowText& m_text;

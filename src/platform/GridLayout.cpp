@@ -3,6 +3,7 @@
 #include "platform/Twips.h"
 
 #include <QHeaderView>
+#include <QItemSelectionModel>
 #include <QStyledItemDelegate>
 #include <QTableView>
 
@@ -75,6 +76,13 @@ void numberRows(QTableView* view)
     if (dynamic_cast<RowNumberHeader*>(view->verticalHeader()))
         return;
     view->setVerticalHeader(new RowNumberHeader(view));
+}
+
+void setModel(QTableView* view, QAbstractItemModel* model)
+{
+    QItemSelectionModel* old = view->selectionModel();
+    view->setModel(model);
+    delete old;
 }
 
 void setRowHeightTwips(QTableView* view, int tw)

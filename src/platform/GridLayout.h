@@ -4,6 +4,7 @@
 #include <QList>
 #include <QSet>
 
+class QAbstractItemModel;
 class QTableView;
 
 namespace grid {
@@ -14,4 +15,7 @@ void setRowHeightTwips(QTableView* view, int twips);
 // its first and last number only: the standard one measures a hundred rows at each end whenever
 // rows come or go (every line entered, every search). Call before setting the row height.
 void numberRows(QTableView* view);
+// Gives the view a model (or none) and deletes the selection model the view made for the old one,
+// which would otherwise stay behind for each model given.
+void setModel(QTableView* view, QAbstractItemModel* model);
 }

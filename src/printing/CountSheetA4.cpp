@@ -6,9 +6,8 @@
 #include "platform/PrinterObject.h"
 #include "platform/VbFormat.h"
 #include "printing/PagePrimitives.h"
+#include "printing/SheetJob.h"
 #include "printing/SheetQuery.h"
-
-#include <functional>
 
 namespace printing {
 
@@ -36,8 +35,6 @@ public:
     SheetResult run();
 
 private:
-    using Heading = std::function<void()>;
-
     bool alive() const { return m_p.jobState() != prn::JobState::Abandoned; }
     void drawFrame();
     void drawLines();
@@ -45,6 +42,8 @@ private:
     void printSubtotal();
     // Prints the lines of q from its current row (onRow) or from its first, 28 a page.
     void printLines(QSqlQuery& q, bool onRow, const Heading& heading);
+    // One category from a new frame, with its last page's subtotal.
+    void printBlock(QSqlQuery& q, bool onRow, const Heading& heading);
 
     prn::PrinterObject& m_p;
     const SheetRequest& m_request;
@@ -70,11 +69,7 @@ void A4Job::drawFrame()
     printAt(m_p, 117, 30, QStringLiteral("単　価"));
     printAt(m_p, 142, 30, QStringLiteral("価　格"));
     printAt(m_p, 167, 30, QStringLiteral("備考"));
-    const QString page = QStringLiteral("頁");
-    printAt(m_p, 192, 10, page);
-    // Measured on its digits, printed as a number (a blank before and after them).
-    printAligned(m_p, 185, 10, page, prn::PrinterObject::numberText(m_pageCounter),
-                 prn::PrinterObject::plainNumber(m_pageCounter));
+    printPageNumber(m_p, m_pageCounter);
     printAt(m_p, 142, 20, QStringLiteral("日付　　　　　　　　　日現在"));
     m_p.setFontSize(kTextSize);
     printAt(m_p, 152, 20, m_dateText);
@@ -95,19 +90,9 @@ void A4Job::drawLines()
     m_p.line(72, 16, 122, 16, kBlack);
     m_p.setDrawStyle(prn::kStyleSolid);
     m_p.line(12, 35, 192, 35, kBlack);
-    if (m_frame == Frame::Full) {
-        for (double x : {82.0, 102.0, 112.0, 137.0, 162.0}) {
-            m_p.setDrawStyle(prn::kStyleDot);
-            m_p.line(x, 29, x, 270, kBlack);
-        }
-    }
-    for (int i = 0; i < kRowsPerPage - 1; ++i) {
-        const double y = 42 + kRowStep * i;
-        m_p.setDrawStyle(prn::kStyleDot);
-        m_p.line(12, y, 192, y, kBlack);
-    }
-    m_p.setDrawStyle(prn::kStyleSolid);
-    m_p.line(12, kSubtotalY, 192, kSubtotalY, kBlack);
+    if (m_frame == Frame::Full)
+        drawColumnRules(m_p);
+    drawRowRules(m_p, kRowsPerPage, kRowStep, kSubtotalY);
 }
 
 void A4Job::printRow(const QSqlQuery& q)
@@ -169,57 +154,26 @@ void A4Job::printLines(QSqlQuery& q, bool onRow, const Heading& heading)
     throwIfFailed(q);
 }
 
+void A4Job::printBlock(QSqlQuery& q, bool onRow, const Heading& heading)
+{
+    m_pageSubtotal = 0;
+    m_rowCounter = 0;
+    drawFrame();
+    heading();
+    printLines(q, onRow, heading);
+    printSubtotal();
+}
+
 SheetResult A4Job::run()
 {
     BusyPointer busy;
     SheetResult result;
-    m_p.setPaperSize(prn::kPaperA4);
-    m_p.setOrientation(prn::kPortrait);
-    m_p.setScaleMode(prn::kScaleMillimetres);
-    m_p.setDrawMode(prn::kModeNotXorPen);
-    const QDate date = m_request.date;
+    beginA4Millimetres(m_p);
     try {
-        QSqlQuery categories = categoriesToPrint(m_request.allCategories, m_request.categoryId);
-        for (bool more = categories.next(); more && alive();) {
-            const QVariant id = categories.value(0);
-            const QVariant name = categories.value(1);
-            const Heading heading = [&] {
-                printAt(m_p, 12, kHeadingY, QStringLiteral("項目"));
-                if (hasValue(name))
-                    printAt(m_p, 20, kHeadingY, name.toString());
-            };
-            {
-                QSqlQuery lines = linesOfCategory(date, id);
-                m_pageSubtotal = 0;
-                m_rowCounter = 0;
-                drawFrame();
-                heading();
-                printLines(lines, false, heading);
-            }
-            printSubtotal();
-            more = categories.next();
-            if (more)
-                m_p.newPage();
-        }
-        throwIfFailed(categories);
-
-        if (m_request.allCategories && alive()) {
-            QSqlQuery lines = linesOfCategory(date, 0);
-            if (lines.next()) {
-                const Heading heading = [&] { printAt(m_p, 12, kHeadingY, QStringLiteral("項目　未区分")); };
-                if (m_pageCounter > 0)
-                    m_p.newPage();
-                m_pageSubtotal = 0;
-                m_rowCounter = 0;
-                drawFrame();
-                heading();
-                printLines(lines, true, heading);
-                printSubtotal();
-            } else {
-                throwIfFailed(lines);
-            }
-        }
-
+        printCategoryBlocks(m_p, m_request, kHeadingY, [&] { return m_pageCounter; },
+                            [&](QSqlQuery& lines, bool onRow, const Heading& heading) {
+                                printBlock(lines, onRow, heading);
+                            });
         const QString caption = QStringLiteral("合計");
         printAt(m_p, 17, kTotalY, caption);
         printAligned(m_p, 154, kTotalY, caption, amountText(m_printedTotal));
@@ -232,10 +186,7 @@ SheetResult A4Job::run()
     m_p.setDrawMode(prn::kModeCopyPen);
     result.printedTotal = m_printedTotal;
     result.pages = m_pageCounter;
-    if (!result.printed && result.error.isEmpty()) {
-        result.cancelled = m_p.lastJobCancelled();
-        result.error = m_p.lastError();
-    }
+    takePrinterOutcome(m_p, result);
     return result;
 }
 

@@ -7,6 +7,7 @@
 #include "platform/PrinterObject.h"
 #include "platform/VbFormat.h"
 #include "printing/PagePrimitives.h"
+#include "printing/SheetJob.h"
 #include "printing/SheetQuery.h"
 
 #include <cmath>
@@ -226,10 +227,7 @@ SheetResult HisagoJob::run()
     }
     result.printedTotal = m_runningTotal;
     result.pages = m_page;
-    if (!result.printed && result.error.isEmpty()) {
-        result.cancelled = m_p.lastJobCancelled();
-        result.error = m_p.lastError();
-    }
+    takePrinterOutcome(m_p, result);
     return result;
 }
 

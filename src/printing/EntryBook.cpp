@@ -6,9 +6,8 @@
 #include "platform/PrinterObject.h"
 #include "platform/VbFormat.h"
 #include "printing/PagePrimitives.h"
+#include "printing/SheetJob.h"
 #include "printing/SheetQuery.h"
-
-#include <functional>
 
 namespace printing {
 
@@ -36,8 +35,6 @@ public:
     SheetResult run();
 
 private:
-    using Heading = std::function<void()>;
-
     bool alive() const { return m_p.jobState() != prn::JobState::Abandoned; }
     void PrintEntryBookPageFrame();
     void PrintEntryBookRow(const QSqlQuery& q);
@@ -76,23 +73,10 @@ void EntryBookJob::PrintEntryBookPageFrame()
     printAt(m_p, 142, 30, QStringLiteral("単　価"));
     printAt(m_p, 167, 30, QStringLiteral("備考"));
 
-    for (double x : {82.0, 102.0, 112.0, 137.0, 162.0}) {
-        m_p.setDrawStyle(prn::kStyleDot);
-        m_p.line(x, 29, x, 270, kBlack);
-    }
-    for (int i = 0; i < kRowsPerPage - 1; ++i) {
-        const double y = 42 + kRowStep * i;
-        m_p.setDrawStyle(prn::kStyleDot);
-        m_p.line(12, y, 192, y, kBlack);
-    }
-    m_p.setDrawStyle(prn::kStyleSolid);
-    m_p.line(12, 258, 192, 258, kBlack);
+    drawColumnRules(m_p);
+    drawRowRules(m_p, kRowsPerPage, kRowStep, 258);
 
-    const QString page = QStringLiteral("頁");
-    printAt(m_p, 192, 10, page);
-    // Measured on its digits, printed as a number (a blank before and after them).
-    printAligned(m_p, 185, 10, page, prn::PrinterObject::numberText(m_pageNumber),
-                 prn::PrinterObject::plainNumber(m_pageNumber));
+    printPageNumber(m_p, m_pageNumber);
     printAt(m_p, 142, 20, QStringLiteral("前期棚卸日"));
     m_p.setFontSize(kTextSize);
     printAt(m_p, 165, 20, m_dateText);
@@ -139,39 +123,12 @@ SheetResult EntryBookJob::run()
 {
     BusyPointer busy;
     SheetResult result;
-    m_p.setPaperSize(prn::kPaperA4);
-    m_p.setOrientation(prn::kPortrait);
-    m_p.setScaleMode(prn::kScaleMillimetres);
-    m_p.setDrawMode(prn::kModeNotXorPen);
+    beginA4Millimetres(m_p);
     try {
-        QSqlQuery categories = categoriesToPrint(m_request.allCategories, m_request.categoryId);
-        for (bool more = categories.next(); more && alive();) {
-            const QVariant id = categories.value(0);
-            const QVariant name = categories.value(1);
-            {
-                QSqlQuery lines = linesOfCategory(m_request.date, id);
-                printBlock(lines, false, [&] {
-                    printAt(m_p, 12, kHeadingY, QStringLiteral("項目"));
-                    if (hasValue(name))
-                        printAt(m_p, 20, kHeadingY, name.toString());
-                });
-            }
-            more = categories.next();
-            if (more)
-                m_p.newPage();
-        }
-        throwIfFailed(categories);
-
-        if (m_request.allCategories && alive()) {
-            QSqlQuery lines = linesOfCategory(m_request.date, 0);
-            if (lines.next()) {
-                if (m_pageNumber > 0)
-                    m_p.newPage();
-                printBlock(lines, true, [&] { printAt(m_p, 12, kHeadingY, QStringLiteral("項目　未区分")); });
-            } else {
-                throwIfFailed(lines);
-            }
-        }
+        printCategoryBlocks(m_p, m_request, kHeadingY, [&] { return m_pageNumber; },
+                            [&](QSqlQuery& lines, bool onRow, const Heading& heading) {
+                                printBlock(lines, onRow, heading);
+                            });
         result.printed = m_p.endDoc();
     } catch (const db::DbError& e) {
         // A book with lines missing would send the counters out without rows to write on.
@@ -180,10 +137,7 @@ SheetResult EntryBookJob::run()
     }
     m_p.setDrawMode(prn::kModeCopyPen);
     result.pages = m_pageNumber;
-    if (!result.printed && result.error.isEmpty()) {
-        result.cancelled = m_p.lastJobCancelled();
-        result.error = m_p.lastError();
-    }
+    takePrinterOutcome(m_p, result);
     return result;
 }
 

@@ -6,6 +6,7 @@
 #include "platform/Db.h"
 #include "platform/PrinterObject.h"
 #include "printing/PagePrimitives.h"
+#include "printing/SheetJob.h"
 #include "printing/SheetQuery.h"
 
 namespace printing {
@@ -94,11 +95,7 @@ void SummaryJob::PrintSummaryPageFrame()
     for (double x : {97.0, 132.0, 147.0})
         m_p.line(x, 29, x, 270, kBlack);
 
-    const QString page = QStringLiteral("頁");
-    printAt(m_p, 192, 10, page);
-    // Measured on its digits, printed as a number (a blank before and after them).
-    printAligned(m_p, 185, 10, page, prn::PrinterObject::numberText(m_pageNumber),
-                 prn::PrinterObject::plainNumber(m_pageNumber));
+    printPageNumber(m_p, m_pageNumber);
     printAt(m_p, 142, 20, QStringLiteral("日付　　　　　　　　　日現在"));
     printAt(m_p, 152, 20, m_dateText);
 }
@@ -148,10 +145,7 @@ SheetResult SummaryJob::run()
             return result;
         }
         begun = true;
-        m_p.setPaperSize(prn::kPaperA4);
-        m_p.setOrientation(prn::kPortrait);
-        m_p.setScaleMode(prn::kScaleMillimetres);
-        m_p.setDrawMode(prn::kModeNotXorPen);
+        beginA4Millimetres(m_p);
         m_pageSum = 0;
         m_lineCounter = 0;
         PrintSummaryPageFrame();
@@ -184,10 +178,8 @@ SheetResult SummaryJob::run()
         m_p.setDrawMode(prn::kModeCopyPen);
     result.printedTotal = m_total;
     result.pages = m_pageNumber;
-    if (begun && !result.printed && result.error.isEmpty()) {
-        result.cancelled = m_p.lastJobCancelled();
-        result.error = m_p.lastError();
-    }
+    if (begun)
+        takePrinterOutcome(m_p, result);
     return result;
 }
 

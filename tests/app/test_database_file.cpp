@@ -2,6 +2,8 @@
 // template, new / open / save as / backup, compaction, clearing tables and the backup at exit.
 #include "TestSupport.h"
 
+#include "DamagedFile.h"
+
 #include "app/AppPaths.h"
 #include "app/Settings.h"
 #include "app/frmAMain.h"
@@ -71,23 +73,7 @@ int countIn(const QString& file, const char* table)
     return n;
 }
 
-// Leaves the header and the table list readable but writes over the later pages, as a failing
-// disk or an interrupted copy would.
-void damagePages(const QString& path)
-{
-    QFile f(path);
-    QVERIFY(f.open(QIODevice::ReadWrite));
-    const QByteArray head = f.read(100);
-    int pageSize = (uchar(head.at(16)) << 8) | uchar(head.at(17));
-    if (pageSize == 1)
-        pageSize = 65536;
-    const qint64 pages = f.size() / pageSize;
-    QVERIFY(pages > 6);
-    for (qint64 p = pages / 2; p < pages; ++p) {
-        f.seek(p * pageSize);
-        f.write(QByteArray(pageSize, '\xA5'));
-    }
-}
+using testsupport::damagePages;
 
 void addProducts(int n)
 {

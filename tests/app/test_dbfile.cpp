@@ -3,6 +3,8 @@
 // and how paths are compared.
 #include "TestSupport.h"
 
+#include "DamagedFile.h"
+
 #include "app/AppPaths.h"
 #include "app/DbFile.h"
 #include "platform/Db.h"
@@ -35,22 +37,7 @@ void fill(const QString& path, int products)
     db::close();
 }
 
-// Header and table list stay readable; the later pages are overwritten.
-void damagePages(const QString& path)
-{
-    QFile f(path);
-    QVERIFY(f.open(QIODevice::ReadWrite));
-    const QByteArray head = f.read(100);
-    int pageSize = (uchar(head.at(16)) << 8) | uchar(head.at(17));
-    if (pageSize == 1)
-        pageSize = 65536;
-    const qint64 pages = f.size() / pageSize;
-    QVERIFY(pages > 6);
-    for (qint64 p = pages / 2; p < pages; ++p) {
-        f.seek(p * pageSize);
-        f.write(QByteArray(pageSize, '\xA5'));
-    }
-}
+using testsupport::damagePages;
 
 // A second connection to the same file, as another program would hold it.
 class OtherUser {

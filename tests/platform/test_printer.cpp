@@ -516,9 +516,7 @@ private slots:
     void aQueueGetsOnlyCompleteDocuments()
     {
         PrivateSpooler spooler;
-        const QString why = spooler.start();
-        if (!why.isEmpty())
-            QSKIP(qPrintable(why));
+        CUPSFIXTURE_START_OR_SKIP(spooler);
         QCOMPARE(spooler.addQueue(QStringLiteral("Kitchen")), QString());
         QCOMPARE(printerNames(), QStringList({QStringLiteral("Kitchen"), pdfEntryName()}));
         QVERIFY(setCurrentPrinter(0));
@@ -572,15 +570,6 @@ private slots:
     }
 };
 
-int main(int argc, char** argv)
-{
-    testsupport::prepareEnvironment();
-    static QTemporaryDir cupsDir;
-    qputenv("CUPS_SERVER", QFile::encodeName(cupsDir.path() + QStringLiteral("/no-spooler.sock")));
-    QApplication app(argc, argv);
-    app.setAttribute(Qt::AA_Use96Dpi, true);
-    TestPrinter tc;
-    return QTest::qExec(&tc, argc, argv);
-}
+BREVOTANE_CUPS_TEST_MAIN(TestPrinter, "no-spooler.sock")
 
 #include "test_printer.moc"

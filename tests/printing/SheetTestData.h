@@ -1,13 +1,36 @@
 #pragma once
 // Count lines and categories for the sheet tests, written straight into the open database.
+#include "platform/Cursor.h"
 #include "platform/Db.h"
 #include "platform/PrinterRecording.h"
 #include "printing/CountSheet.h"
 
 #include <QDate>
+#include <QTest>
 #include <QVariant>
 
+// A job that ended without sending anything, its failure told: the copy pen back and the normal
+// pointer. Asserts in the calling test function.
+#define SHEET_VERIFY_DROPPED(result, printer)                                              \
+    do {                                                                                   \
+        QVERIFY(!(result).printed);                                                        \
+        QVERIFY(!(result).error.isEmpty());                                                \
+        QCOMPARE((printer).sentCount(), 0);                                                \
+        QCOMPARE((printer).log.last().describe(), QStringLiteral("drawMode 13"));          \
+        QVERIFY(!pointer::isHourglass());                                                  \
+    } while (false)
+
 namespace sheettest {
+
+// Makes the lines that match condition (a filter on 棚卸マスター's columns) fail to read: the
+// table is renamed and stands behind a view whose 品名 is an error for those lines.
+inline void breakNamesWhere(const QString& condition)
+{
+    db::exec("ALTER TABLE 棚卸マスター RENAME TO 棚卸行");
+    db::exec(QStringLiteral("CREATE VIEW 棚卸マスター AS SELECT ID, 日付, 項目ID, "
+                            "CASE WHEN %1 THEN json('broken') ELSE 品名 END AS 品名, "
+                            "数量, 単位, 単価, 価格, 備考 FROM 棚卸行").arg(condition));
+}
 
 inline const QDate kDate(2026, 3, 31);
 inline const QDate kOtherDate(2025, 3, 31);
@@ -91,5 +114,29 @@ inline prn::Recorded at(const prn::RecordingPrinter& p, int page, double y, doub
             return r;
     return {};
 }
+
+// The A4 sheets' rows, in millimetres.
+namespace a4 {
+
+inline double rowY(int i)
+{
+    return 38 + 8 * i;
+}
+
+inline bool near(double a, double b)
+{
+    return qAbs(a - b) < 1e-6;
+}
+
+// The page number printed left of "頁".
+inline prn::Recorded pageNumber(const prn::RecordingPrinter& p, int page)
+{
+    for (const auto& t : texts(p, page))
+        if (t.y == 10 && t.x > 150 && t.x < 192)
+            return t;
+    return {};
+}
+
+} // namespace a4
 
 } // namespace sheettest

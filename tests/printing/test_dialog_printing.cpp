@@ -3,6 +3,7 @@
 // no document these tests are skipped.
 #include "TestSupport.h"
 #include "CupsFixture.h"
+#include "PdfCheck.h"
 
 #include "app/global.h"
 #include "platform/Db.h"
@@ -97,7 +98,7 @@ private slots:
             QCOMPARE(env.dialogs.messages(), QStringList());   // the totals agree
             QCOMPARE(d->lastResult().printedTotal, 6360.0);
             QCOMPARE(d->Text1->text(), QStringLiteral("6360"));
-            checkSheetText(run(QStringLiteral("pdftotext"), {QStringLiteral("-layout"), file, QStringLiteral("-")}));
+            checkSheetText(pdfcheck::text(file));
             const QString fonts = run(QStringLiteral("pdffonts"), {file});
             QVERIFY2(fonts.contains(QStringLiteral("IPAMincho")), qPrintable(fonts));
         }
@@ -106,9 +107,7 @@ private slots:
     void aCountSheetThroughTheSpooler()
     {
         PrivateSpooler spooler;
-        const QString why = spooler.start();
-        if (!why.isEmpty())
-            QSKIP(qPrintable(why));
+        CUPSFIXTURE_START_OR_SKIP(spooler);
         QCOMPARE(spooler.addQueue(QStringLiteral("Counter")), QString());
 
         testsupport::Env env;
@@ -129,22 +128,13 @@ private slots:
         QVERIFY(spooler.waitForOutput(QStringLiteral("Counter")));
         const QString file = spooler.outPath(QStringLiteral("Counter"));
         QVERIFY(run(QStringLiteral("pdfinfo"), {file}).contains(QStringLiteral("(A4)")));
-        checkSheetText(run(QStringLiteral("pdftotext"), {QStringLiteral("-layout"), file, QStringLiteral("-")}));
+        checkSheetText(pdfcheck::text(file));
         QVERIFY(d->unload());
         QCOMPARE(global::PrintDeviceName, QStringLiteral("Counter"));
     }
 };
 
-int main(int argc, char** argv)
-{
-    testsupport::prepareEnvironment();
-    // CUPS listens only where this test's own spooler is started.
-    static QTemporaryDir cupsDir;
-    qputenv("CUPS_SERVER", QFile::encodeName(cupsDir.path() + QStringLiteral("/spooler.sock")));
-    QApplication app(argc, argv);
-    app.setAttribute(Qt::AA_Use96Dpi, true);
-    TestDialogPrinting tc;
-    return QTest::qExec(&tc, argc, argv);
-}
+// CUPS listens only where this test's own spooler is started.
+BREVOTANE_CUPS_TEST_MAIN(TestDialogPrinting, "spooler.sock")
 
 #include "test_dialog_printing.moc"

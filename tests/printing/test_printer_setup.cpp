@@ -167,9 +167,7 @@ private slots:
     void aQueueWithTrays()
     {
         PrivateSpooler spooler;
-        const QString why = spooler.start();
-        if (!why.isEmpty())
-            QSKIP(qPrintable(why));
+        CUPSFIXTURE_START_OR_SKIP(spooler);
         QCOMPARE(spooler.addQueue(QStringLiteral("Trays"), spooler.writeTraysPpd(QStringLiteral("Lower"))), QString());
         QCOMPARE(spooler.addQueue(QStringLiteral("Tray3"), spooler.writeTraysPpd(QStringLiteral("Tray3"))), QString());
         QCOMPARE(spooler.addQueue(QStringLiteral("Raw")), QString());
@@ -240,9 +238,7 @@ private slots:
     void aQueueWithoutPaperChoicesAndThePropertySheet()
     {
         PrivateSpooler spooler;
-        const QString why = spooler.start();
-        if (!why.isEmpty())
-            QSKIP(qPrintable(why));
+        CUPSFIXTURE_START_OR_SKIP(spooler);
         QCOMPARE(spooler.addQueue(QStringLiteral("Sheets"), spooler.writeTraysPpd(QStringLiteral("Upper"))), QString());
         QCOMPARE(spooler.addQueue(QStringLiteral("Plain")), QString());
         testsupport::Env env;

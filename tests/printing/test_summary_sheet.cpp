@@ -12,6 +12,7 @@
 #include <algorithm>
 
 using namespace sheettest;
+using namespace sheettest::a4;
 using printing::PrintSummarySheet;
 using printing::SummaryRequest;
 using prn::RecordingPrinter;
@@ -29,16 +30,6 @@ SummaryRequest byCategory(const QDate& date = kDate)
 SummaryRequest byProduct(const QDate& date = kDate)
 {
     return {date, kProductTitle, QStringLiteral("品名"), QStringLiteral("ＭＳ 明朝")};
-}
-
-double rowY(int i)
-{
-    return 38 + 8 * i;
-}
-
-bool near(double a, double b)
-{
-    return qAbs(a - b) < 1e-6;
 }
 
 void product(int id, const QString& name)
@@ -80,15 +71,6 @@ double edge(RecordingPrinter& p, double base, const QString& reference)
     p.setFontName(QStringLiteral("ＭＳ 明朝"));
     p.setFontSize(9.75);
     return base + p.textWidth(reference);
-}
-
-// The page number printed left of "頁".
-prn::Recorded pageNumber(const RecordingPrinter& p, int page)
-{
-    for (const auto& t : texts(p, page))
-        if (t.y == 10 && t.x > 150 && t.x < 192)
-            return t;
-    return {};
 }
 
 // A recorder that breaks off the database's running statement once it has printed n texts, as a
@@ -361,12 +343,8 @@ private slots:
         RecordingPrinter failing;
         failing.failAtDrawing(150);
         const auto failed = PrintSummarySheet(failing, byProduct());
-        QVERIFY(!failed.printed);
+        SHEET_VERIFY_DROPPED(failed, failing);
         QVERIFY(!failed.cancelled);
-        QVERIFY(!failed.error.isEmpty());
-        QCOMPARE(failing.sentCount(), 0);
-        QCOMPARE(failing.log.last().describe(), QStringLiteral("drawMode 13"));
-        QVERIFY(!pointer::isHourglass());
 
         // The output file question cancelled: no error to tell, and the next job goes through.
         RecordingPrinter c;
@@ -384,12 +362,8 @@ private slots:
         if (!broken.usable())
             QSKIP("SQLite's interrupt is not reachable");
         const auto midway = PrintSummarySheet(broken, byProduct());
-        QVERIFY(!midway.printed);
-        QVERIFY(!midway.error.isEmpty());
+        SHEET_VERIFY_DROPPED(midway, broken);
         QCOMPARE(broken.documentCount(), 1);
-        QCOMPARE(broken.sentCount(), 0);
-        QCOMPARE(broken.log.last().describe(), QStringLiteral("drawMode 13"));
-        QVERIFY(!pointer::isHourglass());
 
         // No database: nothing begun, the failure told.
         db::close();

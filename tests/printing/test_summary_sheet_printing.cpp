@@ -2,6 +2,8 @@
 // entry of the printer list, read back with pdftotext, pdffonts and pdfinfo.
 #include "TestSupport.h"
 
+#include "PdfCheck.h"
+
 #include "app/global.h"
 #include "platform/Db.h"
 #include "platform/PrinterCollection.h"
@@ -10,22 +12,12 @@
 #include <QComboBox>
 #include <QDateEdit>
 #include <QLineEdit>
-#include <QProcess>
 #include <QPushButton>
 #include <QRegularExpression>
 
 namespace {
 
 const QDate kDate(2026, 3, 31);
-
-QString run(const QString& program, const QStringList& args)
-{
-    QProcess p;
-    p.start(program, args);
-    if (!p.waitForFinished(60000) || p.exitCode() != 0)
-        return QStringLiteral("<%1 failed>").arg(program);
-    return QString::fromUtf8(p.readAllStandardOutput());
-}
 
 // Categories 文具 and 食品 and 30 products ノート01 … ノート30, product i worth i × 1,000 in 文具
 // when i is even and in 食品 when it is odd; one more line of ノート01 for 500 in 未区分.
@@ -71,7 +63,7 @@ private slots:
         QVERIFY(d->lastResult().printed);
         QCOMPARE(env.dialogs.shown.value(0).kind, QStringLiteral("save"));
         QCOMPARE(env.dialogs.messages(), QStringList());
-        const QString text = run("pdftotext", {"-layout", categories, "-"});
+        const QString text = pdfcheck::text(categories);
         QVERIFY2(text.contains(QRegularExpression("棚卸表\\s*\\(項目/分類別集計\\)")), qPrintable(text.left(400)));
         QVERIFY(text.contains(QRegularExpression("項目/分類名\\s+価格\\s+集計数")));
         QVERIFY(text.contains(QRegularExpression("文具\\s+240,000\\s+15\\s*\\n[^\\n]*食品\\s+225,000\\s+15")));
@@ -79,9 +71,9 @@ private slots:
         QVERIFY(text.contains(QRegularExpression("小計\\s+465,500")));
         QVERIFY(text.contains(QRegularExpression("合計\\s+465,500")));
         QVERIFY(text.contains(QRegularExpression("日付\\s+2026/03/31\\s+日現在")));
-        const QString fonts = run("pdffonts", {categories});
+        const QString fonts = pdfcheck::run("pdffonts", {categories});
         QVERIFY2(fonts.contains("IPAMincho"), qPrintable(fonts));
-        QVERIFY(run("pdfinfo", {categories}).contains(QRegularExpression("Pages:\\s+1\\b")));
+        QVERIFY(pdfcheck::run("pdfinfo", {categories}).contains(QRegularExpression("Pages:\\s+1\\b")));
 
         // By product, with the caption following the title: 30 groups on two pages.
         const QString products = env.path("品名別集計.pdf");
@@ -94,27 +86,18 @@ private slots:
         d->Command3->click();
         QVERIFY(d->lastResult().printed);
         QCOMPARE(d->lastResult().pages, 2);
-        const QString ptext = run("pdftotext", {"-layout", products, "-"});
+        const QString ptext = pdfcheck::text(products);
         QVERIFY2(ptext.contains(QRegularExpression("ノート01\\s+1,500\\s+2")), qPrintable(ptext.left(600)));
         QVERIFY(ptext.contains(QRegularExpression("ノート28\\s+28,000\\s+1")));
         QVERIFY(ptext.contains(QRegularExpression("小計\\s+406,500")));
         QVERIFY(ptext.contains(QRegularExpression("小計\\s+59,000")));
         QVERIFY(ptext.contains(QRegularExpression("合計\\s+465,500")));
-        QVERIFY(run("pdfinfo", {products}).contains(QRegularExpression("Pages:\\s+2\\b")));
+        QVERIFY(pdfcheck::run("pdfinfo", {products}).contains(QRegularExpression("Pages:\\s+2\\b")));
         QVERIFY(d->unload());
     }
 };
 
-int main(int argc, char** argv)
-{
-    testsupport::prepareEnvironment();
-    // No spooler here: the printer list holds the PDF entry alone.
-    static QTemporaryDir cupsDir;
-    qputenv("CUPS_SERVER", QFile::encodeName(cupsDir.path() + QStringLiteral("/none.sock")));
-    QApplication app(argc, argv);
-    app.setAttribute(Qt::AA_Use96Dpi, true);
-    TestSummarySheetPrinting tc;
-    return QTest::qExec(&tc, argc, argv);
-}
+// No spooler here: the printer list holds the PDF entry alone.
+BREVOTANE_CUPS_TEST_MAIN(TestSummarySheetPrinting, "none.sock")
 
 #include "test_summary_sheet_printing.moc"
