@@ -195,7 +195,7 @@ bool ImportDialog::prepareRun(QStringList& dataLines)
     ProgressBar1->show();
 
     const QList<int> columns = import::fieldColumns(m_kind);
-    const int nameField = import::spec(m_kind).requiredField;
+    const int nameField = import::layoutOf(m_kind).requiredField;
     if (dataCount > 0) {
         const std::optional<QStringList> last = import::cutLine(lines->last());
         if (!last) {

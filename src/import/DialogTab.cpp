@@ -90,7 +90,7 @@ void MappingDialog::Form_Load()
 
 void MappingDialog::fillGrid()
 {
-    const import::MappingSpec& s = import::spec(m_kind);
+    const import::MappingLayout& s = import::layoutOf(m_kind);
     MSFlexGrid1->clear();
     MSFlexGrid1->setColumnCount(2);
     MSFlexGrid1->setHorizontalHeaderLabels({s.gridHeading, QStringLiteral("インポートする項目")});
@@ -171,7 +171,7 @@ void MappingDialog::Command5_Click()
 
 void MappingDialog::Command3_Click()
 {
-    const int required = import::spec(m_kind).requiredField;
+    const int required = import::layoutOf(m_kind).requiredField;
     if (global::ImportFieldNames[required].isEmpty()) {
         dlg::Information(QStringLiteral("品名の項目が設定されていません。"), this);
         return;
@@ -191,7 +191,7 @@ void MappingDialog::Command6_Click()
 {
     frmTipA::showLines({QStringLiteral("インポートの設定について"), QString(),
                         QStringLiteral("インポートするファイルを選択すると「項目（F)」にファイルの項目が表示されます。"),
-                        import::spec(m_kind).helpLine, QString()});
+                        import::layoutOf(m_kind).helpLine, QString()});
 }
 
 DialogTabA::DialogTabA() : MappingDialog(import::Kind::Count)

@@ -9,16 +9,16 @@
 
 namespace import {
 
-const MappingSpec& spec(Kind kind)
+const MappingLayout& layoutOf(Kind kind)
 {
-    static const MappingSpec count{
+    static const MappingLayout count{
         QStringLiteral("Brevotane_A.log"),
         {QStringLiteral("項目/分類名"), QStringLiteral("品名"), QStringLiteral("数量"), QStringLiteral("単位"),
          QStringLiteral("単価"), QStringLiteral("価格"), QStringLiteral("備考")},
         2,
         QStringLiteral("棚卸マスターフィールド"),
         QStringLiteral("棚卸表フィールドにインポートするファイルの項目を関連付けします。")};
-    static const MappingSpec product{
+    static const MappingLayout product{
         QStringLiteral("Brevotane_B.log"),
         {QStringLiteral("品名"), QStringLiteral("単位"), QStringLiteral("単価")},
         1,
@@ -29,12 +29,12 @@ const MappingSpec& spec(Kind kind)
 
 int fieldCount(Kind kind)
 {
-    return static_cast<int>(spec(kind).fields.size());
+    return static_cast<int>(layoutOf(kind).fields.size());
 }
 
 QString mappingPath(Kind kind)
 {
-    return paths::besideProgram(spec(kind).fileName);
+    return paths::besideProgram(layoutOf(kind).fileName);
 }
 
 bool mappingExists(Kind kind)

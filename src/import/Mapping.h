@@ -14,14 +14,14 @@ namespace import {
 
 enum class Kind { Count, Product };
 
-struct MappingSpec {
+struct MappingLayout {
     QString fileName;          // the mapping file's name beside the program
     QStringList fields;        // target fields in row order (field 1 first)
     int requiredField;         // the field that must be assigned (品名)
     QString gridHeading;       // heading of the grid's first column
     QString helpLine;          // the help text's line that names the target
 };
-const MappingSpec& spec(Kind kind);
+const MappingLayout& layoutOf(Kind kind);
 int fieldCount(Kind kind);
 
 // The mapping file's path (the program folder, or the per-user folder when that is not writable).
