@@ -2,6 +2,7 @@
 
 #include "platform/CodePage.h"
 
+#include <QByteArrayView>
 #include <QFile>
 #include <QStringDecoder>
 
@@ -32,8 +33,12 @@ std::optional<QString> decodeImportText(const QByteArray& bytes)
         return strictUtf8(bytes);
     if (isAscii(bytes))
         return QString::fromLatin1(bytes);   // code page 932 and UTF-8 agree on ASCII
-    if (auto text = strictUtf8(bytes))
-        return text;
+    // Code page 932 text turns invalid as UTF-8 within its first few non-ASCII bytes; checking
+    // that first spares decoding the whole file only to throw the result away.
+    if (QByteArrayView(bytes).isValidUtf8()) {
+        if (auto text = strictUtf8(bytes))
+            return text;
+    }
     bool ok = false;
     QString text = cp932::decode(bytes, &ok);
     if (!ok)

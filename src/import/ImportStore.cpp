@@ -8,10 +8,14 @@
 #include <QHash>
 #include <QLocale>
 #include <QSqlDriver>
+#include <QVarLengthArray>
 #include <charconv>
 #include <cmath>
 #include <limits>
 #include <sqlite3.h>
+#include <string>
+#include <unordered_map>
+#include <vector>
 
 namespace import {
 
@@ -26,11 +30,143 @@ struct LineFailure {
     QString why;
 };
 
-std::optional<double> numberOrZero(const QString& cell)
+std::optional<double> readNumberIn(QStringView cell);
+
+std::optional<double> numberOrZero(QStringView cell)
 {
     if (cell.isEmpty())
         return 0.0;
-    return readNumber(cell);
+    return readNumberIn(cell);
+}
+
+// The cells of one data line as views into it, so a line costs no string of its own per cell.
+// False for a line of more than kMaxCells cells.
+using Cells = QVarLengthArray<QStringView, 16>;
+bool cutInto(QStringView line, Cells& cells)
+{
+    cells.clear();
+    qsizetype start = 0;
+    for (;;) {
+        const qsizetype tab = line.indexOf(u'\t', start);
+        if (tab < 0) {
+            cells.append(line.sliced(start));
+            return true;
+        }
+        cells.append(line.sliced(start, tab - start));
+        if (cells.size() >= kMaxCells)   // as many TABs as kMaxCells: one cell too many
+            return false;
+        start = tab + 1;
+    }
+}
+
+QStringView cellIn(const Cells& cells, int column)
+{
+    return (column >= 1 && column <= cells.size()) ? cells[column - 1] : QStringView();
+}
+
+QStringView firstCharsOf(QStringView text, int n)
+{
+    if (text.size() <= n)
+        return text;
+    qsizetype cut = n;
+    if (cut > 0 && text.at(cut - 1).isHighSurrogate())
+        --cut;
+    return text.first(cut);
+}
+
+// UTF-8, the file's own encoding, so SQLite stores the bound text without converting it again.
+// A lone surrogate becomes U+FFFD, as QString::toUtf8 writes it.
+void utf8Into(QStringView text, std::string& out)
+{
+    const qsizetype n = text.size();
+    out.resize(static_cast<size_t>(n) * 3);
+    char* p = out.data();
+    const char16_t* u = text.utf16();
+    for (qsizetype i = 0; i < n; ++i) {
+        const char16_t c = u[i];
+        if (c < 0x80) {
+            *p++ = static_cast<char>(c);
+        } else if (c < 0x800) {
+            *p++ = static_cast<char>(0xC0 | (c >> 6));
+            *p++ = static_cast<char>(0x80 | (c & 0x3F));
+        } else if (QChar::isHighSurrogate(c) && i + 1 < n && QChar::isLowSurrogate(u[i + 1])) {
+            const char32_t cp = QChar::surrogateToUcs4(c, u[++i]);
+            *p++ = static_cast<char>(0xF0 | (cp >> 18));
+            *p++ = static_cast<char>(0x80 | ((cp >> 12) & 0x3F));
+            *p++ = static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
+            *p++ = static_cast<char>(0x80 | (cp & 0x3F));
+        } else if (QChar::isSurrogate(c)) {
+            *p++ = '\xEF';
+            *p++ = '\xBF';
+            *p++ = '\xBD';
+        } else {
+            *p++ = static_cast<char>(0xE0 | (c >> 12));
+            *p++ = static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+            *p++ = static_cast<char>(0x80 | (c & 0x3F));
+        }
+    }
+    out.resize(static_cast<size_t>(p - out.data()));
+}
+
+// The values of a line as views into its cells; LineValues holds the same as strings.
+struct CellValues {
+    QStringView category, name, unit, remark;
+    std::optional<double> quantity, price, amount, wholePrice;
+};
+
+CellValues countValuesOf(const Cells& cells, const QList<int>& columns)
+{
+    auto cell = [&](int field) { return cellIn(cells, columns.value(field)); };
+    CellValues v;
+    v.category = cell(1);
+    v.name = cell(2);
+    v.quantity = numberOrZero(cell(3));
+    v.unit = cell(4);
+    v.price = numberOrZero(cell(5));
+    if (v.price)
+        v.wholePrice = wholeNumber(*v.price);
+    // An unassigned amount column stores 0; an assigned one must hold a number on every line.
+    if (columns.value(6) == 0) {
+        v.amount = 0.0;
+    } else if (const auto a = readNumberIn(cell(6))) {
+        v.amount = vb::fix(*a);
+    }
+    v.remark = cell(7);
+    return v;
+}
+
+CellValues productValuesOf(const Cells& cells, const QList<int>& columns)
+{
+    auto cell = [&](int field) { return cellIn(cells, columns.value(field)); };
+    CellValues v;
+    v.name = cell(1);
+    v.unit = cell(2);
+    v.price = numberOrZero(cell(3));
+    if (v.price)
+        v.wholePrice = wholeNumber(*v.price);
+    return v;
+}
+
+Cells cellsOf(const QStringList& list)
+{
+    Cells cells;
+    for (const QString& c : list)
+        cells.append(c);
+    return cells;
+}
+
+LineValues lineValuesOf(const CellValues& c)
+{
+    LineValues v;
+    v.category = c.category.toString();
+    v.name = c.name.toString();
+    v.unit = c.unit.toString();
+    v.remark = c.remark.toString();
+    v.quantity = c.quantity;
+    v.price = c.price;
+    v.amount = c.amount;
+    v.wholePrice = c.wholePrice;
+    return v;
 }
 
 // The shared connection's SQLite handle. The import's statements run on it directly: through the
@@ -55,17 +191,20 @@ public:
         const QByteArray utf8 = sql.toUtf8();
         if (sqlite3_prepare_v2(m_db, utf8.constData(), static_cast<int>(utf8.size()), &m_stmt, nullptr) != SQLITE_OK)
             fail();
+        m_text.resize(static_cast<size_t>(sqlite3_bind_parameter_count(m_stmt)) + 1);
     }
     ~Statement() { sqlite3_finalize(m_stmt); }
     Statement(const Statement&) = delete;
     Statement& operator=(const Statement&) = delete;
 
-    // Texts are bound without a copy: they must outlive the run() that follows.
-    Statement& bind(int i, const QString& text)
+    // A text is bound from the statement's own buffer for that value, kept until it is bound
+    // again, so SQLite neither copies nor converts it. An empty cell stores an empty text, never
+    // NULL.
+    Statement& bind(int i, QStringView text)
     {
-        // An empty cell stores an empty text, never NULL.
-        const void* data = text.isNull() ? static_cast<const void*>(u"") : static_cast<const void*>(text.constData());
-        check(sqlite3_bind_text16(m_stmt, i, data, static_cast<int>(text.size() * 2), SQLITE_STATIC));
+        std::string& buf = m_text.at(static_cast<size_t>(i));
+        utf8Into(text, buf);
+        check(sqlite3_bind_text(m_stmt, i, buf.c_str(), static_cast<int>(buf.size()), SQLITE_STATIC));
         return *this;
     }
     Statement& bind(int i, double v)
@@ -108,6 +247,7 @@ private:
 
     sqlite3* m_db;
     sqlite3_stmt* m_stmt = nullptr;
+    std::vector<std::string> m_text;   // by parameter number
 };
 
 // Keys by the max + 1 rule. Nothing else writes the tables while the run's transaction is open, so
@@ -141,24 +281,33 @@ public:
                      .arg(keyColumn, table, nameColumn))
     {
     }
-    std::optional<qint64> find(const QString& name)
+    std::optional<qint64> find(QStringView name)
     {
-        if (auto it = m_known.constFind(name); it != m_known.constEnd())
-            return it.value();
+        if (auto it = m_known.find(name); it != m_known.end())
+            return it->second;
         std::optional<qint64> k = m_find.bind(1, name).key();
         if (k)
-            m_known.insert(name, *k);
+            m_known.insert_or_assign(name.toString(), *k);
         return k;
     }
-    void added(const QString& name, const QString& stored, qint64 key)
+    void added(QStringView name, QStringView stored, qint64 key)
     {
         if (name == stored)
-            m_known.insert(name, key);
+            m_known.insert_or_assign(name.toString(), key);
     }
 
 private:
+    // Looked up by a view of the cell, so a name already known costs no string.
+    struct Hash {
+        using is_transparent = void;
+        size_t operator()(QStringView v) const noexcept { return qHash(v); }
+    };
+    struct Equal {
+        using is_transparent = void;
+        bool operator()(QStringView a, QStringView b) const noexcept { return a == b; }
+    };
     Statement m_find;
-    QHash<QString, qint64> m_known;
+    std::unordered_map<QString, qint64, Hash, Equal> m_known;
 };
 
 // Runs the lines in one transaction; a failing line ends the run and what came before it (the
@@ -171,12 +320,13 @@ Outcome runLines(const QStringList& dataLines, Outcome& out, const Progress& pro
         tx.emplace();
         ensureNameIndexes();
         perLine.prepare();
+        Cells cells;
         for (int i = 0; i < dataLines.size(); ++i) {
-            const std::optional<QStringList> cells = cutLine(dataLines.at(i));
+            const bool cut = cutInto(dataLines.at(i), cells);
             try {
-                if (!cells)
+                if (!cut)
                     throw LineFailure{QStringLiteral("more than %1 cells").arg(kMaxCells)};
-                perLine(*cells);
+                perLine(cells);
             } catch (const LineFailure& f) {
                 out.failed = true;
                 out.failedLine = i + 1;
@@ -228,9 +378,9 @@ struct CountLines {
 
     int progressCount(int) const { return out.lines; }
 
-    void operator()(const QStringList& cells)
+    void operator()(const Cells& cells)
     {
-        const LineValues v = countLineValues(cells, columns);
+        const CellValues v = countValuesOf(cells, columns);
         qint64 categoryId = 0;
         if (!v.category.isEmpty()) {
             if (auto k = categories->find(v.category)) {
@@ -243,8 +393,8 @@ struct CountLines {
             }
         }
         qint64 productId = 0;
-        const QString storedName = firstChars(v.name, kNameChars);
-        const QString storedUnit = firstChars(v.unit, kUnitChars);
+        const QStringView storedName = firstCharsOf(v.name, kNameChars);
+        const QStringView storedUnit = firstCharsOf(v.unit, kUnitChars);
         if (!v.name.isEmpty()) {
             if (auto k = products->find(v.name)) {
                 productId = *k;
@@ -263,7 +413,7 @@ struct CountLines {
             throw LineFailure{QStringLiteral("unit price is no number")};
         if (!v.amount)
             throw LineFailure{QStringLiteral("amount is no number")};
-        const QString storedRemark = firstChars(v.remark, kRemarkChars);
+        const QStringView storedRemark = firstCharsOf(v.remark, kRemarkChars);
         addLine->bind(1, lineKeys->take())
             .bind(3, categoryId)
             .bind(4, productId)
@@ -296,12 +446,12 @@ struct ProductLines {
 
     int progressCount(int linesRead) const { return linesRead; }
 
-    void operator()(const QStringList& cells)
+    void operator()(const Cells& cells)
     {
-        const LineValues v = productLineValues(cells, columns);
+        const CellValues v = productValuesOf(cells, columns);
         if (v.name.isEmpty())
             return;
-        const QString storedUnit = firstChars(v.unit, kUnitChars);
+        const QStringView storedUnit = firstCharsOf(v.unit, kUnitChars);
         if (auto k = products->find(v.name)) {
             if (!updateKnown)
                 return;
@@ -313,7 +463,7 @@ struct ProductLines {
         }
         if (!v.wholePrice)
             throw LineFailure{QStringLiteral("unit price is no number")};
-        const QString storedName = firstChars(v.name, kNameChars);
+        const QStringView storedName = firstCharsOf(v.name, kNameChars);
         const qint64 id = productKeys->take();
         addProduct->bind(1, id).bind(2, storedName).bind(3, storedUnit).bind(4, *v.wholePrice).run();
         products->added(v.name, storedName, id);
@@ -324,6 +474,12 @@ struct ProductLines {
 } // namespace
 
 std::optional<double> readNumber(const QString& cell)
+{
+    return readNumberIn(cell);
+}
+
+namespace {
+std::optional<double> readNumberIn(QStringView cell)
 {
     // Most cells are plain digits with a point; where the system's decimal mark is the point too,
     // those read the same in every form, so the slower locale reading is left for the rest.
@@ -348,8 +504,9 @@ std::optional<double> readNumber(const QString& cell)
                 return v;
         }
     }
-    return vb::parseNumber(cell);
+    return vb::parseNumber(cell.toString());
 }
+} // namespace
 
 std::optional<double> wholeNumber(double value)
 {
@@ -363,35 +520,12 @@ std::optional<double> wholeNumber(double value)
 
 LineValues countLineValues(const QStringList& cells, const QList<int>& columns)
 {
-    auto cell = [&](int field) { return cellAt(cells, columns.value(field)); };
-    LineValues v;
-    v.category = cell(1);
-    v.name = cell(2);
-    v.quantity = numberOrZero(cell(3));
-    v.unit = cell(4);
-    v.price = numberOrZero(cell(5));
-    if (v.price)
-        v.wholePrice = wholeNumber(*v.price);
-    // An unassigned amount column stores 0; an assigned one must hold a number on every line.
-    if (columns.value(6) == 0) {
-        v.amount = 0.0;
-    } else if (const auto a = readNumber(cell(6))) {
-        v.amount = vb::fix(*a);
-    }
-    v.remark = cell(7);
-    return v;
+    return lineValuesOf(countValuesOf(cellsOf(cells), columns));
 }
 
 LineValues productLineValues(const QStringList& cells, const QList<int>& columns)
 {
-    auto cell = [&](int field) { return cellAt(cells, columns.value(field)); };
-    LineValues v;
-    v.name = cell(1);
-    v.unit = cell(2);
-    v.price = numberOrZero(cell(3));
-    if (v.price)
-        v.wholePrice = wholeNumber(*v.price);
-    return v;
+    return lineValuesOf(productValuesOf(cellsOf(cells), columns));
 }
 
 Outcome storeCountLines(const QStringList& dataLines, const QDate& date, const QList<int>& columns,

@@ -427,6 +427,17 @@ private slots:
         QVERIFY(!out.failed);
         QCOMPARE(seen, (QList<int>{1, 2}));
         QCOMPARE(column("SELECT 単位, 備考 FROM 棚卸マスター ORDER BY ID"), (QStringList{"u|remark", "|"}));
+        // Texts of every width reach the file unchanged; the 50-character cut never halves a
+        // character outside the basic plane.
+        const QString wide = QStringLiteral("é①ｱ𠮷㈱");
+        const QString long49 = QString(49, QLatin1Char('x')) + QStringLiteral("𠮷tail");
+        const import::Outcome texts = import::storeCountLines({wide + "\t" + long49 + "\t1\t" + wide + "\t1\t1\t" + wide},
+                                                              QDate(2026, 1, 3), {0, 1, 2, 3, 4, 5, 6, 7});
+        QVERIFY(!texts.failed);
+        QCOMPARE(column("SELECT 品名, 単位, 備考 FROM 棚卸マスター WHERE 日付 = '2026-01-03'"),
+                 QStringList{QString(49, QLatin1Char('x')) + "|" + wide + "|" + wide});
+        QCOMPARE(column("SELECT 項目分類名 FROM 項目分類 ORDER BY 項目ID DESC LIMIT 1"), QStringList{wide});
+        QCOMPARE(column("SELECT hex(備考) FROM 棚卸マスター WHERE 日付 = '2026-01-03'"), QStringList{"C3A9E291A0EFBDB1F0A0AEB7E388B1"});
         QCOMPARE(import::readNumber(" 1,234.5 ").value_or(-1), 1234.5);
         QVERIFY(!import::readNumber("1e999"));
         QVERIFY(!import::wholeNumber(3e9));
