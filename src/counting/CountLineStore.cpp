@@ -46,12 +46,17 @@ void deleteLine(qint64 id)
 }
 
 namespace {
-qint64 findOrAddCategory(const QString& name)
+std::optional<qint64> findCategory(const QString& name)
 {
     const QVariant c = db::scalar(
         QStringLiteral("SELECT 項目ID FROM 項目分類 WHERE 項目ID >= 1 AND (項目分類名 = ?) ORDER BY 項目ID"), {name});
-    if (c.isValid())
-        return c.toLongLong();
+    if (!c.isValid())
+        return std::nullopt;
+    return c.toLongLong();
+}
+
+qint64 addCategory(const QString& name)
+{
     const qint64 key = global::NextKey(QStringLiteral("項目分類"), QStringLiteral("項目ID"));
     db::exec(QStringLiteral("INSERT INTO 項目分類 (項目ID, 項目分類名) VALUES (?, ?)"), {QVariant::fromValue(key), name});
     return key;
@@ -60,10 +65,14 @@ qint64 findOrAddCategory(const QString& name)
 
 qint64 registerCategory(const QString& name)
 {
+    // Leaving the category box looks the name up far more often than it adds one: only an
+    // addition needs a transaction of its own.
+    if (const std::optional<qint64> known = findCategory(name))
+        return *known;
     if (db::inTransaction())
-        return findOrAddCategory(name);
+        return addCategory(name);
     db::Transaction tx;
-    const qint64 key = findOrAddCategory(name);
+    const qint64 key = addCategory(name);
     tx.commit();
     return key;
 }
