@@ -4,6 +4,8 @@
 #include "platform/Db.h"
 
 #include <QSqlError>
+#include "platform/VbFormat.h"
+
 #include <cmath>
 
 namespace counting {
@@ -81,7 +83,7 @@ CellValue readLineCell(const QString& field, const QString& text)
         return {text, {}};
     if (text.trimmed().isEmpty())
         return {QVariant(), {}};
-    const std::optional<double> v = readCountNumber(text.trimmed());
+    const std::optional<double> v = vb::parseNumber(text.trimmed());
     WholeRange r;
     if (!wholeRange(field, &r)) {
         if (!v)

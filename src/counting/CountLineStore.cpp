@@ -8,32 +8,8 @@
 
 #include <algorithm>
 #include <cmath>
-#include <limits>
 
 namespace counting {
-
-std::optional<double> readCountNumber(const QString& text)
-{
-    // Full-width digits and signs come from the input method; they mean the same number.
-    QString t = text;
-    for (QChar& c : t) {
-        const char16_t u = c.unicode();
-        if (u >= 0xFF10 && u <= 0xFF19)
-            c = QChar(u - 0xFF10 + '0');
-        else if (u == 0xFF0C)
-            c = QLatin1Char(',');
-        else if (u == 0xFF0E)
-            c = QLatin1Char('.');
-        else if (u == 0xFF0D || u == 0x2212)
-            c = QLatin1Char('-');
-        else if (u == 0xFF0B)
-            c = QLatin1Char('+');
-    }
-    const std::optional<double> v = vb::parseNumber(t);
-    if (!v || !std::isfinite(*v) || std::fabs(*v) > std::numeric_limits<double>::max())
-        return std::nullopt;
-    return v;
-}
 
 bool amountFits(double price, double quantity)
 {

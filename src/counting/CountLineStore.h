@@ -14,10 +14,6 @@
 
 namespace counting {
 
-// A quantity, unit price or amount as the user types it (the system's number form, grouped
-// digits, full-width digits): a finite number, or nothing when the text is no number or its
-// value would not fit a Double field.
-std::optional<double> readCountNumber(const QString& text);
 // True when price × quantity is a finite amount (so the line can be stored and summed).
 bool amountFits(double price, double quantity);
 

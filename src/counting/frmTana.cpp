@@ -685,14 +685,14 @@ std::optional<counting::EntryLine> frmTana::gatherLine()
         return refuse(QStringLiteral("数量が入力されていません。"), txtCnt);
     // Nothing is stored unless both numbers read as finite numbers whose amount fits too.
     const QString notAQuantity = QStringLiteral("数量は数値で入力してください。");
-    const std::optional<double> quantity = counting::readCountNumber(txtCnt->text());
+    const std::optional<double> quantity = vb::parseNumber(txtCnt->text());
     if (!quantity)
         return refuse(notAQuantity, txtCnt);
     if (txtTanka->text().isEmpty()) {
         dlg::Information(QStringLiteral("単価が入力されていません。"), this);
         txtTanka->setText(QStringLiteral("0"));
     }
-    const std::optional<double> price = counting::readCountNumber(txtTanka->text());
+    const std::optional<double> price = vb::parseNumber(txtTanka->text());
     if (!price)
         return refuse(QStringLiteral("単価は数値で入力してください。"), txtTanka);
     if (!counting::amountFits(*price, *quantity))

@@ -2,7 +2,7 @@
 
 #include "platform/Db.h"
 
-#include <QLocale>
+#include "platform/VbFormat.h"
 #include <QSqlError>
 #include <QSqlField>
 #include <QSqlRecord>
@@ -88,19 +88,6 @@ bool MasterModel::isNumberColumn(int column) const
     return column != m_keyColumn && isNumberType(record().field(column).metaType());
 }
 
-std::optional<double> MasterModel::readNumber(const QString& text)
-{
-    // Full-width digits, signs and points read as their ASCII forms.
-    const QString t = text.normalized(QString::NormalizationForm_KC).trimmed();
-    bool ok = false;
-    double v = QLocale::system().toDouble(t, &ok);
-    if (!ok)
-        v = QLocale::c().toDouble(t, &ok);
-    if (!ok || !std::isfinite(v))
-        return std::nullopt;
-    return v;
-}
-
 bool MasterModel::setData(const QModelIndex& index, const QVariant& value, int role)
 {
     if (role != Qt::EditRole || !index.isValid())
@@ -110,7 +97,7 @@ bool MasterModel::setData(const QModelIndex& index, const QVariant& value, int r
         const QString text = v.toString();
         if (text.trimmed().isEmpty()) {
             v = QVariant(record().field(index.column()).metaType());
-        } else if (const auto n = readNumber(text)) {
+        } else if (const auto n = vb::parseNumber(text)) {
             v = *n;
         }
         // Anything else stays as typed, so the user sees it and can correct it; storing the row

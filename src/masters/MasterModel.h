@@ -46,9 +46,6 @@ public:
 
     bool isNumberColumn(int column) const;
 
-    // What a number field holds after the user typed text into it: the number, or nothing when
-    // the text is no finite number.
-    static std::optional<double> readNumber(const QString& text);
 
 signals:
     void editRefused(const QString& why);

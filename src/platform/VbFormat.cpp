@@ -38,9 +38,35 @@ long long roundHalfEven(double value)
     return static_cast<long long>(std::nearbyint(value));
 }
 
+namespace {
+// What an input method or a spreadsheet gives for a typed number: full-width digits, signs, points
+// and commas, the full-width yen sign and the minus sign mean their ASCII forms. Only these are
+// folded, so that "①" or "²" never read as digits.
+QString foldWidth(const QString& text)
+{
+    QString t = text;
+    for (QChar& c : t) {
+        const char16_t u = c.unicode();
+        if (u >= 0xFF01 && u <= 0xFF5E)
+            c = QChar(u - 0xFF01 + 0x21);
+        else if (u == 0x3000)
+            c = QLatin1Char(' ');
+        else if (u == 0x2212)
+            c = QLatin1Char('-');
+        else if (u == 0xFFE5)
+            c = QChar(0x00A5);
+    }
+    return t;
+}
+} // namespace
+
 std::optional<double> parseNumber(const QString& text)
 {
-    const QString t = text.trimmed();
+    QString t = foldWidth(text).trimmed();
+    // A price copied with its currency sign is still the price. In code page 932 the yen sign is
+    // the byte a backslash decodes from.
+    if (t.startsWith(QChar(0x00A5)) || t.startsWith(QLatin1Char('\\')))
+        t = t.mid(1).trimmed();
     if (t.isEmpty())
         return std::nullopt;
     bool ok = false;

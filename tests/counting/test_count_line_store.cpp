@@ -53,14 +53,6 @@ class TestCountLineStore : public QObject {
 private slots:
     void numbersAsTypedAndAmountsThatFit()
     {
-        QCOMPARE(counting::readCountNumber("1,234.5").value_or(-1), 1234.5);
-        QCOMPARE(counting::readCountNumber(QStringLiteral("１２")).value_or(-1), 12.0);
-        QCOMPARE(counting::readCountNumber("1e308").value_or(-1), 1e308);
-        QVERIFY(!counting::readCountNumber("1e309"));
-        QVERIFY(!counting::readCountNumber("-1e309"));
-        QVERIFY(!counting::readCountNumber("inf"));
-        QVERIFY(!counting::readCountNumber("nan"));
-        QVERIFY(!counting::readCountNumber("abc"));
         QVERIFY(counting::amountFits(10, 1e300));
         QVERIFY(!counting::amountFits(10, 1e308));
         QVERIFY(!counting::amountFits(-10, 1e308));

@@ -440,6 +440,9 @@ private slots:
         QCOMPARE(column("SELECT hex(備考) FROM 棚卸マスター WHERE 日付 = '2026-01-03'"), QStringList{"C3A9E291A0EFBDB1F0A0AEB7E388B1"});
         QCOMPARE(import::readNumber(" 1,234.5 ").value_or(-1), 1234.5);
         QVERIFY(!import::readNumber("1e999"));
+        // Cells read as the windows read typed numbers.
+        QCOMPARE(import::readNumber(QStringLiteral("１２")).value_or(-1), 12.0);
+        QCOMPARE(import::readNumber(QStringLiteral("￥1,500")).value_or(-1), 1500.0);
         QVERIFY(!import::wholeNumber(3e9));
         QCOMPARE(*import::wholeNumber(-0.5), 0.0);
 

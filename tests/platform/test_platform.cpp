@@ -69,6 +69,21 @@ private slots:
         QVERIFY(!vb::parseNumber(QStringLiteral("")).has_value());
         QVERIFY(!vb::parseNumber(QStringLiteral("abc")).has_value());
         QVERIFY(!vb::parseNumber(QStringLiteral("1,2")).has_value());
+        // What the entry and master windows and the imports all take.
+        QCOMPARE(vb::parseNumber("1,234.5").value_or(-1), 1234.5);
+        QCOMPARE(vb::parseNumber(QStringLiteral("１２")).value_or(-1), 12.0);
+        QCOMPARE(vb::parseNumber(QStringLiteral("１２３．５")).value_or(-1), 123.5);
+        QCOMPARE(vb::parseNumber(QStringLiteral("－１，５００")).value_or(0), -1500.0);
+        QCOMPARE(vb::parseNumber(QStringLiteral("￥1,500")).value_or(-1), 1500.0);
+        QCOMPARE(vb::parseNumber(QStringLiteral("¥ 20")).value_or(-1), 20.0);
+        QCOMPARE(vb::parseNumber(QStringLiteral("\\300")).value_or(-1), 300.0);
+        QCOMPARE(vb::parseNumber(QStringLiteral("\u3000７\u3000")).value_or(-1), 7.0);
+        QCOMPARE(vb::parseNumber("1e308").value_or(-1), 1e308);
+        for (const char* refused : {"1e309", "-1e309", "inf", "nan", "¥", "1¥", "¥¥1"})
+            QVERIFY2(!vb::parseNumber(QString::fromUtf8(refused)), refused);
+        // Circled and superscript digits are not typed numbers.
+        QVERIFY(!vb::parseNumber(QStringLiteral("①")));
+        QVERIFY(!vb::parseNumber(QStringLiteral("²")));
     }
 
     void templateHasTheFourTablesAndCategoryZero()
