@@ -48,6 +48,11 @@ MasterModel::MasterModel(const MasterTable& table, QObject* parent)
 
 QString MasterModel::selectStatement() const
 {
+    // After storing a row the table model reads that row back through a filter on its key; the
+    // window's own query would answer with its first row instead, which would then stand in the
+    // stored row's place (and take the next edit and delete).
+    if (!filter().isEmpty())
+        return QSqlTableModel::selectStatement();
     return selectSql(m_table, m_order);
 }
 

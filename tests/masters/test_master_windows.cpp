@@ -106,6 +106,23 @@ QModelIndex cell(MasterWindow* w, int row, int column)
     return w->model()->index(row, column);
 }
 
+// What the window shows of its current row: the grid's key and name, and the two boxes.
+QString shown(MasterWindow* w)
+{
+    const int row = w->DataGrid1->currentIndex().row();
+    const QString grid = row < 0 ? QStringLiteral("-")
+                                 : w->model()->data(cell(w, row, w->model()->keyColumn())).toString() + QLatin1Char(' ')
+                                       + w->model()->data(cell(w, row, w->model()->nameColumn())).toString();
+    return grid + QStringLiteral(" | ") + w->txtID->text() + QLatin1Char(' ') + w->nameBox->text();
+}
+
+// The same for the stored row with this key, as the window should show it.
+QString stored(const Twin& t, qint64 key)
+{
+    const QString row = QString::number(key) + QLatin1Char(' ') + nameOf(t, key).toString();
+    return row + QStringLiteral(" | ") + row;
+}
+
 } // namespace
 
 class TestMasterWindows : public QObject {
@@ -254,6 +271,73 @@ private slots:
             QCOMPARE(rows(t), 2);
         }
         QVERIFY(env.dialogs.shown.isEmpty());
+    }
+
+    void theRowShownIsTheRowChanged()
+    {
+        testsupport::Env env;
+        env.openNewDatabase();
+        QStringList names;
+        for (int i = 1; i <= 20; ++i)
+            names << QStringLiteral("品%1").arg(i, 2, 10, QLatin1Char('0'));
+        for (const Twin& t : twins()) {
+            fill(t, names);
+            MasterWindow* w = open(t.name);
+
+            // 新規登録, a name, 登録, a correction, 登録: both go into the new row, which stays shown.
+            w->cmdAdd->click();
+            QCOMPARE(shown(w), stored(t, 21));
+            w->nameBox->setFocus();
+            commitText(w->nameBox, QStringLiteral("新しい名前"));
+            w->cmdUpdate->click();
+            QCOMPARE(nameOf(t, 21).toString(), QStringLiteral("新しい名前"));
+            QCOMPARE(shown(w), stored(t, 21));
+            w->nameBox->selectAll();
+            commitText(w->nameBox, QStringLiteral("訂正"));
+            emit w->DataGrid1->clicked(w->DataGrid1->currentIndex());   // offers 登録 again
+            w->cmdUpdate->click();
+            QCOMPARE(shown(w), stored(t, 21));
+            QCOMPARE(nameOf(t, 21).toString(), QStringLiteral("訂正"));
+            QCOMPARE(nameOf(t, 1).toString(), names.first());
+
+            // 削除 right after 登録 deletes that row.
+            env.dialogs.answers << dlg::vbYes;
+            w->cmdDelete->click();
+            QVERIFY(!nameOf(t, 21).isValid());
+            QCOMPARE(rows(t), 20);
+            QCOMPARE(shown(w), stored(t, w->currentKey()));
+
+            // Renamed in the grid and left for another row: every row once, the renamed one too.
+            const int row5 = w->model()->rowOfKey(5);
+            selectRow(w, row5);
+            QVERIFY(w->model()->setData(cell(w, row5, w->model()->nameColumn()), QStringLiteral("改名")));
+            selectRow(w, w->model()->rowOfKey(9));
+            QCOMPARE(nameOf(t, 5).toString(), QStringLiteral("改名"));
+            QCOMPARE(shown(w), stored(t, 9));
+            QSet<qint64> keys;
+            for (int r = 0; r < w->model()->rowCount(); ++r)
+                keys.insert(w->model()->keyAt(r));
+            QCOMPARE(keys.size(), 20);
+            QCOMPARE(w->model()->data(cell(w, w->model()->rowOfKey(5), w->model()->nameColumn())).toString(),
+                     QStringLiteral("改名"));
+
+            // ｷｬﾝｾﾙ goes back to the row shown before 新規登録.
+            w->cmdAdd->click();
+            w->cmdCancel->click();
+            QCOMPARE(shown(w), stored(t, 9));
+            QVERIFY(w->unload());
+            QCOMPARE(nameOf(t, 1).toString(), names.first());
+        }
+
+        // The product window's sort: the first row of the new order is shown.
+        auto* p = forms::get<frmInShohin>();
+        p->showModeless();
+        p->Option1->click();
+        QCOMPARE(shown(p), stored(twins().at(0), 1));
+        p->Option2->click();
+        QCOMPARE(shown(p), stored(twins().at(0), p->model()->keyAt(0)));
+        const QString ask = MasterWindow::kDeleteQuestion;
+        QCOMPARE(env.dialogs.messages(), (QStringList{ask, ask, frmKoumoku::kDeletedNotice, ask}));
     }
 
     void clickingAnotherRowStoresTheBox()
