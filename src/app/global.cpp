@@ -3,6 +3,7 @@
 #include "platform/CodePage.h"
 #include "platform/Db.h"
 
+#include <algorithm>
 #include <limits>
 
 namespace global {
@@ -59,6 +60,25 @@ long GetMaxTaniID()
 {
     LastTaniID = MaxKey(QStringLiteral("単位"), QStringLiteral("単位ID"));
     return LastTaniID;
+}
+
+QString StorableText(const QString& typed)
+{
+    const auto isSurrogate = [](QChar c) { return c.isSurrogate(); };
+    if (std::none_of(typed.begin(), typed.end(), isSurrogate))
+        return typed;
+    QString out;
+    out.reserve(typed.size());
+    for (qsizetype i = 0; i < typed.size(); ++i) {
+        const QChar c = typed.at(i);
+        if (c.isHighSurrogate() && i + 1 < typed.size() && typed.at(i + 1).isLowSurrogate()) {
+            out += c;
+            out += typed.at(++i);
+        } else if (!c.isSurrogate()) {
+            out += c;
+        }
+    }
+    return out;
 }
 
 int LenB_Ansi(const QString& text)

@@ -46,6 +46,11 @@ long GetMaxShohinID();
 long GetMaxKoumokuID();
 long GetMaxTaniID();
 
+// Typed text as it is stored: a UTF-16 unit that is half of a surrogate pair without its other half
+// (no character at all) is left out; every other character stays as it was. The database would
+// otherwise take such a unit together with the character after it as one character.
+QString StorableText(const QString& typed);
+
 // Bytes the text takes in code page 932 (full-width 2, ASCII and half-width katakana 1).
 int LenB_Ansi(const QString& text);
 

@@ -1,5 +1,6 @@
 #include "masters/MasterModel.h"
 
+#include "app/global.h"
 #include "platform/Db.h"
 
 #include "platform/VbFormat.h"
@@ -107,6 +108,8 @@ bool MasterModel::setData(const QModelIndex& index, const QVariant& value, int r
         }
         // Anything else stays as typed, so the user sees it and can correct it; storing the row
         // refuses it.
+    } else if (v.typeId() == QMetaType::QString) {
+        v = global::StorableText(v.toString());
     }
     const QVariant old = QSqlTableModel::data(index, Qt::EditRole);
     if ((isEmptyValue(old) && isEmptyValue(v)) || (!isEmptyValue(old) && old == v && old.typeId() == v.typeId()))

@@ -106,6 +106,20 @@ QModelIndex cell(MasterWindow* w, int row, int column)
     return w->model()->index(row, column);
 }
 
+// How many characters the box takes from the keyboard (0: no limit up to 200); a character outside
+// the basic plane counts one.
+int typingLimit(const QLineEdit* box)
+{
+    const QValidator* v = box->validator();
+    for (int n = 1; v && n <= 200; ++n) {
+        QString typed = QString(n - 1, QChar(0x3042)) + QStringLiteral("𠮷");
+        int pos = 0;
+        if (v->validate(typed, pos) == QValidator::Invalid)
+            return n - 1;
+    }
+    return 0;
+}
+
 // What the window shows of its current row: the grid's key and name, and the two boxes.
 QString shown(MasterWindow* w)
 {
@@ -143,7 +157,7 @@ private slots:
         const QList<Expect> expected = {
             {"frmInShohin", "品名情報", "txtShohin", "品名(&K)", "削除(&K)", 50},
             {"frmKoumoku", "項目/分類情報", "txtName", "項目/分類名(&K)", "削除(&D)", 50},
-            {"frmTani", "数量単位情報", "txtName", "数量単位(&K)", "削除(&D)", 32767},
+            {"frmTani", "数量単位情報", "txtName", "数量単位(&K)", "削除(&D)", 0},
         };
         for (const Expect& e : expected) {
             MasterWindow* w = load(e.window);
@@ -151,7 +165,7 @@ private slots:
             QCOMPARE(w->windowTitle(), QString::fromUtf8(e.caption));
             auto* box = w->findChild<QLineEdit*>(e.nameBox);
             QVERIFY2(box && box == w->nameBox, e.window);
-            QCOMPARE(box->maxLength(), e.limit);
+            QCOMPARE(typingLimit(box), e.limit);
             QVERIFY(box->testAttribute(Qt::WA_InputMethodEnabled));
             auto* label = w->findChild<QLabel*>("Label2");
             QCOMPARE(label->text(), QString::fromUtf8(e.label));
@@ -250,7 +264,8 @@ private slots:
         for (const Twin& t : twins()) {
             MasterWindow* w = open(t.name);                      // empty: a new row is started
             w->nameBox->setFocus();
-            commitText(w->nameBox, name);
+            // Half a surrogate pair is no character: it is left out, and the letter after it kept.
+            commitText(w->nameBox, QChar(0xD800) + name);
             w->cmdUpdate->click();
             QCOMPARE(nameOf(t, 1).toString(), name);
             QCOMPARE(w->EditMode, 1);
@@ -263,7 +278,7 @@ private slots:
             w = open(t.name);
             w->cmdAdd->click();
             const int row = w->DataGrid1->currentIndex().row();
-            QVERIFY(w->model()->setData(cell(w, row, w->model()->nameColumn()), QStringLiteral("x'y")));
+            QVERIFY(w->model()->setData(cell(w, row, w->model()->nameColumn()), QStringLiteral("x'") + QChar(0xDC00) + 'y'));
             selectRow(w, row == 0 ? 1 : 0);
             QCOMPARE(nameOf(t, 2).toString(), QStringLiteral("x'y"));
             w->cmdUpdate->click();
@@ -271,6 +286,50 @@ private slots:
             QCOMPARE(rows(t), 2);
         }
         QVERIFY(env.dialogs.shown.isEmpty());
+    }
+
+    void lookingAtAWindowWritesNothing()
+    {
+        testsupport::Env env;
+        env.openNewDatabase();
+        // Longer than the boxes take: written by an import, or by the entry window in bytes.
+        const QString split = QString(49, QChar(0x3042)) + QStringLiteral("𠮷");
+        const QString longName = QString(60, QChar(0x3044));
+        for (const Twin& t : twins()) {
+            fill(t, {split, longName});
+            const qint64 changes = db::scalar("SELECT total_changes()").toLongLong();
+            MasterWindow* w = open(t.name);
+            QCOMPARE(w->nameBox->text(), split);
+            selectRow(w, w->model()->rowOfKey(2));
+            QCOMPARE(w->nameBox->text(), longName);
+            // A cell opened and left untouched is no edit either.
+            QStyleOptionViewItem opt;
+            const QModelIndex name = cell(w, w->model()->rowOfKey(2), w->model()->nameColumn());
+            QAbstractItemDelegate* d = w->DataGrid1->itemDelegate();
+            QWidget* editor = d->createEditor(w->DataGrid1->viewport(), opt, name);
+            d->setEditorData(editor, name);
+            QCOMPARE(qobject_cast<QLineEdit*>(editor)->text(), longName);
+            d->setModelData(editor, w->model(), name);
+            delete editor;
+            QVERIFY(!w->model()->isDirty());
+            if (auto* p = qobject_cast<frmInShohin*>(w))
+                p->Command3->click();
+            QVERIFY(w->unload());
+            QCOMPARE(db::scalar("SELECT total_changes()").toLongLong(), changes);
+            QCOMPARE(nameOf(t, 1).toString(), split);
+            QCOMPARE(nameOf(t, 2).toString(), longName);
+        }
+
+        // Typed into a full box, a character outside the basic plane is refused whole.
+        MasterWindow* w = open("frmKoumoku");
+        w->cmdAdd->click();
+        commitText(w->nameBox, QString(49, QChar(0x3042)));
+        commitText(w->nameBox, QStringLiteral("𠮷"));
+        commitText(w->nameBox, QStringLiteral("𠮷"));
+        QCOMPARE(w->nameBox->text(), split);
+        w->cmdUpdate->click();
+        QCOMPARE(nameOf(twins().at(1), 3).toString(), split);
+        QVERIFY(env.dialogs.messages().isEmpty());
     }
 
     void theRowShownIsTheRowChanged()
@@ -506,7 +565,7 @@ private slots:
         QCOMPARE(masters::MasterDelegate::cellText(p->model()->data(cell(p, 0, 2))), QStringLiteral("12345678"));
         // The name cell takes no more than the name box does.
         QWidget* editor = d->createEditor(g->viewport(), opt, cell(p, 0, 1));
-        QCOMPARE(qobject_cast<QLineEdit*>(editor)->maxLength(), 50);
+        QCOMPARE(typingLimit(qobject_cast<QLineEdit*>(editor)), 50);
         delete editor;
         QVERIFY(!(p->model()->flags(cell(p, 0, 0)) & Qt::ItemIsEditable));
     }
