@@ -432,7 +432,8 @@ void frmTana::dgdSub_Click()
 
 bool frmTana::trimAndCheck(DataCombo* box, int limitBytes, const QString& message, bool leavingBox)
 {
-    const QString t = box->text().trimmed();
+    // What the box shows is what is stored: half a surrogate pair is left out there too.
+    const QString t = global::StorableText(box->text()).trimmed();
     if (t != box->text())
         box->setText(t);
     if (global::LenB_Ansi(t) <= limitBytes) {
@@ -713,7 +714,9 @@ std::optional<counting::EntryLine> frmTana::gatherLine()
     line.quantity = *quantity;
     line.unit = dbcTani->text();
     line.price = *price;
-    line.memo = txtMemo->text();
+    line.memo = global::StorableText(txtMemo->text());
+    if (line.memo != txtMemo->text())
+        txtMemo->setText(line.memo);
     return line;
 }
 

@@ -477,6 +477,16 @@ private slots:
         focus(w.product);
         testsupport::typeText(w.product, QStringLiteral("'s"));
         QCOMPARE(w.product->count(), 1);
+
+        // Half a surrogate pair is no character: it is left out, and the letter after it kept.
+        const QChar lone(0xD800);
+        w.line(lone + QStringLiteral("lone"), QStringLiteral("pen") + lone + QStringLiteral("cil"), "1", "1",
+               QStringLiteral("'"), lone + QStringLiteral("note"));
+        r = lastLine();
+        QCOMPARE(r.value("品名").toString(), QStringLiteral("pencil"));
+        QCOMPARE(r.value("備考").toString(), QStringLiteral("note"));
+        QCOMPARE(db::scalar("SELECT 項目分類名 FROM 項目分類 WHERE 項目ID = ?", {r.value("項目ID")}).toString(),
+                 QStringLiteral("lone"));
     }
 
     void numbersThatAreNotNumbersStoreNothing()
