@@ -652,6 +652,26 @@ private slots:
         QVERIFY(!forms::find<frmTani>());
     }
 
+    void aKeyCountLinesStillCarryIsNotGivenAgain()
+    {
+        testsupport::Env env;
+        env.openNewDatabase();
+        // A line of an earlier count carries category 3 and product 3; no line carries a unit key.
+        db::exec("INSERT INTO 棚卸マスター (ID, 日付, 項目ID, 品名, 品名ID) VALUES (1, '2024-03-31', 3, 'c', 3)");
+        const QList<qint64> expected{4, 4, 3};
+        for (int i = 0; i < twins().size(); ++i) {
+            const Twin& t = twins().at(i);
+            fill(t, {"a", "b", "c"});
+            MasterWindow* w = open(t.name);
+            selectRow(w, w->model()->rowOfKey(3));
+            env.dialogs.answers << dlg::vbYes;
+            w->cmdDelete->click();                               // the row with the highest key
+            w->cmdAdd->click();
+            QCOMPARE(w->currentKey(), expected.at(i));
+            QCOMPARE(shown(w), stored(t, expected.at(i)));
+        }
+    }
+
     void keysUsedUp()
     {
         testsupport::Env env;
