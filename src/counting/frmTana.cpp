@@ -30,6 +30,8 @@
 #include <QTimer>
 #include <QVBoxLayout>
 
+#include <cmath>
+
 bool frmTana::TipShown = false;
 
 namespace {
@@ -696,8 +698,12 @@ std::optional<counting::EntryLine> frmTana::gatherLine()
     const std::optional<double> price = vb::parseNumber(txtTanka->text());
     if (!price)
         return refuse(QStringLiteral("単価は数値で入力してください。"), txtTanka);
-    if (!counting::amountFits(*price, *quantity))
-        return refuse(notAQuantity, txtCnt);
+    if (!counting::amountFits(*price, *quantity)) {
+        // The amount would be too large to hold: the larger of the two numbers is the one to fix.
+        if (std::abs(*quantity) >= std::abs(*price))
+            return refuse(QStringLiteral("数量の値が大きすぎます。"), txtCnt);
+        return refuse(QStringLiteral("単価の値が大きすぎます。"), txtTanka);
+    }
     const QString category = dbcNouhin->text();
     if (category.isEmpty() && !IgnoreCategory) {
         if (dlg::Question(QStringLiteral("項目/分類名が選択されていません。項目/分類は無視しますか？"), this) != dlg::vbYes) {

@@ -635,14 +635,19 @@ private slots:
         w.line("", "A", "1", "1", "個");   // the category question is answered once
         const long long before = tableRows();
 
-        // The amount would be infinite: "Total inf" must never be stored.
+        // The amount would be infinite: "Total inf" must never be stored. The user is told which
+        // number is too large, in its box.
         env.dialogs.clear();
         w.line("", "A", "1e308", "10", "個");
-        QCOMPARE(env.dialogs.messages(), QStringList{"数量は数値で入力してください。"});
+        QCOMPARE(env.dialogs.messages(), QStringList{"数量の値が大きすぎます。"});
         QCOMPARE(QApplication::focusWidget(), static_cast<QWidget*>(w.qty));
         env.dialogs.clear();
         w.line("", "A", "-1e308", "10", "個");
-        QCOMPARE(env.dialogs.messages(), QStringList{"数量は数値で入力してください。"});
+        QCOMPARE(env.dialogs.messages(), QStringList{"数量の値が大きすぎます。"});
+        env.dialogs.clear();
+        w.line("", "A", "10", "-1e308", "個");
+        QCOMPARE(env.dialogs.messages(), QStringList{"単価の値が大きすぎます。"});
+        QCOMPARE(QApplication::focusWidget(), static_cast<QWidget*>(w.price));
         env.dialogs.clear();
         w.line("", "A", "2", "1e309", "個");
         QCOMPARE(env.dialogs.messages(), QStringList{"単価は数値で入力してください。"});
