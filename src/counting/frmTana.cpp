@@ -359,6 +359,21 @@ void frmTana::connectionOpened()
     ShowTotal();
 }
 
+void frmTana::tablesCleared(const QStringList& tables)
+{
+    if (!tables.contains(QStringLiteral("棚卸マスター")))
+        return;
+    m_totals.valid = false;
+    connectionOpened();
+    if (!m_historyText.isEmpty()) {
+        try {
+            fillHistory(m_historyText);
+        } catch (const std::exception&) {
+            MSFlexGrid1->setRowCount(0);
+        }
+    }
+}
+
 void frmTana::Command1_Click()
 {
     unload();

@@ -37,6 +37,8 @@ public:
     // the new file's lines and totals, so that a delete names a line of the file on screen.
     void connectionClosing() override;
     void connectionOpened() override;
+    // Lists follow by themselves; the lines, the totals and the history are read again.
+    void tablesCleared(const QStringList& tables) override;
 
     // Controls, named as in the window's design.
     QLabel* Label1 = nullptr;

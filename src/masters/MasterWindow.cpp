@@ -446,6 +446,23 @@ void MasterWindow::connectionClosing()
         b->setEnabled(false);
 }
 
+void MasterWindow::tablesCleared(const QStringList& tables)
+{
+    if (!m_model || !tables.contains(m_table.table))
+        return;
+    // The rows were deleted, and with them the new row and every edit waiting on a row: nothing is
+    // left to store, and no edit may go to a row that is not there.
+    m_model->revertAll();
+    m_newKey = 0;
+    m_keyBeforeNew = 0;
+    m_closeRefused = false;
+    if (!reload())
+        reportFailure(kConnectionFailed);
+    setButtonsAsAtLoad();
+    layoutGrid();
+    EditMode = 1;
+}
+
 void MasterWindow::connectionOpened()
 {
     if (!openModel()) {

@@ -103,6 +103,10 @@ Form::Form(QWidget* parent) : QWidget(parent, Qt::Window)
         if (!m_unloaded)
             connectionOpened();
     });
+    connect(&db::notifier(), &db::Notifier::tablesCleared, this, [this](const QStringList& tables) {
+        if (!m_unloaded)
+            tablesCleared(tables);
+    });
 }
 
 Form::~Form()
