@@ -627,12 +627,22 @@ void frmTana::dbcTani_LostFocus()
 // ---------------------------------------------------------------------------------------------
 // Quantity and price
 
+QColor frmTana::completeLineColour()
+{
+    // The selection colour, lightened halfway to the window background: it stands out from the
+    // button face under any style, and the button's text and focus frame still read on it.
+    const QPalette app = QApplication::palette();
+    const QColor h = app.color(QPalette::Highlight);
+    const QColor b = app.color(QPalette::Base);
+    return QColor((h.red() + b.red()) / 2, (h.green() + b.green()) / 2, (h.blue() + b.blue()) / 2);
+}
+
 void frmTana::CheckInputComplete()
 {
     const bool complete = !dbcShohin->text().isEmpty() && !txtCnt->text().isEmpty() && !txtTanka->text().isEmpty();
     const QPalette app = QApplication::palette();
     QPalette p = cmdSubAdd->palette();
-    p.setColor(QPalette::Button, complete ? app.color(QPalette::Base) : app.color(QPalette::Button));
+    p.setColor(QPalette::Button, complete ? completeLineColour() : app.color(QPalette::Button));
     cmdSubAdd->setPalette(p);
 }
 

@@ -7,6 +7,7 @@
 #include "platform/DataCombo.h"
 #include "platform/Form.h"
 
+#include <QColor>
 #include <QDate>
 #include <QList>
 #include <QPointer>
@@ -96,6 +97,8 @@ public:
     std::optional<long> currentLineId() const;
 
     static const QStringList& helpLines();
+    // The back colour of 入力 once product, quantity and price are all typed in.
+    static QColor completeLineColour();
 
 protected:
     bool eventFilter(QObject* obj, QEvent* e) override;

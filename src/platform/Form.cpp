@@ -45,6 +45,9 @@ public:
             b->click();
             return true;
         }
+        // Moving on like Tab, the focus shows as after Tab (styles draw a button's focus only
+        // once the keyboard has moved it).
+        form->setAttribute(Qt::WA_KeyboardFocusChange);
         form->moveFocusNext();
         return true;
     }

@@ -591,13 +591,23 @@ private slots:
         env.openNewDatabase();
         Window w = openWindow();
         const QColor face = QApplication::palette().color(QPalette::Button);
-        const QColor window = QApplication::palette().color(QPalette::Base);
+        // The button as drawn: a point of its face beside the caption.
+        auto drawn = [&w] {
+            const QImage i = w.add->grab().toImage();
+            return i.pixelColor(i.width() / 12, i.height() / 2);
+        };
+        const QColor plain = drawn();
         QCOMPARE(w.add->palette().color(QPalette::Button), face);
         w.product->setText("A");
         w.qty->setText("1");
         QCOMPARE(w.add->palette().color(QPalette::Button), face);
         w.price->setText("2");
-        QCOMPARE(w.add->palette().color(QPalette::Button), window);
+        QCOMPARE(w.add->palette().color(QPalette::Button), frmTana::completeLineColour());
+        const QColor complete = drawn();
+        // Plainly apart as drawn, not a shade of the face.
+        QVERIFY2(qAbs(complete.red() - plain.red()) + qAbs(complete.green() - plain.green())
+                         + qAbs(complete.blue() - plain.blue()) > 48,
+                 qPrintable(complete.name() + " against " + plain.name()));
         w.qty->clear();
         QCOMPARE(w.add->palette().color(QPalette::Button), face);
 
@@ -607,6 +617,13 @@ private slots:
         QTest::keyClick(w.product, Qt::Key_Return);
         QCOMPARE(QApplication::focusWidget(), static_cast<QWidget*>(w.qty));
         QCOMPARE(w.qty->selectedText(), QStringLiteral("12"));
+
+        // Enter from 備考 moves to 入力, which shows that it has the focus, as after Tab.
+        const QImage before = w.add->grab().toImage();
+        focus(w.memo);
+        QTest::keyClick(w.memo, Qt::Key_Return);
+        QCOMPARE(QApplication::focusWidget(), static_cast<QWidget*>(w.add));
+        QVERIFY(w.add->grab().toImage() != before);
     }
 
     void newLinesTakeThePickersDate()
