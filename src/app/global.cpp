@@ -37,7 +37,8 @@ bool linesCarryKey(const QString& table, const QString& keyColumn)
 long MaxKey(const QString& table, const QString& keyColumn)
 {
     // Identifiers come from the program's own constants, never from the user. MAX over the primary
-    // key reads the index's last entry instead of walking every row.
+    // key reads the index's last entry instead of walking every row; the keys count lines carry
+    // have no index of their own and are read line by line (only when a row is added).
     const QString sql =
         linesCarryKey(table, keyColumn)
             ? QStringLiteral("SELECT MAX(k) FROM (SELECT MAX(\"%1\") AS k FROM \"%2\" UNION ALL "
