@@ -258,20 +258,26 @@ std::optional<Tables> tablesNamed(const QString& choice)
     return std::nullopt;
 }
 
-bool clearTables(Tables which)
+QStringList tableNames(Tables which)
 {
     const QString counts = QStringLiteral("棚卸マスター");
     const QString categories = QStringLiteral("項目分類");
     const QString products = QStringLiteral("仕入商品");
     const QString units = QStringLiteral("単位");
-    QStringList tables;
     switch (which) {
-    case Tables::CountLines: tables = {counts}; break;
-    case Tables::Categories: tables = {categories}; break;
-    case Tables::Products: tables = {products}; break;
-    case Tables::Units: tables = {units}; break;
-    case Tables::All: tables = {counts, categories, products, units}; break;
+    case Tables::CountLines: return {counts};
+    case Tables::Categories: return {categories};
+    case Tables::Products: return {products};
+    case Tables::Units: return {units};
+    case Tables::All: break;
     }
+    return {counts, categories, products, units};
+}
+
+bool clearTables(Tables which)
+{
+    const QString categories = QStringLiteral("項目分類");
+    const QStringList tables = tableNames(which);
     try {
         db::Transaction t;
         // A failed statement undoes only itself; the next one still runs.

@@ -45,6 +45,8 @@ QStringList compactionLeftovers(const QString& file);
 // The tables the maintenance frame can empty, by the text of its list.
 enum class Tables { CountLines, Categories, Products, Units, All };
 std::optional<Tables> tablesNamed(const QString& choice);
+// The tables a choice empties, in the order they are emptied.
+QStringList tableNames(Tables which);
 // Empties the chosen tables on the shared connection, in one transaction; the category list gets
 // its row 0 "未区分" back when it was emptied. Each statement runs whatever happened to the one
 // before. False when any table could not be emptied.

@@ -289,8 +289,11 @@ void frmAMain::Command58_Click()
     const std::optional<dbfile::Tables> tables = dbfile::tablesNamed(choice);
     if (!tables)
         return;
-    // Only a run in which every table was emptied is reported as done.
-    if (!dbfile::clearTables(*tables)) {
+    // Only a run in which every table was emptied is reported as done. Either way the open windows
+    // and lists read the tables again first, so none offers a row that is gone.
+    const bool cleared = dbfile::clearTables(*tables);
+    emit db::notifier().tablesCleared(dbfile::tableNames(*tables));
+    if (!cleared) {
         dlg::Information(choice + QStringLiteral("の削除に失敗しました。"), this);
         return;
     }

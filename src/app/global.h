@@ -26,7 +26,9 @@ extern long LastTaniID;
 extern std::array<QString, 1001> ImportFieldNames;
 extern std::array<QString, 1001> ImportFieldColumns;
 
-// Highest key of a table's key column, 0 for an empty table. Throws db::DbError.
+// Highest key of a table's key column, 0 for an empty table. For the categories and products also
+// the highest of their keys that count lines carry, so a key whose row was deleted while lines
+// still carry it is never given to a new row. Throws db::DbError.
 long MaxKey(const QString& table, const QString& keyColumn);
 // A table's keys are used up: the next key would leave the 32-bit range. The user is told so with
 // kKeyRangeText, not with the connection failure message.
@@ -40,11 +42,17 @@ extern const QString kKeyRangeText;
 // KeyRangeError when the key would leave the 32-bit range.
 long NextKey(const QString& table, const QString& keyColumn);
 long GetMaxTanaID();
-// Highest key of the product, category and unit tables (0 when empty), also left in LastShohinID,
-// LastMaxID and LastTaniID for the caller to add 1 to. The category maximum includes row 0.
+// Highest key of the product, category and unit tables (0 when empty; products and categories
+// counting the keys count lines carry, as MaxKey), also left in LastShohinID, LastMaxID and
+// LastTaniID for the caller to add 1 to. The category maximum includes row 0.
 long GetMaxShohinID();
 long GetMaxKoumokuID();
 long GetMaxTaniID();
+
+// Typed text as it is stored: a UTF-16 unit that is half of a surrogate pair without its other half
+// (no character at all) is left out; every other character stays as it was. The database would
+// otherwise take such a unit together with the character after it as one character.
+QString StorableText(const QString& typed);
 
 // Bytes the text takes in code page 932 (full-width 2, ASCII and half-width katakana 1).
 int LenB_Ansi(const QString& text);

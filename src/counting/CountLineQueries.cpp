@@ -1,5 +1,6 @@
 #include "counting/CountLineQueries.h"
 
+#include "app/global.h"
 #include "counting/CountLineStore.h"
 #include "platform/Db.h"
 
@@ -80,7 +81,7 @@ bool isNumberField(const QString& field)
 CellValue readLineCell(const QString& field, const QString& text)
 {
     if (!isNumberField(field))
-        return {text, {}};
+        return {global::StorableText(text), {}};
     if (text.trimmed().isEmpty())
         return {QVariant(), {}};
     const std::optional<double> v = vb::parseNumber(text.trimmed());

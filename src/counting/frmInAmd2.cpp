@@ -171,6 +171,7 @@ void frmInAmd2::Form_Unload(bool& cancel)
 
 void frmInAmd2::connectionClosing()
 {
+    m_heldSearch.reset();
     if (!m_grid)
         return;
     // The line was edited in the file that is closing: it is stored there or not at all.
@@ -268,9 +269,17 @@ bool frmInAmd2::showLines(const counting::LineQuery& lines)
     CountLineModel* m = grid();
     m->showLines(lines);
     counting::applyCountLineLayout(dgdSub);
-    if (m->rowCount() > 0)
-        dgdSub->setCurrentIndex(m->index(0, m->record().indexOf(QStringLiteral("日付"))));
+    showCurrentLine(0);
+    m_heldSearch.reset();
     return true;
+}
+
+void frmInAmd2::showCurrentLine(int row)
+{
+    if (!m_grid || row < 0 || row >= m_grid->rowCount())
+        return;
+    dgdSub->setCurrentIndex(m_grid->index(row, m_grid->record().indexOf(QStringLiteral("日付"))));
+    dgdSub->selectRow(row);
 }
 
 bool frmInAmd2::search(const counting::LineQuery& lines)
@@ -314,6 +323,7 @@ void frmInAmd2::CheckOrphanCategory()
     if (dlg::Question(counting::kAskOrphanCategory, this) == dlg::vbYes) {
         counting::tryRepairMarked(d);
         m_grid->refresh();
+        showCurrentLine(0);
     }
 }
 
@@ -326,7 +336,9 @@ void frmInAmd2::Command1_Click()
     bool ok = false;
     const qlonglong key = Text2->text().trimmed().toLongLong(&ok);
     // A key box holding anything but a whole number finds no line.
-    search(ok ? counting::categoryLines(closingDate(), key) : counting::noLines());
+    const counting::LineQuery lines = ok ? counting::categoryLines(closingDate(), key) : counting::noLines();
+    if (!search(lines))
+        m_heldSearch = lines;
 }
 
 void frmInAmd2::Command2_Click()
@@ -345,13 +357,17 @@ void frmInAmd2::Command5_Click()
 {
     // The typed text is a bound value: an apostrophe is just text, the user's % and _ stay
     // wildcards.
-    search(counting::productLines(closingDate(), dbcShohin->text()));
+    const counting::LineQuery lines = counting::productLines(closingDate(), dbcShohin->text());
+    if (!search(lines))
+        m_heldSearch = lines;
 }
 
 void frmInAmd2::Command3_Click()
 {
-    if (gridHasLines())
-        storeGridEdits();
+    if (gridHasLines() && storeGridEdits() && m_heldSearch) {
+        const counting::LineQuery held = *m_heldSearch;
+        search(held);
+    }
     ShowTotal();
 }
 
@@ -360,7 +376,10 @@ void frmInAmd2::cmdMasterCancel_Click()
     if (!gridHasLines())
         return;
     CountLineModel* m = m_grid;
-    const int row = dgdSub->currentIndex().isValid() ? dgdSub->currentIndex().row() : 0;
+    // The question is about the line shown as current: with none, the first line becomes it first.
+    if (!dgdSub->currentIndex().isValid())
+        showCurrentLine(0);
+    const int row = dgdSub->currentIndex().row();
     // Edits waiting on another line are stored first: the grid is reread after the delete.
     const int pending = m->pendingRow();
     if (pending >= 0 && pending != row && !storeGridEdits())
@@ -381,11 +400,10 @@ void frmInAmd2::cmdMasterCancel_Click()
     m->revertRow(row);   // the line is gone, and so are its unsaved edits
     m->refresh();
     counting::applyCountLineLayout(dgdSub);
-    const int dateColumn = m->record().indexOf(QStringLiteral("日付"));
     if (m->fetchUpTo(row))
-        dgdSub->setCurrentIndex(m->index(row, dateColumn));
+        showCurrentLine(row);
     else if (m->rowCount() > 0)
-        dgdSub->setCurrentIndex(m->index(m->rowCount() - 1, dateColumn));
+        showCurrentLine(m->rowCount() - 1);
     else
         cmdMasterCancel->setEnabled(false);
     ShowTotal();

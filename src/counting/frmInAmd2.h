@@ -5,6 +5,7 @@
 #include "platform/Form.h"
 
 #include <QDate>
+#include <optional>
 
 class DataCombo;
 class QDateEdit;
@@ -100,6 +101,8 @@ private:
     // A search: lists its lines and sets 更新 and 削除 by whether it found any.
     bool search(const counting::LineQuery& lines);
     void setEditButtons(bool on);
+    // Makes the row the grid's current line, selected so the user sees which line 削除 acts on.
+    void showCurrentLine(int row);
     bool gridHasLines() const;
     void reportRefusal(const QString& why);
 
@@ -108,4 +111,7 @@ private:
     bool m_closeRefused = false;
     Listing m_listing = Listing::None;
     counting::LineQuery m_lastSearch;
+    // A search typed or picked in the lists while a refused edit held the grid; it runs once 更新
+    // has stored the edit, so the lines shown match the lists' text.
+    std::optional<counting::LineQuery> m_heldSearch;
 };

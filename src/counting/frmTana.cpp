@@ -30,6 +30,8 @@
 #include <QTimer>
 #include <QVBoxLayout>
 
+#include <cmath>
+
 bool frmTana::TipShown = false;
 
 namespace {
@@ -357,6 +359,21 @@ void frmTana::connectionOpened()
     ShowTotal();
 }
 
+void frmTana::tablesCleared(const QStringList& tables)
+{
+    if (!tables.contains(QStringLiteral("棚卸マスター")))
+        return;
+    m_totals.valid = false;
+    connectionOpened();
+    if (!m_historyText.isEmpty()) {
+        try {
+            fillHistory(m_historyText);
+        } catch (const std::exception&) {
+            MSFlexGrid1->setRowCount(0);
+        }
+    }
+}
+
 void frmTana::Command1_Click()
 {
     unload();
@@ -432,7 +449,8 @@ void frmTana::dgdSub_Click()
 
 bool frmTana::trimAndCheck(DataCombo* box, int limitBytes, const QString& message, bool leavingBox)
 {
-    const QString t = box->text().trimmed();
+    // What the box shows is what is stored: half a surrogate pair is left out there too.
+    const QString t = global::StorableText(box->text()).trimmed();
     if (t != box->text())
         box->setText(t);
     if (global::LenB_Ansi(t) <= limitBytes) {
@@ -609,12 +627,22 @@ void frmTana::dbcTani_LostFocus()
 // ---------------------------------------------------------------------------------------------
 // Quantity and price
 
+QColor frmTana::completeLineColour()
+{
+    // The selection colour, lightened halfway to the window background: it stands out from the
+    // button face under any style, and the button's text and focus frame still read on it.
+    const QPalette app = QApplication::palette();
+    const QColor h = app.color(QPalette::Highlight);
+    const QColor b = app.color(QPalette::Base);
+    return QColor((h.red() + b.red()) / 2, (h.green() + b.green()) / 2, (h.blue() + b.blue()) / 2);
+}
+
 void frmTana::CheckInputComplete()
 {
     const bool complete = !dbcShohin->text().isEmpty() && !txtCnt->text().isEmpty() && !txtTanka->text().isEmpty();
     const QPalette app = QApplication::palette();
     QPalette p = cmdSubAdd->palette();
-    p.setColor(QPalette::Button, complete ? app.color(QPalette::Base) : app.color(QPalette::Button));
+    p.setColor(QPalette::Button, complete ? completeLineColour() : app.color(QPalette::Button));
     cmdSubAdd->setPalette(p);
 }
 
@@ -695,8 +723,12 @@ std::optional<counting::EntryLine> frmTana::gatherLine()
     const std::optional<double> price = vb::parseNumber(txtTanka->text());
     if (!price)
         return refuse(QStringLiteral("単価は数値で入力してください。"), txtTanka);
-    if (!counting::amountFits(*price, *quantity))
-        return refuse(notAQuantity, txtCnt);
+    if (!counting::amountFits(*price, *quantity)) {
+        // The amount would be too large to hold: the larger of the two numbers is the one to fix.
+        if (std::abs(*quantity) >= std::abs(*price))
+            return refuse(QStringLiteral("数量の値が大きすぎます。"), txtCnt);
+        return refuse(QStringLiteral("単価の値が大きすぎます。"), txtTanka);
+    }
     const QString category = dbcNouhin->text();
     if (category.isEmpty() && !IgnoreCategory) {
         if (dlg::Question(QStringLiteral("項目/分類名が選択されていません。項目/分類は無視しますか？"), this) != dlg::vbYes) {
@@ -713,7 +745,9 @@ std::optional<counting::EntryLine> frmTana::gatherLine()
     line.quantity = *quantity;
     line.unit = dbcTani->text();
     line.price = *price;
-    line.memo = txtMemo->text();
+    line.memo = global::StorableText(txtMemo->text());
+    if (line.memo != txtMemo->text())
+        txtMemo->setText(line.memo);
     return line;
 }
 

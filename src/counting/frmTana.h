@@ -7,6 +7,7 @@
 #include "platform/DataCombo.h"
 #include "platform/Form.h"
 
+#include <QColor>
 #include <QDate>
 #include <QList>
 #include <QPointer>
@@ -37,6 +38,8 @@ public:
     // the new file's lines and totals, so that a delete names a line of the file on screen.
     void connectionClosing() override;
     void connectionOpened() override;
+    // Lists follow by themselves; the lines, the totals and the history are read again.
+    void tablesCleared(const QStringList& tables) override;
 
     // Controls, named as in the window's design.
     QLabel* Label1 = nullptr;
@@ -94,6 +97,8 @@ public:
     std::optional<long> currentLineId() const;
 
     static const QStringList& helpLines();
+    // The back colour of 入力 once product, quantity and price are all typed in.
+    static QColor completeLineColour();
 
 protected:
     bool eventFilter(QObject* obj, QEvent* e) override;

@@ -2,7 +2,36 @@
 
 #include <QLineEdit>
 
+#include <algorithm>
+
 namespace masters {
+
+NameLimit::NameLimit(int characters, QLineEdit* box) : QValidator(box), m_limit(characters), m_allowed(characters)
+{
+    box->setValidator(this);
+}
+
+int NameLimit::characters(const QString& text)
+{
+    int n = 0;
+    for (qsizetype i = 0; i < text.size(); ++i, ++n)
+        if (text.at(i).isHighSurrogate() && i + 1 < text.size() && text.at(i + 1).isLowSurrogate())
+            ++i;
+    return n;
+}
+
+QValidator::State NameLimit::validate(QString& input, int&) const
+{
+    // Refused whole, so a typed or pasted text never ends inside a character.
+    return characters(input) <= m_allowed ? Acceptable : Invalid;
+}
+
+void NameLimit::showText(QLineEdit* box, const QString& text)
+{
+    if (auto* limit = box->findChild<NameLimit*>())
+        limit->m_allowed = std::max(limit->m_limit, characters(text));
+    box->setText(text);
+}
 
 MasterDelegate::MasterDelegate(QObject* parent, int nameColumn, int nameLimit)
     : QStyledItemDelegate(parent), m_nameColumn(nameColumn), m_nameLimit(nameLimit)
@@ -31,7 +60,7 @@ QWidget* MasterDelegate::createEditor(QWidget* parent, const QStyleOptionViewIte
     auto* e = new QLineEdit(parent);
     e->setFrame(false);
     if (index.column() == m_nameColumn && m_nameLimit > 0)
-        e->setMaxLength(m_nameLimit);
+        new NameLimit(m_nameLimit, e);
     if (m_right.contains(index.column()))
         e->setAlignment(Qt::AlignRight);
     return e;
@@ -40,7 +69,7 @@ QWidget* MasterDelegate::createEditor(QWidget* parent, const QStyleOptionViewIte
 void MasterDelegate::setEditorData(QWidget* editor, const QModelIndex& index) const
 {
     if (auto* le = qobject_cast<QLineEdit*>(editor))
-        le->setText(cellText(index.data(Qt::EditRole)));
+        NameLimit::showText(le, cellText(index.data(Qt::EditRole)));
 }
 
 void MasterDelegate::setModelData(QWidget* editor, QAbstractItemModel* model, const QModelIndex& index) const

@@ -1,5 +1,6 @@
 #include "masters/MasterModel.h"
 
+#include "app/global.h"
 #include "platform/Db.h"
 
 #include "platform/VbFormat.h"
@@ -48,6 +49,11 @@ MasterModel::MasterModel(const MasterTable& table, QObject* parent)
 
 QString MasterModel::selectStatement() const
 {
+    // After storing a row the table model reads that row back through a filter on its key; the
+    // window's own query would answer with its first row instead, which would then stand in the
+    // stored row's place (and take the next edit and delete).
+    if (!filter().isEmpty())
+        return QSqlTableModel::selectStatement();
     return selectSql(m_table, m_order);
 }
 
@@ -102,6 +108,8 @@ bool MasterModel::setData(const QModelIndex& index, const QVariant& value, int r
         }
         // Anything else stays as typed, so the user sees it and can correct it; storing the row
         // refuses it.
+    } else if (v.typeId() == QMetaType::QString) {
+        v = global::StorableText(v.toString());
     }
     const QVariant old = QSqlTableModel::data(index, Qt::EditRole);
     if ((isEmptyValue(old) && isEmptyValue(v)) || (!isEmptyValue(old) && old == v && old.typeId() == v.typeId()))

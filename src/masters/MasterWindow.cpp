@@ -57,7 +57,7 @@ void MasterWindow::buildFields(QBoxLayout* top)
     Label2 = named(new QLabel(m_text.nameLabel, this), "Label2");
     nameBox = named(new QLineEdit(this), m_text.nameBox);
     if (m_text.nameLimit > 0)
-        nameBox->setMaxLength(m_text.nameLimit);
+        new NameLimit(m_text.nameLimit, nameBox);
     // Names are typed in Japanese: the box takes the input method's composed text.
     nameBox->setAttribute(Qt::WA_InputMethodEnabled, true);
     nameBox->setInputMethodHints(Qt::ImhNone);
@@ -122,6 +122,11 @@ bool MasterWindow::openModel()
     DataGrid1->setModel(m);
     delete DataGrid1->itemDelegate();
     DataGrid1->setItemDelegate(new MasterDelegate(DataGrid1, m->nameColumn(), m_text.nameLimit));
+    // The boxes show a value as the grid's cells do, so a shown name is never cut and an untouched
+    // box is no edit.
+    QAbstractItemDelegate* before = m_mapper->itemDelegate();
+    m_mapper->setItemDelegate(new MasterDelegate(m_mapper, m->nameColumn(), m_text.nameLimit));
+    delete before;
     m_mapper->setModel(m);
     m_mapper->addMapping(txtID, m->keyColumn());
     m_mapper->addMapping(nameBox, m->nameColumn());
@@ -439,6 +444,23 @@ void MasterWindow::connectionClosing()
     releaseModel();
     for (QPushButton* b : {cmdAdd, cmdUpdate, cmdCancel, cmdDelete})
         b->setEnabled(false);
+}
+
+void MasterWindow::tablesCleared(const QStringList& tables)
+{
+    if (!m_model || !tables.contains(m_table.table))
+        return;
+    // The rows were deleted, and with them the new row and every edit waiting on a row: nothing is
+    // left to store, and no edit may go to a row that is not there.
+    m_model->revertAll();
+    m_newKey = 0;
+    m_keyBeforeNew = 0;
+    m_closeRefused = false;
+    if (!reload())
+        reportFailure(kConnectionFailed);
+    setButtonsAsAtLoad();
+    layoutGrid();
+    EditMode = 1;
 }
 
 void MasterWindow::connectionOpened()

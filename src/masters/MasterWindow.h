@@ -41,6 +41,8 @@ public:
     void Form_Unload(bool& cancel) override;
     void connectionClosing() override;
     void connectionOpened() override;
+    // The window's table was emptied: it shows it again, as at load.
+    void tablesCleared(const QStringList& tables) override;
 
     void cmdAdd_Click();
     void cmdUpdate_Click();

@@ -51,6 +51,25 @@ DataCombo::DataCombo(QWidget* parent) : QComboBox(parent)
         setCurrentRow(index);
         emit Click();
     });
+    // A list never offers rows that were deleted with their whole table.
+    connect(&db::notifier(), &db::Notifier::tablesCleared, this, [this](const QStringList& tables) {
+        for (const QString& t : tables)
+            if (m_sql.contains(t)) {
+                refill();
+                return;
+            }
+    });
+}
+
+bool DataCombo::refill()
+{
+    if (m_sql.isEmpty())
+        return true;
+    const QString sql = m_sql;
+    const QVariantList args = m_args;
+    const QString listField = m_listField;
+    const QString boundField = m_boundField;
+    return setRowSource(sql, args, listField, boundField);
 }
 
 std::optional<QList<QSqlRecord>> DataCombo::readPage(qsizetype first) const

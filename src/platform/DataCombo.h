@@ -36,6 +36,9 @@ public:
     bool setRowSource(const QString& sql, const QVariantList& args, const QString& listField,
                       const QString& boundField = QString());
     void clearRows();
+    // Reads the rows of the list's query again (done by itself when a table it lists from was
+    // cleared); the typed text stays, the first row becomes current.
+    bool refill();
 
     // The rows read so far.
     int rowCount() const { return m_rows.size(); }

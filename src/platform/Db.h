@@ -7,6 +7,7 @@
 #include <QSqlDatabase>
 #include <QSqlQuery>
 #include <QString>
+#include <QStringList>
 #include <QVariant>
 #include <stdexcept>
 
@@ -20,13 +21,16 @@ public:
 inline constexpr const char* kConnectionName = "DbConnection";
 
 // Tells whoever holds a query on the shared connection that the connection is about to go (let go
-// of every query and model now: none may outlive it) and that a file was opened (read again from
-// it). Windows get this through Form; models and helpers connect themselves.
+// of every query and model now: none may outlive it), that a file was opened (read again from it),
+// and that every row of some tables was deleted in the open file (read those tables again: rows
+// shown from them, and edits waiting on those rows, are gone). Windows get this through Form;
+// models and helpers connect themselves.
 class Notifier : public QObject {
     Q_OBJECT
 signals:
     void aboutToClose();
     void opened(const QString& path);
+    void tablesCleared(const QStringList& tables);
 };
 Notifier& notifier();
 

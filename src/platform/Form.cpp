@@ -45,6 +45,9 @@ public:
             b->click();
             return true;
         }
+        // Moving on like Tab, the focus shows as after Tab (styles draw a button's focus only
+        // once the keyboard has moved it).
+        form->setAttribute(Qt::WA_KeyboardFocusChange);
         form->moveFocusNext();
         return true;
     }
@@ -102,6 +105,10 @@ Form::Form(QWidget* parent) : QWidget(parent, Qt::Window)
     connect(&db::notifier(), &db::Notifier::opened, this, [this] {
         if (!m_unloaded)
             connectionOpened();
+    });
+    connect(&db::notifier(), &db::Notifier::tablesCleared, this, [this](const QStringList& tables) {
+        if (!m_unloaded)
+            tablesCleared(tables);
     });
 }
 

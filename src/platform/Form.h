@@ -28,6 +28,8 @@ public:
     // file was opened (read rows and totals again from it, or close).
     virtual void connectionClosing() {}
     virtual void connectionOpened() {}
+    // Every row of these tables was deleted in the open file: read again what was shown of them.
+    virtual void tablesCleared(const QStringList& tables) { (void)tables; }
 
     // Shows the window modal and returns when it has been unloaded (or hidden).
     void showModal();

@@ -9,6 +9,11 @@
 #include "app/frmAMain.h"
 #include "app/frmTipA.h"
 #include "app/global.h"
+#include "counting/frmTana.h"
+#include "masters/MasterModel.h"
+#include "masters/frmInShohin.h"
+#include "masters/frmKoumoku.h"
+#include "platform/DataCombo.h"
 #include "platform/Db.h"
 #include "platform/Form.h"
 
@@ -22,6 +27,8 @@
 #include <QSettings>
 #include <QSqlDatabase>
 #include <QSqlQuery>
+#include <QPushButton>
+#include <QTableView>
 
 namespace {
 
@@ -438,6 +445,57 @@ private slots:
             QCOMPARE(db::scalar("SELECT 項目ID FROM 項目分類").toInt(), 0);
             QCOMPARE(db::scalar("SELECT 項目分類名 FROM 項目分類").toString(), QStringLiteral("未区分"));
         }
+    }
+
+    void clearingReloadsTheOpenWindowsAndLists()
+    {
+        testsupport::Env env;
+        frmAMain* main = startMain(env.newDatabase());
+        db::exec("INSERT INTO 項目分類 (項目ID, 項目分類名) VALUES (1, '食品'), (2, '文具')");
+        addProduct(1, QStringLiteral("ペン"));
+        db::exec("INSERT INTO 棚卸マスター (ID, 日付, 項目ID, 品名, 品名ID) VALUES (1, ?, 1, 'ペン', 1)",
+                 {db::isoDate(main->DTPicker1->date())});
+        auto* k = forms::get<frmKoumoku>();
+        k->showModeless();
+        k->nameBox->setText(QStringLiteral("食品類"));           // typed, not yet registered
+        auto* p = forms::get<frmInShohin>();
+        p->showModeless();
+        p->cmdAdd->click();                                      // a new product being filled in
+        frmTana::TipShown = true;
+        auto* t = forms::get<frmTana>();
+        t->showModeless();
+        t->dbcNouhin_GotFocus();
+        QCOMPARE(t->dbcNouhin->rowCount(), 2);
+        QCOMPARE(t->dgdSub->model()->rowCount(), 1);
+
+        main->Combo3->setCurrentText(QStringLiteral("項目分類情報"));
+        env.dialogs.answers << dlg::vbYes;
+        main->Command58_Click();
+        QCOMPARE(k->model()->rowCount(), 0);                     // the window shows what is left
+        QVERIFY(k->nameBox->text().isEmpty() && !k->nameBox->isEnabled());
+        QVERIFY(!k->cmdDelete->isEnabled());
+        QCOMPARE(t->dbcNouhin->rowCount(), 0);
+        QCOMPARE(p->EditMode, 2);                                // other tables' windows go on
+        QCOMPARE(p->model()->rowCount(), 2);
+        QCOMPARE(env.dialogs.messages().size(), 2);              // the question and the report
+
+        // Coming back to the category window starts a new row, above the key line 1 still carries.
+        k->Form_Activate();
+        QCOMPARE(k->currentKey(), 2);
+        k->nameBox->setText(QStringLiteral("飲料"));
+        k->cmdUpdate->click();
+        QCOMPARE(db::scalar("SELECT 項目分類名 FROM 項目分類 WHERE 項目ID = 2").toString(), QStringLiteral("飲料"));
+        QCOMPARE(count("項目分類"), 2);
+
+        main->Combo3->setCurrentText(QStringLiteral("すべて選択"));
+        env.dialogs.answers << dlg::vbYes;
+        main->Command58_Click();
+        QCOMPARE(p->model()->rowCount(), 0);
+        QCOMPARE(p->EditMode, 1);
+        QCOMPARE(t->dgdSub->model()->rowCount(), 0);
+        QCOMPARE(t->Text3->text(), QStringLiteral("Max Record 0   Total 0"));
+        QCOMPARE(env.dialogs.messages().last(), QStringLiteral("すべて選択を削除しました。"));
+        QCOMPARE(count("仕入商品"), 0);
     }
 
     void clearingWithoutAnOpenFileClaimsNothing()

@@ -51,6 +51,18 @@ private slots:
         db::exec(QStringLiteral("INSERT INTO 仕入商品 (品名ID, 品名) VALUES (7, 'a')"));
         QCOMPARE(global::GetMaxShohinID(), 7L);
         QCOMPARE(global::LastShohinID, 7L);
+
+        // Products and categories: keys that count lines still carry count as well, so a deleted
+        // row's key is not given to a new row while lines show under it.
+        db::exec(QStringLiteral("UPDATE 棚卸マスター SET 項目ID = 4, 品名ID = 9 WHERE ID = 2"));
+        QCOMPARE(global::GetMaxShohinID(), 9L);
+        QCOMPARE(global::LastShohinID, 9L);
+        QCOMPARE(global::GetMaxKoumokuID(), 4L);
+        QCOMPARE(global::NextKey(QStringLiteral("項目分類"), QStringLiteral("項目ID")), 5L);
+        QCOMPARE(global::MaxKey(QStringLiteral("単位"), QStringLiteral("単位ID")), 0L);
+        db::exec(QStringLiteral("DELETE FROM 棚卸マスター"));
+        QCOMPARE(global::GetMaxKoumokuID(), 0L);
+        QCOMPARE(global::GetMaxShohinID(), 7L);
     }
 
     void keyBeyondThirtyTwoBitsIsRefused()

@@ -164,6 +164,10 @@ private slots:
         QCOMPARE(f->gridModel()->data(cell(f, 1, "項目ID")).toInt(), 0);
         QCOMPARE(field(4, "項目ID").toInt(), 0);
         QCOMPARE(field(5, "項目ID").toInt(), 1);
+        // 削除 is enabled: the line it acts on is shown as current and selected.
+        QVERIFY(f->cmdMasterCancel->isEnabled());
+        QCOMPARE(f->dgdSub->currentIndex().row(), 0);
+        QVERIFY(f->dgdSub->selectionModel()->isRowSelected(0));
 
         f->Form_Activate();                                      // nothing left to find
         QCOMPARE(env.dialogs.shown.size(), 2);
@@ -281,8 +285,10 @@ private slots:
         auto* f = open();
         f->Command4->click();
         QVERIFY(f->gridModel()->setData(cell(f, 0, "数量"), QStringLiteral("7")));
+        typeIntoCell(f, 0, "備考", QChar(0xD800) + QStringLiteral("note"));   // half a pair is left out
         f->Command3->click();
         QCOMPARE(field(1, "数量").toDouble(), 7.0);
+        QCOMPARE(field(1, "備考").toString(), QStringLiteral("note"));
         QCOMPARE(field(1, "価格").toDouble(), 200.0);           // nothing recomputed
         QCOMPARE(f->Text1->text(), QStringLiteral("Max Record 4   Total 600"));
 
@@ -527,6 +533,19 @@ private slots:
         QCOMPARE(env.dialogs.shown.size(), 5);
         QCOMPARE(field(1, "数量").toDouble(), 8.0);
         QVERIFY(!m->isDirty());
+
+        // A product typed while an edit is refused is searched once 更新 has stored the edit.
+        QVERIFY(m->setData(qty, QStringLiteral("y")));
+        f->dbcShohin->lineEdit()->setFocus();
+        testsupport::typeText(f->dbcShohin->lineEdit(), QStringLiteral("ペ"));
+        QCOMPARE(env.dialogs.shown.size(), 6);
+        QCOMPARE(shownIds(f), (QList<qint64>{1, 2, 3, 4, 5}));
+        QVERIFY(m->setData(qty, QStringLiteral("8")));
+        f->Command3->click();
+        QCOMPARE(f->dbcShohin->text(), QStringLiteral("ペ"));
+        QCOMPARE(shownIds(f), (QList<qint64>{1, 3}));
+        QCOMPARE(env.dialogs.shown.size(), 6);
+        m = f->gridModel();
 
         QVERIFY(m->setData(cell(f, 0, "単価"), QString()));      // a cleared number is no value
         QVERIFY(f->unload());                                     // stored on the way out

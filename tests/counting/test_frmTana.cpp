@@ -202,6 +202,9 @@ private slots:
         db::exec("INSERT INTO 仕入商品 (品名ID, 品名, 単価, 単位) VALUES (7, '既存品', 1, '個')");
         db::exec("INSERT INTO 単位 (単位ID, 単位) VALUES (3, '個')");
         db::exec("INSERT INTO 棚卸マスター (ID, 日付, 品名, 数量, 単位, 単価) VALUES (9, '2020-03-31', '新しいペン立て', 2, '台', 80)");
+        // An earlier line still carries category 5 and product 8, whose rows were deleted: a new
+        // category or product never takes those keys.
+        db::exec("INSERT INTO 棚卸マスター (ID, 日付, 項目ID, 品名, 品名ID) VALUES (8, '2020-03-31', 5, '旧品', 8)");
         Window w = openWindow();
 
         // The category is registered as soon as the box is left, and only once.
@@ -209,8 +212,8 @@ private slots:
         testsupport::typeText(w.category, QStringLiteral("雑貨"));
         focus(w.product);
         QCOMPARE(count("SELECT COUNT(*) FROM 項目分類 WHERE 項目分類名 = '雑貨'"), 1);
-        QCOMPARE(count("SELECT 項目ID FROM 項目分類 WHERE 項目分類名 = '雑貨'"), 5);
-        QCOMPARE(w.categoryKey->text(), QStringLiteral("5"));
+        QCOMPARE(count("SELECT 項目ID FROM 項目分類 WHERE 項目分類名 = '雑貨'"), 6);
+        QCOMPARE(w.categoryKey->text(), QStringLiteral("6"));
         focus(w.category);
         focus(w.product);
         QCOMPARE(count("SELECT COUNT(*) FROM 項目分類 WHERE 項目分類名 = '雑貨'"), 1);
@@ -219,7 +222,7 @@ private slots:
         focus(w.category);
         w.category->setText(QStringLiteral("未区分"));
         focus(w.product);
-        QCOMPARE(count("SELECT 項目ID FROM 項目分類 WHERE 項目分類名 = '未区分' AND 項目ID > 0"), 6);
+        QCOMPARE(count("SELECT 項目ID FROM 項目分類 WHERE 項目分類名 = '未区分' AND 項目ID > 0"), 7);
         focus(w.category);
         w.category->setText(QStringLiteral("雑貨"));
         focus(w.product);
@@ -238,9 +241,9 @@ private slots:
         QVERIFY(env.dialogs.messages().isEmpty());
         const QSqlRecord r = lastLine();
         QCOMPARE(r.value("ID").toInt(), 10);
-        QCOMPARE(r.value("品名ID").toInt(), 8);
-        QCOMPARE(r.value("項目ID").toInt(), 5);
-        QSqlQuery p = db::exec("SELECT 品名, 単価, 単位 FROM 仕入商品 WHERE 品名ID = 8");
+        QCOMPARE(r.value("品名ID").toInt(), 9);
+        QCOMPARE(r.value("項目ID").toInt(), 6);
+        QSqlQuery p = db::exec("SELECT 品名, 単価, 単位 FROM 仕入商品 WHERE 品名ID = 9");
         QVERIFY(p.next());
         QCOMPARE(p.value(0).toString(), QStringLiteral("ペン立て"));
         QCOMPARE(p.value(1).toDouble(), 250.0);
@@ -477,6 +480,16 @@ private slots:
         focus(w.product);
         testsupport::typeText(w.product, QStringLiteral("'s"));
         QCOMPARE(w.product->count(), 1);
+
+        // Half a surrogate pair is no character: it is left out, and the letter after it kept.
+        const QChar lone(0xD800);
+        w.line(lone + QStringLiteral("lone"), QStringLiteral("pen") + lone + QStringLiteral("cil"), "1", "1",
+               QStringLiteral("'"), lone + QStringLiteral("note"));
+        r = lastLine();
+        QCOMPARE(r.value("品名").toString(), QStringLiteral("pencil"));
+        QCOMPARE(r.value("備考").toString(), QStringLiteral("note"));
+        QCOMPARE(db::scalar("SELECT 項目分類名 FROM 項目分類 WHERE 項目ID = ?", {r.value("項目ID")}).toString(),
+                 QStringLiteral("lone"));
     }
 
     void numbersThatAreNotNumbersStoreNothing()
@@ -578,13 +591,23 @@ private slots:
         env.openNewDatabase();
         Window w = openWindow();
         const QColor face = QApplication::palette().color(QPalette::Button);
-        const QColor window = QApplication::palette().color(QPalette::Base);
+        // The button as drawn: a point of its face beside the caption.
+        auto drawn = [&w] {
+            const QImage i = w.add->grab().toImage();
+            return i.pixelColor(i.width() / 12, i.height() / 2);
+        };
+        const QColor plain = drawn();
         QCOMPARE(w.add->palette().color(QPalette::Button), face);
         w.product->setText("A");
         w.qty->setText("1");
         QCOMPARE(w.add->palette().color(QPalette::Button), face);
         w.price->setText("2");
-        QCOMPARE(w.add->palette().color(QPalette::Button), window);
+        QCOMPARE(w.add->palette().color(QPalette::Button), frmTana::completeLineColour());
+        const QColor complete = drawn();
+        // Plainly apart as drawn, not a shade of the face.
+        QVERIFY2(qAbs(complete.red() - plain.red()) + qAbs(complete.green() - plain.green())
+                         + qAbs(complete.blue() - plain.blue()) > 48,
+                 qPrintable(complete.name() + " against " + plain.name()));
         w.qty->clear();
         QCOMPARE(w.add->palette().color(QPalette::Button), face);
 
@@ -594,6 +617,13 @@ private slots:
         QTest::keyClick(w.product, Qt::Key_Return);
         QCOMPARE(QApplication::focusWidget(), static_cast<QWidget*>(w.qty));
         QCOMPARE(w.qty->selectedText(), QStringLiteral("12"));
+
+        // Enter from 備考 moves to 入力, which shows that it has the focus, as after Tab.
+        const QImage before = w.add->grab().toImage();
+        focus(w.memo);
+        QTest::keyClick(w.memo, Qt::Key_Return);
+        QCOMPARE(QApplication::focusWidget(), static_cast<QWidget*>(w.add));
+        QVERIFY(w.add->grab().toImage() != before);
     }
 
     void newLinesTakeThePickersDate()
@@ -622,14 +652,19 @@ private slots:
         w.line("", "A", "1", "1", "個");   // the category question is answered once
         const long long before = tableRows();
 
-        // The amount would be infinite: "Total inf" must never be stored.
+        // The amount would be infinite: "Total inf" must never be stored. The user is told which
+        // number is too large, in its box.
         env.dialogs.clear();
         w.line("", "A", "1e308", "10", "個");
-        QCOMPARE(env.dialogs.messages(), QStringList{"数量は数値で入力してください。"});
+        QCOMPARE(env.dialogs.messages(), QStringList{"数量の値が大きすぎます。"});
         QCOMPARE(QApplication::focusWidget(), static_cast<QWidget*>(w.qty));
         env.dialogs.clear();
         w.line("", "A", "-1e308", "10", "個");
-        QCOMPARE(env.dialogs.messages(), QStringList{"数量は数値で入力してください。"});
+        QCOMPARE(env.dialogs.messages(), QStringList{"数量の値が大きすぎます。"});
+        env.dialogs.clear();
+        w.line("", "A", "10", "-1e308", "個");
+        QCOMPARE(env.dialogs.messages(), QStringList{"単価の値が大きすぎます。"});
+        QCOMPARE(QApplication::focusWidget(), static_cast<QWidget*>(w.price));
         env.dialogs.clear();
         w.line("", "A", "2", "1e309", "個");
         QCOMPARE(env.dialogs.messages(), QStringList{"単価は数値で入力してください。"});

@@ -106,6 +106,37 @@ QModelIndex cell(MasterWindow* w, int row, int column)
     return w->model()->index(row, column);
 }
 
+// How many characters the box takes from the keyboard (0: no limit up to 200); a character outside
+// the basic plane counts one.
+int typingLimit(const QLineEdit* box)
+{
+    const QValidator* v = box->validator();
+    for (int n = 1; v && n <= 200; ++n) {
+        QString typed = QString(n - 1, QChar(0x3042)) + QStringLiteral("𠮷");
+        int pos = 0;
+        if (v->validate(typed, pos) == QValidator::Invalid)
+            return n - 1;
+    }
+    return 0;
+}
+
+// What the window shows of its current row: the grid's key and name, and the two boxes.
+QString shown(MasterWindow* w)
+{
+    const int row = w->DataGrid1->currentIndex().row();
+    const QString grid = row < 0 ? QStringLiteral("-")
+                                 : w->model()->data(cell(w, row, w->model()->keyColumn())).toString() + QLatin1Char(' ')
+                                       + w->model()->data(cell(w, row, w->model()->nameColumn())).toString();
+    return grid + QStringLiteral(" | ") + w->txtID->text() + QLatin1Char(' ') + w->nameBox->text();
+}
+
+// The same for the stored row with this key, as the window should show it.
+QString stored(const Twin& t, qint64 key)
+{
+    const QString row = QString::number(key) + QLatin1Char(' ') + nameOf(t, key).toString();
+    return row + QStringLiteral(" | ") + row;
+}
+
 } // namespace
 
 class TestMasterWindows : public QObject {
@@ -126,7 +157,7 @@ private slots:
         const QList<Expect> expected = {
             {"frmInShohin", "品名情報", "txtShohin", "品名(&K)", "削除(&K)", 50},
             {"frmKoumoku", "項目/分類情報", "txtName", "項目/分類名(&K)", "削除(&D)", 50},
-            {"frmTani", "数量単位情報", "txtName", "数量単位(&K)", "削除(&D)", 32767},
+            {"frmTani", "数量単位情報", "txtName", "数量単位(&K)", "削除(&D)", 0},
         };
         for (const Expect& e : expected) {
             MasterWindow* w = load(e.window);
@@ -134,7 +165,7 @@ private slots:
             QCOMPARE(w->windowTitle(), QString::fromUtf8(e.caption));
             auto* box = w->findChild<QLineEdit*>(e.nameBox);
             QVERIFY2(box && box == w->nameBox, e.window);
-            QCOMPARE(box->maxLength(), e.limit);
+            QCOMPARE(typingLimit(box), e.limit);
             QVERIFY(box->testAttribute(Qt::WA_InputMethodEnabled));
             auto* label = w->findChild<QLabel*>("Label2");
             QCOMPARE(label->text(), QString::fromUtf8(e.label));
@@ -233,7 +264,8 @@ private slots:
         for (const Twin& t : twins()) {
             MasterWindow* w = open(t.name);                      // empty: a new row is started
             w->nameBox->setFocus();
-            commitText(w->nameBox, name);
+            // Half a surrogate pair is no character: it is left out, and the letter after it kept.
+            commitText(w->nameBox, QChar(0xD800) + name);
             w->cmdUpdate->click();
             QCOMPARE(nameOf(t, 1).toString(), name);
             QCOMPARE(w->EditMode, 1);
@@ -246,7 +278,7 @@ private slots:
             w = open(t.name);
             w->cmdAdd->click();
             const int row = w->DataGrid1->currentIndex().row();
-            QVERIFY(w->model()->setData(cell(w, row, w->model()->nameColumn()), QStringLiteral("x'y")));
+            QVERIFY(w->model()->setData(cell(w, row, w->model()->nameColumn()), QStringLiteral("x'") + QChar(0xDC00) + 'y'));
             selectRow(w, row == 0 ? 1 : 0);
             QCOMPARE(nameOf(t, 2).toString(), QStringLiteral("x'y"));
             w->cmdUpdate->click();
@@ -254,6 +286,117 @@ private slots:
             QCOMPARE(rows(t), 2);
         }
         QVERIFY(env.dialogs.shown.isEmpty());
+    }
+
+    void lookingAtAWindowWritesNothing()
+    {
+        testsupport::Env env;
+        env.openNewDatabase();
+        // Longer than the boxes take: written by an import, or by the entry window in bytes.
+        const QString split = QString(49, QChar(0x3042)) + QStringLiteral("𠮷");
+        const QString longName = QString(60, QChar(0x3044));
+        for (const Twin& t : twins()) {
+            fill(t, {split, longName});
+            const qint64 changes = db::scalar("SELECT total_changes()").toLongLong();
+            MasterWindow* w = open(t.name);
+            QCOMPARE(w->nameBox->text(), split);
+            selectRow(w, w->model()->rowOfKey(2));
+            QCOMPARE(w->nameBox->text(), longName);
+            // A cell opened and left untouched is no edit either.
+            QStyleOptionViewItem opt;
+            const QModelIndex name = cell(w, w->model()->rowOfKey(2), w->model()->nameColumn());
+            QAbstractItemDelegate* d = w->DataGrid1->itemDelegate();
+            QWidget* editor = d->createEditor(w->DataGrid1->viewport(), opt, name);
+            d->setEditorData(editor, name);
+            QCOMPARE(qobject_cast<QLineEdit*>(editor)->text(), longName);
+            d->setModelData(editor, w->model(), name);
+            delete editor;
+            QVERIFY(!w->model()->isDirty());
+            if (auto* p = qobject_cast<frmInShohin*>(w))
+                p->Command3->click();
+            QVERIFY(w->unload());
+            QCOMPARE(db::scalar("SELECT total_changes()").toLongLong(), changes);
+            QCOMPARE(nameOf(t, 1).toString(), split);
+            QCOMPARE(nameOf(t, 2).toString(), longName);
+        }
+
+        // Typed into a full box, a character outside the basic plane is refused whole.
+        MasterWindow* w = open("frmKoumoku");
+        w->cmdAdd->click();
+        commitText(w->nameBox, QString(49, QChar(0x3042)));
+        commitText(w->nameBox, QStringLiteral("𠮷"));
+        commitText(w->nameBox, QStringLiteral("𠮷"));
+        QCOMPARE(w->nameBox->text(), split);
+        w->cmdUpdate->click();
+        QCOMPARE(nameOf(twins().at(1), 3).toString(), split);
+        QVERIFY(env.dialogs.messages().isEmpty());
+    }
+
+    void theRowShownIsTheRowChanged()
+    {
+        testsupport::Env env;
+        env.openNewDatabase();
+        QStringList names;
+        for (int i = 1; i <= 20; ++i)
+            names << QStringLiteral("品%1").arg(i, 2, 10, QLatin1Char('0'));
+        for (const Twin& t : twins()) {
+            fill(t, names);
+            MasterWindow* w = open(t.name);
+
+            // 新規登録, a name, 登録, a correction, 登録: both go into the new row, which stays shown.
+            w->cmdAdd->click();
+            QCOMPARE(shown(w), stored(t, 21));
+            w->nameBox->setFocus();
+            commitText(w->nameBox, QStringLiteral("新しい名前"));
+            w->cmdUpdate->click();
+            QCOMPARE(nameOf(t, 21).toString(), QStringLiteral("新しい名前"));
+            QCOMPARE(shown(w), stored(t, 21));
+            w->nameBox->selectAll();
+            commitText(w->nameBox, QStringLiteral("訂正"));
+            emit w->DataGrid1->clicked(w->DataGrid1->currentIndex());   // offers 登録 again
+            w->cmdUpdate->click();
+            QCOMPARE(shown(w), stored(t, 21));
+            QCOMPARE(nameOf(t, 21).toString(), QStringLiteral("訂正"));
+            QCOMPARE(nameOf(t, 1).toString(), names.first());
+
+            // 削除 right after 登録 deletes that row.
+            env.dialogs.answers << dlg::vbYes;
+            w->cmdDelete->click();
+            QVERIFY(!nameOf(t, 21).isValid());
+            QCOMPARE(rows(t), 20);
+            QCOMPARE(shown(w), stored(t, w->currentKey()));
+
+            // Renamed in the grid and left for another row: every row once, the renamed one too.
+            const int row5 = w->model()->rowOfKey(5);
+            selectRow(w, row5);
+            QVERIFY(w->model()->setData(cell(w, row5, w->model()->nameColumn()), QStringLiteral("改名")));
+            selectRow(w, w->model()->rowOfKey(9));
+            QCOMPARE(nameOf(t, 5).toString(), QStringLiteral("改名"));
+            QCOMPARE(shown(w), stored(t, 9));
+            QSet<qint64> keys;
+            for (int r = 0; r < w->model()->rowCount(); ++r)
+                keys.insert(w->model()->keyAt(r));
+            QCOMPARE(keys.size(), 20);
+            QCOMPARE(w->model()->data(cell(w, w->model()->rowOfKey(5), w->model()->nameColumn())).toString(),
+                     QStringLiteral("改名"));
+
+            // ｷｬﾝｾﾙ goes back to the row shown before 新規登録.
+            w->cmdAdd->click();
+            w->cmdCancel->click();
+            QCOMPARE(shown(w), stored(t, 9));
+            QVERIFY(w->unload());
+            QCOMPARE(nameOf(t, 1).toString(), names.first());
+        }
+
+        // The product window's sort: the first row of the new order is shown.
+        auto* p = forms::get<frmInShohin>();
+        p->showModeless();
+        p->Option1->click();
+        QCOMPARE(shown(p), stored(twins().at(0), 1));
+        p->Option2->click();
+        QCOMPARE(shown(p), stored(twins().at(0), p->model()->keyAt(0)));
+        const QString ask = MasterWindow::kDeleteQuestion;
+        QCOMPARE(env.dialogs.messages(), (QStringList{ask, ask, frmKoumoku::kDeletedNotice, ask}));
     }
 
     void clickingAnotherRowStoresTheBox()
@@ -422,7 +565,7 @@ private slots:
         QCOMPARE(masters::MasterDelegate::cellText(p->model()->data(cell(p, 0, 2))), QStringLiteral("12345678"));
         // The name cell takes no more than the name box does.
         QWidget* editor = d->createEditor(g->viewport(), opt, cell(p, 0, 1));
-        QCOMPARE(qobject_cast<QLineEdit*>(editor)->maxLength(), 50);
+        QCOMPARE(typingLimit(qobject_cast<QLineEdit*>(editor)), 50);
         delete editor;
         QVERIFY(!(p->model()->flags(cell(p, 0, 0)) & Qt::ItemIsEditable));
     }
@@ -507,6 +650,26 @@ private slots:
         QCOMPARE(env.dialogs.messages(), QStringList{MasterWindow::kConnectionFailed});
         QVERIFY(forms::shownModal().isEmpty());
         QVERIFY(!forms::find<frmTani>());
+    }
+
+    void aKeyCountLinesStillCarryIsNotGivenAgain()
+    {
+        testsupport::Env env;
+        env.openNewDatabase();
+        // A line of an earlier count carries category 3 and product 3; no line carries a unit key.
+        db::exec("INSERT INTO 棚卸マスター (ID, 日付, 項目ID, 品名, 品名ID) VALUES (1, '2024-03-31', 3, 'c', 3)");
+        const QList<qint64> expected{4, 4, 3};
+        for (int i = 0; i < twins().size(); ++i) {
+            const Twin& t = twins().at(i);
+            fill(t, {"a", "b", "c"});
+            MasterWindow* w = open(t.name);
+            selectRow(w, w->model()->rowOfKey(3));
+            env.dialogs.answers << dlg::vbYes;
+            w->cmdDelete->click();                               // the row with the highest key
+            w->cmdAdd->click();
+            QCOMPARE(w->currentKey(), expected.at(i));
+            QCOMPARE(shown(w), stored(t, expected.at(i)));
+        }
     }
 
     void keysUsedUp()
