@@ -137,6 +137,37 @@ private slots:
         }
         QSqlDatabase::removeDatabase("other");
         QVERIFY_THROWS_EXCEPTION(db::DbError, db::open(env.path("other.idb")));
+
+        // The four tables, but one of them with other fields than the program reads.
+        const QStringList wrongTables{
+            "CREATE TABLE 仕入商品 (品名ID INTEGER PRIMARY KEY, 名前 TEXT, 単価 REAL, 単位 TEXT)",
+            "CREATE TABLE 単位 (単位ID INTEGER PRIMARY KEY)",
+            "CREATE TABLE 項目分類 (項目ID INTEGER PRIMARY KEY, 項目分類名 TEXT, 色 TEXT)",
+            "CREATE TABLE 棚卸マスター (ID INTEGER PRIMARY KEY, 日付 TEXT, 項目ID INTEGER, 品名 TEXT, 数量 TEXT, "
+            "単位 TEXT, 単価 REAL, 価格 REAL, 備考 TEXT, 備考1 TEXT, 品名ID INTEGER, 区分調整 INTEGER)",
+        };
+        for (const QString& create : wrongTables) {
+            const QString file = env.newDatabase("columns.idb");
+            {
+                QSqlDatabase d = QSqlDatabase::addDatabase("QSQLITE", "columns");
+                d.setDatabaseName(file);
+                QVERIFY(d.open());
+                const QString table = create.section(' ', 2, 2);
+                QVERIFY(QSqlQuery(d).exec(QStringLiteral("DROP TABLE \"%1\"").arg(table)));
+                QVERIFY(QSqlQuery(d).exec(create));
+                d.close();
+            }
+            QSqlDatabase::removeDatabase("columns");
+            QFile columns(file);
+            QVERIFY(columns.open(QIODevice::ReadOnly));
+            const QByteArray columnsBefore = QCryptographicHash::hash(columns.readAll(), QCryptographicHash::Sha1);
+            columns.close();
+            QVERIFY_THROWS_EXCEPTION(db::DbError, db::open(file));
+            QVERIFY(!db::isOpen());
+            QVERIFY(columns.open(QIODevice::ReadOnly));
+            QCOMPARE(QCryptographicHash::hash(columns.readAll(), QCryptographicHash::Sha1), columnsBefore);
+            columns.close();
+        }
     }
 
     void standardDialogsSpeakJapanese()
