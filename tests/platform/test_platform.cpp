@@ -230,6 +230,17 @@ private slots:
                  a.topLeft() + QPoint(a.width() - 300, a.height() - 200));
         // Larger than the screen: its corner (and title bar) on the screen's corner.
         QCOMPARE(place::onVisibleScreen(QPoint(-4000, -4000), a.size() * 2), a.topLeft());
+
+        // Stored edges: whole pixels; numbers no edge can have stand off the screens on their side.
+        QCOMPARE(place::edgeFromText("120.75"), 120);
+        QCOMPARE(place::edgeFromText(" -35 "), -35);
+        QCOMPARE(place::edgeFromText("left"), 0);
+        const QPoint farRight = place::onVisibleScreen(QPoint(a.right() + 5000, a.top()), size);
+        const QPoint farLeft = place::onVisibleScreen(QPoint(a.left() - 5000, a.top()), size);
+        for (const char* text : {"1e30", "inf", "+INF", "3e9", "2147483648"})
+            QCOMPARE(place::onVisibleScreen(QPoint(place::edgeFromText(text), a.top()), size), farRight);
+        for (const char* text : {"-1e30", "-inf", "nan", "-2147483649"})
+            QCOMPARE(place::onVisibleScreen(QPoint(place::edgeFromText(text), a.top()), size), farLeft);
     }
 
     void keysAreHighestPlusOne()
