@@ -7,10 +7,7 @@
 #include <QFileInfo>
 #include <QSaveFile>
 #include <QSqlError>
-#include <QTemporaryFile>
 
-#include <cerrno>
-#include <cstdio>
 #include <fcntl.h>
 #include <unistd.h>
 
@@ -33,11 +30,25 @@ void syncFolder(const QString& file)
     }
 }
 
-void syncFile(const QString& path)
+// SQLite's "busy" and "locked": another connection holds the file; nothing is wrong with it.
+bool isBusy(const QSqlError& e)
 {
-    QFile f(path);
-    if (!f.open(QIODevice::ReadWrite) || ::fsync(f.handle()) != 0)
-        fail(QStringLiteral("cannot flush %1").arg(path));
+    const int code = e.nativeErrorCode().toInt() & 0xff;
+    return code == 5 || code == 6;
+}
+
+QStringList checkRows(const QSqlDatabase& d, const QString& pragma)
+{
+    QSqlQuery q(d);
+    if (!q.exec(pragma)) {
+        if (isBusy(q.lastError()))
+            fail(q.lastError().text());
+        return {q.lastError().text()};
+    }
+    QStringList rows;
+    while (q.next())
+        rows << q.value(0).toString();
+    return rows;
 }
 
 // A connection of its own, removed again however the work ends.
@@ -66,16 +77,11 @@ public:
         if (!q.exec(sql))
             fail(q.lastError().text() + QStringLiteral(" [") + sql + QLatin1Char(']'));
     }
-    // The rows of a check pragma: "ok" alone when the file is sound.
+    // The rows of a check pragma: "ok" alone when the file is sound. A file another connection
+    // keeps busy is not found damaged: FileError is thrown.
     QStringList check(const QString& pragma) const
     {
-        QSqlQuery q(db());
-        if (!q.exec(pragma))
-            return {q.lastError().text()};
-        QStringList rows;
-        while (q.next())
-            rows << q.value(0).toString();
-        return rows;
+        return checkRows(db(), pragma);
     }
     Connection(const Connection&) = delete;
     Connection& operator=(const Connection&) = delete;
@@ -94,13 +100,35 @@ QString leftoverPrefix(const QFileInfo& file)
     return QLatin1Char('.') + file.fileName() + QStringLiteral(".compact-");
 }
 
-// How long the compaction waits for another connection to finish before it gives up.
+// How long the compaction and the checks wait for another connection to finish before they give
+// up.
 constexpr int kBusyTimeoutMs = 1000;
+
+QString busyTimeout()
+{
+    return QStringLiteral("QSQLITE_BUSY_TIMEOUT=%1").arg(kBusyTimeoutMs);
+}
+
+// A journal that a crash left beside a file holds the file's old pages, and SQLite plays it back
+// into whatever file has that name at its next open: it is rolled back into the file it belongs
+// to before that file is replaced. SQLite removes it when it is done; nobody else may.
+void settleJournal(const QString& file)
+{
+    if (!QFileInfo::exists(file + QStringLiteral("-journal")))
+        return;
+    if (!QFileInfo::exists(file))
+        fail(QStringLiteral("%1-journal belongs to a file that is gone").arg(file));
+    Connection c(QStringLiteral("DbJournal"), file, busyTimeout());
+    c.exec(QStringLiteral("PRAGMA schema_version"));
+}
 
 } // namespace
 
 void copyReplacing(const QString& src, const QString& dst)
 {
+    // Neither the copy nor what it replaces may keep half of a crashed write.
+    settleJournal(src);
+    settleJournal(dst);
     QFile in(src);
     if (!in.open(QIODevice::ReadOnly))
         fail(QStringLiteral("cannot read %1").arg(src));
@@ -140,7 +168,7 @@ bool isSound(const QString& path, QString* why)
         return false;
     QStringList rows;
     try {
-        Connection c(QStringLiteral("DbSoundCheck"), path, QStringLiteral("QSQLITE_OPEN_READONLY"));
+        Connection c(QStringLiteral("DbSoundCheck"), path, busyTimeout());
         rows = c.check(QStringLiteral("PRAGMA quick_check"));
     } catch (const FileError& e) {
         rows = {QString::fromStdString(e.what())};
@@ -152,6 +180,22 @@ bool isSound(const QString& path, QString* why)
     return false;
 }
 
+bool openFileIsSound(QString* why)
+{
+    QStringList rows;
+    try {
+        rows = checkRows(db::connection(), QStringLiteral("PRAGMA quick_check"));
+    } catch (const FileError&) {
+        // Busy elsewhere: nothing is known against the file.
+        return true;
+    }
+    if (isOk(rows))
+        return true;
+    if (why)
+        *why = rows.join(QLatin1String("; "));
+    return false;
+}
+
 bool backupDue(const QString& openFile, const QString& backup)
 {
     return !openFile.isEmpty() && !paths::isTemplatePath(openFile) && !paths::samePathIgnoringCase(openFile, backup);
@@ -160,10 +204,18 @@ bool backupDue(const QString& openFile, const QString& backup)
 void writeBackup(const QString& openFile, const QString& backup)
 {
     QString why;
-    // A damaged file would push the last good copy out.
-    if (!isSound(openFile, &why))
+    if (!db::isUsableDatabase(openFile, &why))
         fail(why);
+    Connection c(QStringLiteral("DbBackup"), openFile, busyTimeout());
+    // Checked and copied within one read: no other connection can write into the file until the
+    // copy is complete, so the backup is the file as it stood at one moment.
+    c.exec(QStringLiteral("BEGIN"));
+    const QStringList rows = c.check(QStringLiteral("PRAGMA quick_check"));
+    // A damaged file would push the last good copy out.
+    if (!isOk(rows))
+        fail(QStringLiteral("%1 is damaged: %2").arg(openFile, rows.join(QLatin1String("; "))));
     copyReplacing(openFile, backup);
+    c.exec(QStringLiteral("COMMIT"));
 }
 
 QStringList compactionLeftovers(const QString& file)
@@ -185,62 +237,31 @@ void repairAndCompact(const QString& path)
     QString why;
     if (!db::isUsableDatabase(path, &why))
         fail(why);
-    // The real file: a link to it stays a link, and the compacted copy is made beside the file.
-    const QFileInfo info(QFileInfo(path).canonicalFilePath());
-    const QString file = info.absoluteFilePath();
-    QString tmp;
-    try {
-        Connection m(QStringLiteral("DbMaintenance"), file,
-                     QStringLiteral("QSQLITE_BUSY_TIMEOUT=%1").arg(kBusyTimeoutMs));
-        // From here until the connection closes nobody else reads or writes the file: a write
-        // transaction still open elsewhere makes this fail instead of being lost by the rename.
-        m.exec(QStringLiteral("PRAGMA locking_mode = EXCLUSIVE"));
-        m.exec(QStringLiteral("BEGIN EXCLUSIVE"));
-        m.exec(QStringLiteral("COMMIT"));
+    Connection m(QStringLiteral("DbMaintenance"), path, busyTimeout());
 
-        // A copy left by an interrupted run is never the only copy of anything: the file is
-        // replaced only by a finished copy. Removed while the file is held, so no running
-        // compaction loses its copy.
-        for (const QString& old : compactionLeftovers(file)) {
-            if (!QFile::remove(old))
-                fail(QStringLiteral("cannot remove %1").arg(old));
-        }
-
-        if (!isOk(m.check(QStringLiteral("PRAGMA integrity_check")))) {
+    // The repair: the indexes are built again from the tables when the check finds fault. Damage
+    // in the tables themselves is beyond it; the file is then left as it is.
+    if (!isOk(m.check(QStringLiteral("PRAGMA integrity_check")))) {
+        try {
             m.exec(QStringLiteral("REINDEX"));
-            if (!isOk(m.check(QStringLiteral("PRAGMA integrity_check"))))
-                fail(QStringLiteral("%1 cannot be repaired").arg(file));
+        } catch (const FileError&) {
+            // Whether anything was mended, the check below tells.
         }
-
-        {
-            QTemporaryFile t(info.absolutePath() + QLatin1Char('/') + leftoverPrefix(info) + QStringLiteral("XXXXXX"));
-            t.setAutoRemove(false);
-            if (!t.open())
-                fail(QStringLiteral("cannot write beside %1: %2").arg(file, t.errorString()));
-            tmp = t.fileName();
-        }
-        QSqlQuery v(m.db());
-        v.prepare(QStringLiteral("VACUUM INTO ?"));
-        v.addBindValue(tmp);
-        if (!v.exec())
-            fail(v.lastError().text());
-        v.finish();
-        if (!isSound(tmp, &why))
-            fail(why);
-        if (!QFile::setPermissions(tmp, QFile(file).permissions()))
-            fail(QStringLiteral("cannot set the permissions of %1").arg(tmp));
-        syncFile(tmp);
-        if (std::rename(QFile::encodeName(tmp).constData(), QFile::encodeName(file).constData()) != 0)
-            fail(QStringLiteral("cannot rename %1 (errno %2)").arg(tmp).arg(errno));
-        tmp.clear();
-        syncFolder(file);
-    } catch (...) {
-        if (!tmp.isEmpty()) {
-            QFile::remove(tmp);
-            QFile::remove(tmp + QStringLiteral("-journal"));
-        }
-        throw;
+        const QStringList rows = m.check(QStringLiteral("PRAGMA integrity_check"));
+        if (!isOk(rows))
+            throw DamagedFile(QStringLiteral("%1 cannot be repaired: %2").arg(path, rows.join(QLatin1String("; "))));
     }
+
+    // Compacted in place, as one transaction of the file itself: a crash or a full disk leaves
+    // the file as it was, a connection that is reading or writing makes it fail (busy) with the
+    // file untouched, and a connection that is only open stays on the working file and goes on
+    // working in the compacted one. No copy ever takes the file's place.
+    m.exec(QStringLiteral("VACUUM"));
+
+    // Copies left beside the file by compactions that once worked through a temporary file and
+    // never finished. None is the only copy of anything.
+    for (const QString& old : compactionLeftovers(QFileInfo(path).canonicalFilePath()))
+        QFile::remove(old);
 }
 
 std::optional<Tables> tablesNamed(const QString& choice)

@@ -9,9 +9,80 @@
 
 #include <QApplication>
 #include <QFont>
+#include <QSocketNotifier>
 #include <QStringList>
+#include <QTimer>
+
+#include <cerrno>
+#include <csignal>
+#include <sys/socket.h>
+#include <unistd.h>
 
 namespace startup {
+
+namespace {
+// A signal only writes a byte into this pair; the event loop reads it and ends the session there,
+// where windows, files and settings may be touched.
+int s_signalPair[2] = {-1, -1};
+// Signals that came before the event loop ran wait for it: the main window's load and first
+// activation run to their end first.
+bool s_loopRunning = false;
+bool s_endPending = false;
+
+void onEndSignal(int sig)
+{
+    const int saved = errno;
+    const char byte = static_cast<char>(sig);
+    [[maybe_unused]] const ssize_t n = ::write(s_signalPair[0], &byte, 1);
+    errno = saved;
+}
+
+void endWhenTheLoopRuns()
+{
+    if (s_loopRunning)
+        endSession();
+    else
+        s_endPending = true;
+}
+
+void endSignalArrived()
+{
+    char bytes[16];
+    while (::read(s_signalPair[1], bytes, sizeof bytes) > 0) {
+    }
+    endWhenTheLoopRuns();
+}
+} // namespace
+
+void installEndOfSession()
+{
+    if (s_signalPair[0] >= 0)
+        return;
+    if (::socketpair(AF_UNIX, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0, s_signalPair) != 0)
+        return;
+    auto* notifier = new QSocketNotifier(s_signalPair[1], QSocketNotifier::Read, qApp);
+    QObject::connect(notifier, &QSocketNotifier::activated, qApp, [] { endSignalArrived(); });
+    struct sigaction sa = {};
+    sa.sa_handler = onEndSignal;
+    sigemptyset(&sa.sa_mask);
+    sa.sa_flags = SA_RESTART;
+    for (const int sig : {SIGTERM, SIGHUP, SIGINT})
+        ::sigaction(sig, &sa, nullptr);
+    // At logout the session manager asks the program to save what it holds; the program then
+    // ends as it would for its close button, which saves everything there is.
+    QObject::connect(qApp, &QGuiApplication::commitDataRequest, qApp, [] { endWhenTheLoopRuns(); });
+}
+
+void endSession()
+{
+    frmAMain* main = forms::find<frmAMain>();
+    if (main && !main->isUnloaded()) {
+        // A shutdown already under way (waiting on its message, say) goes on by itself.
+        main->unload();
+        return;
+    }
+    QCoreApplication::quit();
+}
 
 void installFontSubstitutions()
 {
@@ -59,6 +130,7 @@ int Main(QApplication& app)
     installFontSubstitutions();
     // The standard buttons and file dialogs in the program's language, whatever the system's is.
     dlg::installJapaneseTexts();
+    installEndOfSession();
     singleinstance::start();
     frmAMain::setCommandLine(databaseArgument(app.arguments()));
     forms::setQuitWhenEmpty(true);
@@ -66,7 +138,15 @@ int Main(QApplication& app)
     // before the event loop runs; there is nothing left to wait for then.
     if (!showMainWindow())
         return 0;
-    return app.exec();
+    s_loopRunning = true;
+    if (s_endPending)
+        QTimer::singleShot(0, qApp, [] { endSession(); });
+    const int code = app.exec();
+    s_loopRunning = false;
+    // However the loop was ended, the main window's shutdown has run before the process goes.
+    if (frmAMain* main = forms::find<frmAMain>())
+        main->unload();
+    return code;
 }
 
 }

@@ -10,6 +10,14 @@ int Main(QApplication& app);
 // The splash while the main window loads, then the main window shown. Returns the main window,
 // or nullptr when it was unloaded during its first activation (the program then ends).
 frmAMain* showMainWindow();
+// The end of the session: SIGTERM (logout, shutdown), SIGHUP (the terminal went away) and SIGINT
+// (Ctrl+C) reach the event loop as calls of endSession, as does the session manager's request
+// to save at logout. Installed once, at start.
+void installEndOfSession();
+// Ends the program through the main window's own shutdown, as its close button does: the other
+// windows close, the settings are written and the backup is made. With no main window left, the
+// event loop ends.
+void endSession();
 // Maps the Windows faces the program names to the IPA faces installed here.
 void installFontSubstitutions();
 // The command line as the program received it: the arguments after the program name, joined by

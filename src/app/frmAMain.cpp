@@ -390,9 +390,7 @@ QDate dateFromSetting(const QString& text)
 
 int edgeFromSetting(const QString& key)
 {
-    bool ok = false;
-    const float v = GetSetting(QStringLiteral("Settings"), key, QStringLiteral("0")).toFloat(&ok);
-    return ok ? static_cast<int>(v) : 0;
+    return place::edgeFromText(GetSetting(QStringLiteral("Settings"), key, QStringLiteral("0")));
 }
 } // namespace
 

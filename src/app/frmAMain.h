@@ -161,6 +161,8 @@ private:
     void connectStep();
     void closeStep();
     void ConnectDatabase();
+    // Tells the user when the open file's pages are damaged.
+    void warnWhenDamaged();
     void firstRunFlow();
     // Copies the template to the path and connects to the copy (throws when the copy fails).
     void makeFromTemplate(const QString& path);

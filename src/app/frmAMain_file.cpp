@@ -28,6 +28,8 @@ constexpr int kFileFilterIndex = 2;
 const QString kStopFirstRun = QStringLiteral("現在、初期設定用のファイルが選択されていますので、一旦処理を中止します。");
 const QString kOverwrite = QStringLiteral("指定した名前のファイルが存在します。") + QLatin1Char('\r') + QStringLiteral("上書きしますか？");
 const QString kBadName = QStringLiteral("ファイル名が不正です。");
+const QString kDamaged = QStringLiteral("データベースファイルが破損しています。ﾃﾞｰﾀﾍﾞｰｽの修復/最適化で修復できる場合があります。");
+const QString kNotRepaired = QStringLiteral("データベースファイルが破損しているため、修復できませんでした。");
 
 [[noreturn]] void fail(const QString& why)
 {
@@ -46,6 +48,15 @@ void frmAMain::chooseFileAtStart()
         global::DbFilePath = paths::templatePath();
     txtFileName->setText(global::DbFilePath);
     connectStep();
+    warnWhenDamaged();
+}
+
+void frmAMain::warnWhenDamaged()
+{
+    // Damage behind a readable header and table list: work could go on and be lost with it, so
+    // the user hears of it now, not at the failed backup of the exit.
+    if (!dbfile::openFileIsSound())
+        dlg::Information(kDamaged, this);
 }
 
 void frmAMain::connectStep()
@@ -74,7 +85,9 @@ void frmAMain::ConnectDatabase()
     } catch (const std::exception&) {
         dlg::Information(QStringLiteral("データベースの接続に失敗しました。データベースが使用可能になってから再度実行してください。"), this);
         Connected = false;
+        return;
     }
+    warnWhenDamaged();
 }
 
 void frmAMain::firstRunFlow()
@@ -272,6 +285,17 @@ void frmAMain::Command22_Click()
         pointer::reset();
         dlg::Information(QStringLiteral("データベースを最適化しました。"), this);
         Connected = true;
+    } catch (const dbfile::DamagedFile&) {
+        // Nothing was changed that the repair could not stand behind: work goes on in the file as
+        // it is, and the exit keeps the last good backup.
+        try {
+            connectStep();
+            Connected = true;
+        } catch (const std::exception&) {
+            Connected = false;
+        }
+        pointer::reset();
+        dlg::Information(kNotRepaired, this);
     } catch (const std::exception&) {
         dlg::Information(QStringLiteral("データベースに接続してるユーザーがいます。"), this);
         Connected = false;

@@ -36,8 +36,8 @@ bool narrow(DataCombo* combo, NarrowList list)
 void restoreWindowPosition(QWidget* w)
 {
     // The main window saved its frame corner here; the count window's frame goes to the same point.
-    place::moveFrameTo(w, QPoint(static_cast<int>(GetSetting("Settings", "frmLeft", "0").toFloat()),
-                                 static_cast<int>(GetSetting("Settings", "frmTop", "0").toFloat())));
+    place::moveFrameTo(w, QPoint(place::edgeFromText(GetSetting("Settings", "frmLeft", "0")),
+                                 place::edgeFromText(GetSetting("Settings", "frmTop", "0"))));
 }
 
 void ImeOn(QWidget* field)

@@ -4,13 +4,67 @@
 #include <QFileInfo>
 #include <QSqlError>
 #include <QSqlRecord>
+#include <QStringList>
 
 namespace db {
 
 namespace {
 QString s_openPath;
 
-const char* const kTables[] = {"仕入商品", "項目分類", "単位", "棚卸マスター"};
+// How long a check waits for another connection that is writing the file.
+constexpr int kBusyTimeoutMs = 2000;
+
+struct Column {
+    const char* name;
+    const char* type;
+};
+struct Table {
+    const char* name;
+    QList<Column> columns;
+};
+
+// The four tables and their fields in field order, as every file made from the template has them:
+// the windows read fields by name and the grids lay them out by position.
+const QList<Table>& tables()
+{
+    static const QList<Table> list = {
+        {"仕入商品", {{"品名ID", "INTEGER"}, {"品名", "TEXT"}, {"単価", "REAL"}, {"単位", "TEXT"}}},
+        {"項目分類", {{"項目ID", "INTEGER"}, {"項目分類名", "TEXT"}}},
+        {"単位", {{"単位ID", "INTEGER"}, {"単位", "TEXT"}}},
+        {"棚卸マスター",
+         {{"ID", "INTEGER"}, {"日付", "TEXT"}, {"項目ID", "INTEGER"}, {"品名", "TEXT"}, {"数量", "REAL"},
+          {"単位", "TEXT"}, {"単価", "REAL"}, {"価格", "REAL"}, {"備考", "TEXT"}, {"備考1", "TEXT"},
+          {"品名ID", "INTEGER"}, {"区分調整", "INTEGER"}}},
+    };
+    return list;
+}
+
+// Empty when the table is there with exactly these fields, else what is wrong with it.
+QString tableProblem(const QSqlDatabase& d, const Table& table)
+{
+    const QString name = QString::fromUtf8(table.name);
+    QSqlQuery q(d);
+    q.prepare(QStringLiteral("SELECT 1 FROM sqlite_master WHERE type = 'table' AND name = ?"));
+    q.addBindValue(name);
+    if (!q.exec())
+        return q.lastError().text();
+    if (!q.next())
+        return QStringLiteral("table %1 missing").arg(name);
+    q.prepare(QStringLiteral("SELECT name, type FROM pragma_table_info(?)"));
+    q.addBindValue(name);
+    if (!q.exec())
+        return q.lastError().text();
+    QStringList found;
+    while (q.next())
+        found << q.value(0).toString() + QLatin1Char(' ') + q.value(1).toString().toUpper();
+    QStringList expected;
+    for (const Column& c : table.columns)
+        expected << QString::fromUtf8(c.name) + QLatin1Char(' ') + QString::fromUtf8(c.type);
+    if (found != expected)
+        return QStringLiteral("table %1 has the fields (%2), not (%3)")
+            .arg(name, found.join(QLatin1String(", ")), expected.join(QLatin1String(", ")));
+    return QString();
+}
 
 bool hasSqliteHeader(const QString& path)
 {
@@ -41,19 +95,18 @@ bool isUsableDatabase(const QString& path, QString* why)
         return fail(QStringLiteral("not a database file: %1").arg(path));
     bool ok = true;
     {
-        // Read-only probe: a refused file must stay exactly as it was.
+        // Opened for writing, as SQLite needs to roll back what a crash left half-written (the
+        // journal beside the file); nothing else is written, so a refused file stays as it was.
         QSqlDatabase probe = QSqlDatabase::addDatabase("QSQLITE", "DbProbe");
         probe.setDatabaseName(path);
-        probe.setConnectOptions("QSQLITE_OPEN_READONLY");
+        probe.setConnectOptions(QStringLiteral("QSQLITE_BUSY_TIMEOUT=%1").arg(kBusyTimeoutMs));
         if (!probe.open()) {
             ok = fail(probe.lastError().text());
         } else {
-            for (const char* table : kTables) {
-                QSqlQuery q(probe);
-                q.prepare("SELECT 1 FROM sqlite_master WHERE type = 'table' AND name = ?");
-                q.addBindValue(QString::fromUtf8(table));
-                if (!q.exec() || !q.next()) {
-                    ok = fail(QStringLiteral("table %1 missing").arg(QString::fromUtf8(table)));
+            for (const Table& table : tables()) {
+                const QString problem = tableProblem(probe, table);
+                if (!problem.isEmpty()) {
+                    ok = fail(problem);
                     break;
                 }
             }

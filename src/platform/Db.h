@@ -35,7 +35,8 @@ signals:
 Notifier& notifier();
 
 // Opens the shared connection on an existing database file. Refuses (DbError) a missing file,
-// a file that is not SQLite, or one lacking the four tables, without writing to it.
+// a file that is not SQLite, or one without the four tables and their fields, without writing to
+// it. A write a crash left unfinished is rolled back first, as SQLite does at every open.
 void open(const QString& path);
 // Closes and releases the shared connection; harmless when none is open.
 void close();
@@ -43,7 +44,8 @@ bool isOpen();
 QSqlDatabase connection();
 QString openPath();
 
-// True when the file starts with the SQLite header and holds the four tables.
+// True when the file starts with the SQLite header and holds the four tables with their fields in
+// field order. A write a crash left unfinished in the file is rolled back on the way.
 bool isUsableDatabase(const QString& path, QString* why = nullptr);
 
 // Runs one statement with bound values on the shared connection; throws DbError on failure.

@@ -4,7 +4,24 @@
 #include <QScreen>
 #include <QWidget>
 
+#include <cmath>
+
 namespace place {
+
+int edgeFromText(const QString& text)
+{
+    // Far past any screen, yet far from overflowing when a window's size is added to it.
+    constexpr int kFarOff = 1 << 24;
+    bool ok = false;
+    const double v = text.trimmed().toDouble(&ok);
+    if (!ok)
+        return 0;
+    if (std::isnan(v) || v <= -kFarOff)
+        return -kFarOff;
+    if (v >= kFarOff)
+        return kFarOff;
+    return static_cast<int>(v);
+}
 
 QPoint frameCorner(const QWidget* w)
 {

@@ -1,8 +1,14 @@
 #pragma once
-// A database file damaged as a failing disk or an interrupted copy would leave it.
+// A database file damaged as a failing disk, an interrupted copy or a crash would leave it, and a
+// disk that fills up.
 #include <QByteArray>
 #include <QFile>
+#include <QProcess>
+#include <QTemporaryDir>
 #include <QTest>
+
+#include <csignal>
+#include <sys/resource.h>
 
 namespace testsupport {
 
@@ -22,5 +28,49 @@ inline void damagePages(const QString& path)
         f.write(QByteArray(pageSize, '\xA5'));
     }
 }
+
+// A write cut short by a crash: another process (the sqlite3 shell) adds 3,000 products from key
+// 1000 on in one transaction, with a cache so small that changed pages reach the file before the
+// commit, and is killed (SIGKILL) before it commits. The file keeps the journal beside it that
+// only a connection able to write can roll back.
+inline void interruptWrite(const QString& path)
+{
+    QTemporaryDir dir;
+    const QString marker = dir.path() + "/ready";
+    QProcess shell;
+    shell.start(QStringLiteral("sqlite3"), {path});
+    QVERIFY2(shell.waitForStarted(), "the sqlite3 shell is needed");
+    shell.write("PRAGMA cache_size = 1;\n"
+                "BEGIN;\n"
+                "WITH RECURSIVE n(i) AS (SELECT 1000 UNION ALL SELECT i + 1 FROM n WHERE i < 3999)\n"
+                "  INSERT INTO 仕入商品 (品名ID, 品名) SELECT i, 'cut short ' || i FROM n;\n"
+                ".once " + QFile::encodeName(marker) + "\n"
+                "SELECT 'written';\n");
+    auto written = [&marker] {
+        QFile f(marker);
+        return f.open(QIODevice::ReadOnly) && f.readAll().startsWith("written");
+    };
+    QTRY_VERIFY_WITH_TIMEOUT(written(), 30000);
+    shell.kill();
+    shell.waitForFinished();
+    QVERIFY(QFile::exists(path + "-journal"));
+}
+
+// Every file write past the given size fails while it lives, as on a full disk; permission bits
+// cannot make a write fail for root.
+struct FullDisk {
+    rlimit old{};
+    explicit FullDisk(rlim_t bytes = 4096)
+    {
+        std::signal(SIGXFSZ, SIG_IGN);
+        getrlimit(RLIMIT_FSIZE, &old);
+        rlimit lim = old;
+        lim.rlim_cur = bytes;
+        setrlimit(RLIMIT_FSIZE, &lim);
+    }
+    ~FullDisk() { setrlimit(RLIMIT_FSIZE, &old); }
+    FullDisk(const FullDisk&) = delete;
+    FullDisk& operator=(const FullDisk&) = delete;
+};
 
 } // namespace testsupport

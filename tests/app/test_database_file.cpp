@@ -5,6 +5,7 @@
 #include "DamagedFile.h"
 
 #include "app/AppPaths.h"
+#include "app/DbFile.h"
 #include "app/Settings.h"
 #include "app/frmAMain.h"
 #include "app/frmTipA.h"
@@ -35,6 +36,7 @@ namespace {
 const QString kStopFirstRun = QStringLiteral("現在、初期設定用のファイルが選択されていますので、一旦処理を中止します。");
 const QString kOverwrite = QStringLiteral("指定した名前のファイルが存在します。\r上書きしますか？");
 const QString kStartFailed = QStringLiteral("データベースの接続に失敗しました。ファイル名を変更してください。");
+const QString kDamaged = QStringLiteral("データベースファイルが破損しています。ﾃﾞｰﾀﾍﾞｰｽの修復/最適化で修復できる場合があります。");
 
 QByteArray digest(const QString& path)
 {
@@ -365,6 +367,66 @@ private slots:
         QCOMPARE(digest(text), before);
     }
 
+    void aFileLeftByAKilledWriterIsRecovered_data()
+    {
+        QTest::addColumn<QString>("command");
+        QTest::newRow("start") << "start";
+        QTest::newRow("open") << "open";
+        QTest::newRow("open the backup") << "backup";
+        QTest::newRow("compaction") << "compaction";
+        QTest::newRow("backup at exit") << "exit";
+    }
+
+    // A crash in the middle of a write (an import, an entry) leaves the file with its journal;
+    // every command takes the file back, with none of the unfinished write in it.
+    void aFileLeftByAKilledWriterIsRecovered()
+    {
+        QFETCH(QString, command);
+        testsupport::Env env;
+        const QString work = command == "backup" ? paths::backupPath() : env.path("work.idb");
+        QVERIFY(QFile::copy(env.newDatabase("seed.idb"), work));
+        db::open(work);
+        addProduct(1, "committed");
+        db::close();
+        const QString other = env.newDatabase("other.idb");
+
+        frmAMain* main = nullptr;
+        QStringList expected;
+        if (command == "start") {
+            testsupport::interruptWrite(work);
+            main = startMain(work);
+        } else if (command == "open") {
+            main = startMain(other);
+            testsupport::interruptWrite(work);
+            env.dialogs.files << work;
+            main->mnuOpen_Click();
+        } else if (command == "backup") {
+            main = startMain(other);
+            testsupport::interruptWrite(work);
+            main->mnuBackupOpen_Click();
+        } else if (command == "compaction") {
+            main = startMain(work);
+            testsupport::interruptWrite(work);
+            main->Command22_Click();
+            expected << QStringLiteral("データベースを最適化しました。");
+        } else {
+            main = startMain(work);
+            testsupport::interruptWrite(work);
+            main->unload();
+            QCOMPARE(countIn(paths::backupPath(), "仕入商品"), 1);
+        }
+        QCOMPARE(env.dialogs.messages(), expected);
+        if (command != "exit") {
+            QVERIFY(main->connected());
+            QCOMPARE(db::openPath(), work);
+            QCOMPARE(count("仕入商品"), 1);
+            db::close();
+        }
+        QCOMPARE(countIn(work, "仕入商品"), 1);
+        QVERIFY(!QFile::exists(work + "-journal"));
+        QVERIFY(dbfile::isSound(work));
+    }
+
     void saveAs()
     {
         testsupport::Env env;
@@ -603,17 +665,30 @@ private slots:
         QCOMPARE(digest(work), before);
         QCOMPARE(QDir(env.path(QString())).entryList({".work.idb*"}, QDir::Files | QDir::Hidden), QStringList());
 
-        // The compacted copy cannot be made beside the file (its name would be too long).
+        // A name too long for a temporary file beside it is no obstacle: nothing is made beside it.
         env.dialogs.clear();
         const QString longName = env.path(QString(240, QLatin1Char('n')) + ".idb");
         QVERIFY(QFile::copy(work, longName));
-        const QByteArray longBefore = digest(longName);
         env.dialogs.files << longName;
         main->mnuOpen_Click();
         QVERIFY(main->connected());
         main->Command22_Click();
+        QCOMPARE(env.dialogs.messages(), QStringList{QStringLiteral("データベースを最適化しました。")});
+        QCOMPARE(db::scalar("SELECT 品名 FROM 仕入商品").toString(), QStringLiteral("b"));
+
+        // No room on the disk for the compaction's work: the file stays as it was.
+        env.dialogs.clear();
+        db::exec("WITH RECURSIVE n(i) AS (SELECT 10 UNION ALL SELECT i + 1 FROM n WHERE i < 3009) "
+                 "INSERT INTO 仕入商品 (品名ID, 品名) SELECT i, 'a product with a long name ' || i FROM n");
+        db::exec("DELETE FROM 仕入商品 WHERE 品名ID >= 10");
+        const QByteArray fullBefore = digest(longName);
+        {
+            testsupport::FullDisk full;
+            main->Command22_Click();
+        }
         QCOMPARE(env.dialogs.messages(), QStringList{QStringLiteral("データベースに接続してるユーザーがいます。")});
-        QCOMPARE(digest(longName), longBefore);
+        QCOMPARE(digest(longName), fullBefore);
+        QVERIFY(!QFile::exists(longName + "-journal"));
 
         // The user opens the file again and everything is there.
         env.dialogs.clear();
@@ -668,10 +743,28 @@ private slots:
         addProducts(3000);
         db::close();
         damagePages(work);
-        // Damage the start-up probe does not see.
+        // Damage behind a readable header and table list: the file opens, and the user is told.
         QVERIFY(db::isUsableDatabase(work));
         main = startMain(work);
         QVERIFY(main->connected());
+        QCOMPARE(env.dialogs.messages(), QStringList{kDamaged});
+        env.dialogs.clear();
+        env.dialogs.files << good << work;
+        main->mnuOpen_Click();
+        QVERIFY(env.dialogs.messages().isEmpty());
+        main->mnuOpen_Click();
+        QCOMPARE(env.dialogs.messages(), QStringList{kDamaged});
+
+        // The repair cannot mend it: said so, and the file stays open as it was.
+        env.dialogs.clear();
+        main->Command22_Click();
+        QCOMPARE(env.dialogs.messages(), QStringList{QStringLiteral("データベースファイルが破損しているため、修復できませんでした。")});
+        QVERIFY(main->connected());
+        QCOMPARE(db::openPath(), work);
+        QCOMPARE(db::scalar("SELECT 品名 FROM 仕入商品 WHERE 品名ID = 1").toString(),
+                 QStringLiteral("product with a rather long name 1"));
+
+        env.dialogs.clear();
         main->unload();
         QCOMPARE(env.dialogs.messages(), QStringList{QStringLiteral("データベースのバックアップに失敗しました。")});
         QCOMPARE(digest(paths::backupPath()), backupBefore);
@@ -745,6 +838,28 @@ private slots:
         QVERIFY(!main->connected());
         QCOMPARE(countIn(work, "仕入商品"), 2);
         QCOMPARE(hiddenBeside(work), QStringList());
+
+        // A second user with the file open but idle: the compaction goes ahead, and that user's
+        // next entry is stored in the working file.
+        env.dialogs.clear();
+        env.dialogs.files << work;
+        main->mnuOpen_Click();
+        {
+            QSqlDatabase other = QSqlDatabase::addDatabase("QSQLITE", "second user");
+            other.setDatabaseName(work);
+            QVERIFY(other.open());
+            QSqlQuery q(other);
+            QVERIFY(q.exec("SELECT COUNT(*) FROM 仕入商品") && q.next());
+            q.finish();
+            main->Command22_Click();
+            QVERIFY(q.exec("INSERT INTO 仕入商品 (品名ID, 品名) VALUES (3, 'entered after the compaction')"));
+            other.close();
+        }
+        QSqlDatabase::removeDatabase("second user");
+        QCOMPARE(env.dialogs.messages(), QStringList{QStringLiteral("データベースを最適化しました。")});
+        QVERIFY(main->connected());
+        QCOMPARE(count("仕入商品"), 3);
+        QCOMPARE(countIn(work, "仕入商品"), 3);
     }
 
     void compactionKeepsTheFileItsNameAndPermissions()

@@ -115,6 +115,17 @@ private slots:
         QVERIFY(QDir().mkpath(env.path("folder.idb")));
         QVERIFY_THROWS_EXCEPTION(dbfile::FileError, dbfile::copyReplacing(src, env.path("folder.idb")));
         QCOMPARE(filesIn(env.path(QString())), before);
+
+        // A file a crash left with its journal: the journal goes back into that file, never into
+        // the copy that replaces it.
+        const QString crashed = env.newDatabase("crashed.idb");
+        fill(crashed, 3);
+        testsupport::interruptWrite(crashed);
+        dbfile::copyReplacing(src, crashed);
+        QVERIFY(!QFile::exists(crashed + "-journal"));
+        QCOMPARE(digest(crashed), digest(src));
+        QCOMPARE(productsIn(crashed), 10);
+        QVERIFY(dbfile::isSound(crashed));
     }
 
     void soundnessAndTheBackup()
@@ -238,15 +249,16 @@ private slots:
             QVERIFY(reader.exec("COMMIT"));
         }
 
-        // A connection left open but idle across a compaction cannot write into the replaced file
-        // afterwards: its write fails instead of vanishing.
+        // A connection left open but idle across a compaction goes on working in the compacted
+        // file: its write lands in the working file.
         {
             OtherUser idle(work);
             QCOMPARE(idle.products(), 6);
             dbfile::repairAndCompact(work);
-            QVERIFY(!idle.exec("INSERT INTO 仕入商品 (品名ID, 品名) VALUES (101, 'too late')"));
+            QVERIFY(idle.exec("INSERT INTO 仕入商品 (品名ID, 品名) VALUES (101, 'afterwards')"));
         }
-        QCOMPARE(productsIn(work), 6);
+        QCOMPARE(productsIn(work), 7);
+        QCOMPARE(filesIn(env.path(QString())), QStringList{"work.idb"});
     }
 
     void compactionCleansUpAfterAKilledRun()
@@ -276,7 +288,7 @@ private slots:
         damagePages(work);
         // The repair may mend what it can in place; the file is never replaced by a copy of the
         // damage, and nothing is left beside it.
-        QVERIFY_THROWS_EXCEPTION(dbfile::FileError, dbfile::repairAndCompact(work));
+        QVERIFY_THROWS_EXCEPTION(dbfile::DamagedFile, dbfile::repairAndCompact(work));
         QVERIFY(db::isUsableDatabase(work));
         QVERIFY(QFileInfo(work).size() > 100000);
         QCOMPARE(filesIn(env.path(QString())), QStringList{"work.idb"});

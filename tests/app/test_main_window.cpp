@@ -194,6 +194,35 @@ private slots:
         QCOMPARE(m->closingDate(), QDate::currentDate());
     }
 
+    void positionsNoScreenHasStandOffTheScreens_data()
+    {
+        QTest::addColumn<QString>("stored");
+        QTest::addColumn<QString>("sameAs");
+        QTest::newRow("huge") << "1e30" << "99999";
+        QTest::newRow("infinite") << "inf" << "99999";
+        QTest::newRow("past int") << "3e9" << "99999";
+        QTest::newRow("huge negative") << "-1e30" << "-99999";
+        QTest::newRow("negative infinite") << "-inf" << "-99999";
+        QTest::newRow("not a number") << "nan" << "-99999";
+    }
+
+    void positionsNoScreenHasStandOffTheScreens()
+    {
+        QFETCH(QString, stored);
+        QFETCH(QString, sameAs);
+        testsupport::Env env;
+        auto placedAt = [&env](const QString& value) {
+            SaveSetting("Settings", "MainLeft", value);
+            SaveSetting("Settings", "MainTop", value);
+            const QPoint p = loadMain(env)->pos();
+            forms::unloadAll();
+            return p;
+        };
+        const QPoint offScreen = placedAt(sameAs);
+        QCOMPARE(placedAt(stored), offScreen);
+        QVERIFY(QGuiApplication::primaryScreen()->availableGeometry().contains(offScreen));
+    }
+
     void settingsWrittenAtExit()
     {
         testsupport::Env env;

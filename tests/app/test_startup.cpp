@@ -15,8 +15,13 @@
 #include <QLabel>
 #include <QLockFile>
 #include <QProcess>
+#include <QSettings>
+#include <QSqlDatabase>
+#include <QSqlQuery>
 #include <QSysInfo>
 #include <QTemporaryDir>
+
+#include <csignal>
 
 class TestStartup : public QObject {
     Q_OBJECT
@@ -217,6 +222,81 @@ private slots:
         QCOMPARE(second.exitCode(), 0);
         QVERIFY(!QFile::exists(home.path() + "/config/Brevotane/Brevotane.ini"));
         QCOMPARE(QFileInfo(backup).lastModified(), backupBefore);
+    }
+
+    void endOfSessionRunsTheShutdown_data()
+    {
+        QTest::addColumn<int>("sig");
+        QTest::newRow("logout or shutdown (SIGTERM)") << int(SIGTERM);
+        QTest::newRow("terminal gone (SIGHUP)") << int(SIGHUP);
+        QTest::newRow("Ctrl+C (SIGINT)") << int(SIGINT);
+    }
+
+    // The real program, ended by the session: the windows close, the settings are written and the
+    // backup is made, as for the close button.
+    void endOfSessionRunsTheShutdown()
+    {
+        QFETCH(int, sig);
+        const QString exe = QStringLiteral(BREVOTANE_EXE_PATH);
+        if (!QFile::exists(exe))
+            QSKIP("the program is not built");
+        QTemporaryDir home;
+        // A program folder of its own, so that the backup it writes beside itself is this test's.
+        const QString prog = home.path() + "/prog";
+        QVERIFY(QDir().mkpath(prog));
+        QVERIFY(QFile::copy(exe, prog + "/brevotane"));
+        QVERIFY(QFile::copy(QStringLiteral(BREVOTANE_TEMPLATE_PATH), prog + "/Brevotane.idb"));
+        QDir().mkpath(home.path() + "/run");
+        QFile::setPermissions(home.path() + "/run", QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+        const QString work = home.path() + "/work.idb";
+        QVERIFY(QFile::copy(QStringLiteral(BREVOTANE_TEMPLATE_PATH), work));
+        QFile::setPermissions(work, QFile::ReadOwner | QFile::WriteOwner);
+        {
+            QSqlDatabase d = QSqlDatabase::addDatabase("QSQLITE", "seed");
+            d.setDatabaseName(work);
+            QVERIFY(d.open());
+            QVERIFY(QSqlQuery(d).exec("INSERT INTO 仕入商品 (品名ID, 品名) VALUES (1, 'counted')"));
+            d.close();
+        }
+        QSqlDatabase::removeDatabase("seed");
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert("XDG_RUNTIME_DIR", home.path() + "/run");
+        env.insert("XDG_CONFIG_HOME", home.path() + "/config");
+        env.insert("XDG_DATA_HOME", home.path() + "/data");
+        env.insert("QT_QPA_PLATFORM", "offscreen");
+
+        QProcess program;
+        program.setProcessEnvironment(env);
+        program.start(prog + "/brevotane", {work});
+        QVERIFY(program.waitForStarted());
+        QTRY_VERIFY_WITH_TIMEOUT(QDir(home.path() + "/run").entryList({"*.sock"}, QDir::System).size() == 1, 20000);
+        ::kill(pid_t(program.processId()), sig);
+        const bool ended = program.waitForFinished(30000);
+        if (!ended) {
+            program.kill();
+            program.waitForFinished();
+        }
+        QVERIFY(ended);
+        QCOMPARE(program.exitStatus(), QProcess::NormalExit);
+        QCOMPARE(program.exitCode(), 0);
+
+        QSettings settings(home.path() + "/config/Brevotane/Brevotane.ini", QSettings::IniFormat);
+        QVERIFY(QDate::fromString(settings.value("Settings/FDate").toString(), "yyyy/MM/dd").isValid());
+        QVERIFY(settings.contains("Settings/MainLeft"));
+        QVERIFY(settings.contains("Settings/MainTop"));
+        const QString backup = prog + "/BackupBrevotane.idb";
+        QVERIFY(QFile::exists(backup));
+        {
+            QSqlDatabase d = QSqlDatabase::addDatabase("QSQLITE", "backup");
+            d.setDatabaseName(backup);
+            QVERIFY(d.open());
+            QSqlQuery q(d);
+            QVERIFY(q.exec("SELECT 品名 FROM 仕入商品") && q.next());
+            QCOMPARE(q.value(0).toString(), QStringLiteral("counted"));
+            q.finish();
+            d.close();
+        }
+        QSqlDatabase::removeDatabase("backup");
     }
 };
 

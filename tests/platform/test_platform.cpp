@@ -137,6 +137,37 @@ private slots:
         }
         QSqlDatabase::removeDatabase("other");
         QVERIFY_THROWS_EXCEPTION(db::DbError, db::open(env.path("other.idb")));
+
+        // The four tables, but one of them with other fields than the program reads.
+        const QStringList wrongTables{
+            "CREATE TABLE 仕入商品 (品名ID INTEGER PRIMARY KEY, 名前 TEXT, 単価 REAL, 単位 TEXT)",
+            "CREATE TABLE 単位 (単位ID INTEGER PRIMARY KEY)",
+            "CREATE TABLE 項目分類 (項目ID INTEGER PRIMARY KEY, 項目分類名 TEXT, 色 TEXT)",
+            "CREATE TABLE 棚卸マスター (ID INTEGER PRIMARY KEY, 日付 TEXT, 項目ID INTEGER, 品名 TEXT, 数量 TEXT, "
+            "単位 TEXT, 単価 REAL, 価格 REAL, 備考 TEXT, 備考1 TEXT, 品名ID INTEGER, 区分調整 INTEGER)",
+        };
+        for (const QString& create : wrongTables) {
+            const QString file = env.newDatabase("columns.idb");
+            {
+                QSqlDatabase d = QSqlDatabase::addDatabase("QSQLITE", "columns");
+                d.setDatabaseName(file);
+                QVERIFY(d.open());
+                const QString table = create.section(' ', 2, 2);
+                QVERIFY(QSqlQuery(d).exec(QStringLiteral("DROP TABLE \"%1\"").arg(table)));
+                QVERIFY(QSqlQuery(d).exec(create));
+                d.close();
+            }
+            QSqlDatabase::removeDatabase("columns");
+            QFile columns(file);
+            QVERIFY(columns.open(QIODevice::ReadOnly));
+            const QByteArray columnsBefore = QCryptographicHash::hash(columns.readAll(), QCryptographicHash::Sha1);
+            columns.close();
+            QVERIFY_THROWS_EXCEPTION(db::DbError, db::open(file));
+            QVERIFY(!db::isOpen());
+            QVERIFY(columns.open(QIODevice::ReadOnly));
+            QCOMPARE(QCryptographicHash::hash(columns.readAll(), QCryptographicHash::Sha1), columnsBefore);
+            columns.close();
+        }
     }
 
     void standardDialogsSpeakJapanese()
@@ -199,6 +230,17 @@ private slots:
                  a.topLeft() + QPoint(a.width() - 300, a.height() - 200));
         // Larger than the screen: its corner (and title bar) on the screen's corner.
         QCOMPARE(place::onVisibleScreen(QPoint(-4000, -4000), a.size() * 2), a.topLeft());
+
+        // Stored edges: whole pixels; numbers no edge can have stand off the screens on their side.
+        QCOMPARE(place::edgeFromText("120.75"), 120);
+        QCOMPARE(place::edgeFromText(" -35 "), -35);
+        QCOMPARE(place::edgeFromText("left"), 0);
+        const QPoint farRight = place::onVisibleScreen(QPoint(a.right() + 5000, a.top()), size);
+        const QPoint farLeft = place::onVisibleScreen(QPoint(a.left() - 5000, a.top()), size);
+        for (const char* text : {"1e30", "inf", "+INF", "3e9", "2147483648"})
+            QCOMPARE(place::onVisibleScreen(QPoint(place::edgeFromText(text), a.top()), size), farRight);
+        for (const char* text : {"-1e30", "-inf", "nan", "-2147483649"})
+            QCOMPARE(place::onVisibleScreen(QPoint(place::edgeFromText(text), a.top()), size), farLeft);
     }
 
     void keysAreHighestPlusOne()
