@@ -188,6 +188,11 @@ public:
         return p.exitCode() == 0 ? QString() : QString::fromUtf8(p.readAllStandardError());
     }
 
+    // Removes a queue, or makes it refuse new jobs, as an administrator would while the program
+    // runs; empty when done.
+    QString removeQueue(const QString& name) { return admin(QStringLiteral("lpadmin"), {QStringLiteral("-x"), name}); }
+    QString rejectJobs(const QString& name) { return admin(QStringLiteral("cupsreject"), {name}); }
+
     // An office laser's description: A4 and Letter, with an unprintable border of 12 points at the
     // sides and 18 at the top and bottom; its documents go to the backend as they are.
     QString writeOfficePpd()
@@ -216,6 +221,14 @@ public:
     }
 
 private:
+    static QString admin(const QString& tool, const QStringList& args)
+    {
+        QProcess p;
+        p.start(tool, args);
+        p.waitForFinished(30000);
+        return p.exitCode() == 0 ? QString() : tool + QStringLiteral(": ") + QString::fromUtf8(p.readAllStandardError());
+    }
+
     void write(const QString& rel, const QString& text)
     {
         QFile f(m_dir.path() + QLatin1Char('/') + rel);

@@ -253,6 +253,22 @@ QString userDefault(const QString& queue, const QString& option)
     return text(cupsGetOption(option.toUtf8().constData(), dest->num_options, dest->options));
 }
 
+QueueState queueState(const QString& queue)
+{
+    // One question to the spooler for this queue alone: the state is what it is now, not what a
+    // list read earlier said.
+    // No name would ask for the default queue instead.
+    if (queue.isEmpty())
+        return QueueState::Missing;
+    cups_dest_t* dest = cupsGetNamedDest(CUPS_HTTP_DEFAULT, queue.toUtf8().constData(), nullptr);
+    if (!dest)
+        return QueueState::Missing;
+    const QString accepting = text(cupsGetOption("printer-is-accepting-jobs", dest->num_options, dest->options));
+    cupsFreeDests(1, dest);
+    return accepting.compare(QLatin1String("false"), Qt::CaseInsensitive) == 0 ? QueueState::NotAccepting
+                                                                                 : QueueState::Accepting;
+}
+
 int binCode(const QString& source)
 {
     // The spooler's media-source keywords and the input slot names drivers commonly use.

@@ -39,6 +39,14 @@ bool setUserDefault(const QString& queue, const QString& option, const QString& 
 // The user's own default for an option of the queue; empty when none is set.
 QString userDefault(const QString& queue, const QString& option);
 
+// Whether the spooler has the queue now and takes jobs for it.
+enum class QueueState {
+    Missing,        // no queue of that name (removed, or never there)
+    NotAccepting,   // the queue refuses new jobs (cupsreject)
+    Accepting,
+};
+QueueState queueState(const QString& queue);
+
 // The paper-bin code (DMBIN_*) of a media-source keyword or a driver's input slot name; 0 when the
 // source has none.
 int binCode(const QString& source);

@@ -116,10 +116,16 @@ public:
         if (info.isNull())
             return {};
         QPrinter printer(info);
+        // A printer object starts on A4 whatever the queue's default: the sheet opens on the
+        // queue's own default paper (the user's, where set), so that OK alone changes nothing.
+        const QPageSize queueDefault = info.defaultPageSize();
+        if (queueDefault.isValid())
+            printer.setPageSize(queueDefault);
+        const QPageSize opened = printer.pageLayout().pageSize();
         QPageSetupDialog d(&printer, parent);
         PropertySheet sheet;
         sheet.shown = true;
-        if (d.exec() == QDialog::Accepted)
+        if (d.exec() == QDialog::Accepted && !printer.pageLayout().pageSize().isEquivalentTo(opened))
             sheet.paper = printer.pageLayout().pageSize();
         return sheet;
     }

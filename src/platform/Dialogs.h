@@ -35,7 +35,9 @@ struct Shown {
 // What became of a printer's property sheet.
 struct PropertySheet {
     bool shown = false;                  // false: this printer has no sheet that can be shown
-    std::optional<QPageSize> paper;      // the paper size left in the sheet when it was closed with OK
+    // The paper size chosen in the sheet: set only when it was closed with OK on a paper other
+    // than the printer's own default it opened on.
+    std::optional<QPageSize> paper;
 };
 
 class Backend {

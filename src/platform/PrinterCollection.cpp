@@ -3,6 +3,7 @@
 #include "platform/PrinterPainter.h"
 
 #include <QPrinterInfo>
+#include <algorithm>
 
 namespace prn {
 
@@ -41,6 +42,38 @@ std::unique_ptr<PrinterObject> SystemCollection::open(int index) const
     return nullptr;
 }
 
+std::unique_ptr<PrinterObject> SystemCollection::openNamed(const QString& name, int) const
+{
+    // Queue names are unique; the spooler is asked about this one alone, now.
+    if (name == pdfEntryName())
+        return std::make_unique<PdfFilePrinter>(pdfEntryName());
+    if (name.isEmpty())
+        return nullptr;
+    const QPrinterInfo info = QPrinterInfo::printerInfo(name);
+    if (info.isNull() || info.printerName() != name)
+        return nullptr;
+    return std::make_unique<QueuePrinter>(info);
+}
+
+namespace {
+
+// Where the name stands in the list: at hint when it holds the name, else its last position; -1
+// when the list lacks it.
+int positionOf(const QStringList& all, const QString& name, int hint)
+{
+    if (hint >= 0 && hint < all.size() && all.at(hint) == name)
+        return hint;
+    return static_cast<int>(all.lastIndexOf(name));
+}
+
+} // namespace
+
+std::unique_ptr<PrinterObject> Collection::openNamed(const QString& name, int hint) const
+{
+    const int index = positionOf(names(), name, hint);
+    return index < 0 ? nullptr : open(index);
+}
+
 void setCollection(Collection* c)
 {
     s_collection = c ? c : &s_system;
@@ -70,6 +103,16 @@ bool setCurrentPrinter(int index)
         return false;
     s_current = std::move(p);
     s_currentIndex = index;
+    return true;
+}
+
+bool choosePrinter(const QString& name, int hint)
+{
+    std::unique_ptr<PrinterObject> p = s_collection->openNamed(name, hint);
+    if (!p)
+        return false;
+    s_current = std::move(p);
+    s_currentIndex = std::max(0, positionOf(s_collection->names(), name, hint));
     return true;
 }
 

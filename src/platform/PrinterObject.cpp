@@ -219,12 +219,14 @@ bool PrinterObject::ensurePage()
         return false;
     case JobState::Idle:
         m_lastError.clear();
-        m_cancelled = false;
+        m_failure = JobFailure::None;
+        m_failureTarget.clear();
         m_pendingBreaks = 0;
         m_state = JobState::Open;
         if (!beginJob()) {
             if (m_state == JobState::Open)
-                deviceFailed(m_lastError);
+                deviceFailed(m_lastError, m_failure == JobFailure::None ? JobFailure::Device : m_failure,
+                             m_failureTarget);
             return false;
         }
         break;
@@ -305,6 +307,10 @@ bool PrinterObject::endDoc()
     if (!finishJob()) {
         if (m_lastError.isEmpty())
             m_lastError = QStringLiteral("the document could not be handed on");
+        if (m_failure == JobFailure::None)
+            m_failure = JobFailure::Device;
+        if (m_failureTarget.isEmpty())
+            m_failureTarget = deviceName();
         abandonJob();
         return false;
     }
@@ -321,11 +327,18 @@ void PrinterObject::abortDoc()
     m_y = 0;
 }
 
-void PrinterObject::deviceFailed(const QString& why)
+void PrinterObject::setLastError(const QString& why, JobFailure kind, const QString& target)
+{
+    m_lastError = why;
+    m_failure = kind;
+    m_failureTarget = target.isEmpty() ? deviceName() : target;
+}
+
+void PrinterObject::deviceFailed(const QString& why, JobFailure kind, const QString& target)
 {
     if (m_state != JobState::Open)
         return;
-    m_lastError = why.isEmpty() ? QStringLiteral("the device failed") : why;
+    setLastError(why.isEmpty() ? QStringLiteral("the device failed") : why, kind, target);
     abandonJob();
     m_state = JobState::Abandoned;
 }
@@ -334,8 +347,9 @@ void PrinterObject::userCancelled()
 {
     if (m_state != JobState::Open)
         return;
-    m_cancelled = true;
     m_lastError.clear();
+    m_failure = JobFailure::Cancelled;
+    m_failureTarget.clear();
     abandonJob();
     m_state = JobState::Abandoned;
 }

@@ -37,6 +37,16 @@ enum class After {
     SameLine,   // directly after the text, on the same line
 };
 
+// Why the last job was not handed on.
+enum class JobFailure {
+    None,           // it was handed on (or no job was begun)
+    Cancelled,      // the user cancelled it (the output file question)
+    NoPrinter,      // the printer is not there any more (a queue removed)
+    NotAccepting,   // the printer refuses jobs now
+    CannotWrite,    // the output file cannot be written
+    Device,         // any other failure of the device
+};
+
 enum class JobState {
     Idle,       // no document open
     Open,       // a document is being drawn
@@ -130,10 +140,14 @@ public:
     void abortDoc();
 
     JobState jobState() const { return m_state; }
-    // Why the last job was abandoned; empty when it went through or the user cancelled it.
+    // Why the last job was abandoned, for a log rather than a person (it may be the system's own
+    // English); empty when it went through or the user cancelled it.
     QString lastError() const { return m_lastError; }
+    // What became of the last job, and the printer or file it concerns (a file for CannotWrite).
+    JobFailure lastFailure() const { return m_failure; }
+    QString lastFailureTarget() const { return m_failureTarget; }
     // True when the last job was cancelled by the user (the output file question).
-    bool lastJobCancelled() const { return m_cancelled; }
+    bool lastJobCancelled() const { return m_failure == JobFailure::Cancelled; }
 
 protected:
     PrinterObject();
@@ -162,9 +176,11 @@ protected:
     virtual void pageBreakRequested() {}
 
     // A backend reports a device failure while drawing: the job is abandoned at once.
-    void deviceFailed(const QString& why);
+    void deviceFailed(const QString& why, JobFailure kind = JobFailure::Device, const QString& target = {});
     void userCancelled();
-    void setLastError(const QString& why) { m_lastError = why; }
+    // Why the job cannot go on, before the backend returns false (target: the file or printer it
+    // concerns; the device's name when empty).
+    void setLastError(const QString& why, JobFailure kind = JobFailure::Device, const QString& target = {});
 
     // The font of the current name and size.
     const QFont& currentFont() const { return m_font; }
@@ -189,7 +205,8 @@ private:
     JobState m_state = JobState::Idle;
     int m_pendingBreaks = 0;
     QString m_lastError;
-    bool m_cancelled = false;
+    JobFailure m_failure = JobFailure::None;
+    QString m_failureTarget;
 };
 
 } // namespace prn

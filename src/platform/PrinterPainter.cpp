@@ -1,5 +1,6 @@
 #include "platform/PrinterPainter.h"
 
+#include "platform/CupsQueues.h"
 #include "platform/Cursor.h"
 #include "platform/Dialogs.h"
 
@@ -218,7 +219,7 @@ bool PdfFilePrinter::startPdf(const QString& target, const QPageLayout& layout, 
                         QStringLiteral(".XXXXXX.pdf"));
     temp.setAutoRemove(false);
     if (!temp.open()) {
-        setLastError(QStringLiteral("%1 に書き込めません。").arg(m_target));
+        setLastError(QStringLiteral("%1 に書き込めません。").arg(m_target), JobFailure::CannotWrite, m_target);
         return false;
     }
     m_temp = temp.fileName();
@@ -229,7 +230,7 @@ bool PdfFilePrinter::startPdf(const QString& target, const QPageLayout& layout, 
     m_pdf->setFullPage(false);
     m_pdf->setOutputFileName(m_temp);
     if (!m_painter.begin(m_pdf.get())) {
-        setLastError(QStringLiteral("%1 に書き込めません。").arg(m_target));
+        setLastError(QStringLiteral("%1 に書き込めません。").arg(m_target), JobFailure::CannotWrite, m_target);
         removeTemp();
         return false;
     }
@@ -258,11 +259,11 @@ bool PdfFilePrinter::closePdf()
 bool PdfFilePrinter::finishJob()
 {
     if (!closePdf()) {
-        setLastError(QStringLiteral("%1 を書き終えられませんでした。").arg(m_target));
+        setLastError(QStringLiteral("%1 を書き終えられませんでした。").arg(m_target), JobFailure::CannotWrite, m_target);
         return false;
     }
     if (std::rename(QFile::encodeName(m_temp).constData(), QFile::encodeName(m_target).constData()) != 0) {
-        setLastError(QStringLiteral("%1 に書き込めません。").arg(m_target));
+        setLastError(QStringLiteral("%1 に書き込めません。").arg(m_target), JobFailure::CannotWrite, m_target);
         return false;
     }
     QFile(m_target).setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup | QFile::ReadOther);
@@ -339,14 +340,36 @@ bool QueuePrinter::offersPaper(int code) const
 bool QueuePrinter::beginJob()
 {
     m_jobId = 0;
+    // A queue that has gone or refuses jobs is told before a page is drawn for it.
+    if (!queueTakesJobs())
+        return false;
     const QString temp = QDir::tempPath() + QStringLiteral("/brevotane-print.pdf");
-    return startPdf(temp, queueLayout(), kPdfDpi);
+    if (startPdf(temp, queueLayout(), kPdfDpi))
+        return true;
+    // The document's own scratch file, not one the user named.
+    setLastError(QStringLiteral("印刷データを作れませんでした。"), JobFailure::Device);
+    return false;
+}
+
+bool QueuePrinter::queueTakesJobs()
+{
+    switch (cups::queueState(deviceName())) {
+    case cups::QueueState::Missing:
+        setLastError(QStringLiteral("the spooler has no queue %1").arg(deviceName()), JobFailure::NoPrinter);
+        return false;
+    case cups::QueueState::NotAccepting:
+        setLastError(QStringLiteral("the queue %1 is not accepting jobs").arg(deviceName()), JobFailure::NotAccepting);
+        return false;
+    case cups::QueueState::Accepting:
+        break;
+    }
+    return true;
 }
 
 bool QueuePrinter::finishJob()
 {
     if (!closePdf()) {
-        setLastError(QStringLiteral("印刷データを作れませんでした。"));
+        setLastError(QStringLiteral("印刷データを作れませんでした。"), JobFailure::Device);
         return false;
     }
     // The queue's own name for the paper, so that it feeds the sheet the document was laid out on.
@@ -364,7 +387,12 @@ bool QueuePrinter::finishJob()
     cupsFreeOptions(count, options);
     removeTemp();
     if (job <= 0) {
-        setLastError(QString::fromUtf8(cupsLastErrorString()));
+        const QString why = QString::fromUtf8(cupsLastErrorString());
+        // The queue may have gone or stopped taking jobs while the document was drawn.
+        if (queueTakesJobs())
+            setLastError(why, JobFailure::Device);
+        else
+            setLastError(why + QStringLiteral(" (") + lastError() + QLatin1Char(')'), lastFailure());
         return false;
     }
     m_jobId = job;

@@ -110,6 +110,8 @@ protected:
 private:
     QPageLayout queueLayout() const;
     QPrinter& device() const;
+    // False, with the reason set, when the spooler has no such queue now or it refuses jobs.
+    bool queueTakesJobs();
 
     QPrinterInfo m_info;
     mutable std::unique_ptr<QPrinter> m_device;

@@ -27,12 +27,26 @@ struct SheetRequest {
     int physOffsetY = 0;
 };
 
+// Why a job sent nothing, as far as the user is concerned.
+enum class PrintFailure {
+    None,           // sent, or stopped before anything was begun with nothing to tell
+    Cancelled,      // the user's own cancel (the output file question)
+    NoPrinter,      // the printer is not there any more
+    NotAccepting,   // the printer refuses jobs
+    CannotWrite,    // the output file cannot be written
+    Database,       // the database could not be read
+    Device,         // the printer failed otherwise
+};
+
 struct SheetResult {
     bool printed = false;        // a document was finished and handed to the device
     double printedTotal = 0;     // the sum of the amounts printed
     int pages = 0;               // pages drawn
     bool cancelled = false;      // the user cancelled the job (the output file question)
-    QString error;               // why nothing was sent, when it was not the user's choice
+    QString error;               // why nothing was sent, when it was not the user's choice (for a
+                                 // log: it may be the system's own English)
+    PrintFailure failure = PrintFailure::None;
+    QString failedOn;            // the printer or file the failure concerns
 };
 
 // The message the dialog shows instead of printing when one category is to be printed and none

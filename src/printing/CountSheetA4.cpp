@@ -181,7 +181,7 @@ SheetResult A4Job::run()
     } catch (const db::DbError& e) {
         // A sheet with lines missing is worse than none: the begun document is dropped.
         m_p.abortDoc();
-        result.error = QString::fromStdString(e.what());
+        takeDatabaseFailure(e, result);
     }
     m_p.setDrawMode(prn::kModeCopyPen);
     result.printedTotal = m_printedTotal;

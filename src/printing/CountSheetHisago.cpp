@@ -27,8 +27,7 @@ constexpr int kWide = 12;
 constexpr double kFontSize = 10;
 
 // Columns and lines of the form, in millimetres.
-constexpr double kDateX = 18, kNameX = 43, kQuantityX = 110, kAmountX = 135, kBroughtX = 156,
-                 kRunningX = 177;
+constexpr double kDateX = 18, kNameX = 43, kQuantityX = 110, kAmountX = 135, kRunningX = 177;
 constexpr double kFirstLineY = 29.5, kFirstLineAfterCarryY = 37.5, kCarryFromY = 30, kFootY = 270;
 
 // A user offset in twips: the millimetres times the form's factor, halves to even; no value when
@@ -77,8 +76,10 @@ private:
     void printCarryFromPrev();
     void printRow(const QSqlQuery& q);
     void printTotals();
-    // The two further fields of the foot line: this page's amounts and what the page brought
-    // forward, which add up to the running total beside them.
+    // The foot line's amount field: this page's amounts, in the amount column. The form's field
+    // at 156 mm stays empty: a figure there would run into the running total at 177 mm once
+    // totals reach ten digits, and the amount column leaves it no room to the left. What the page
+    // brought forward stands at its top.
     void printFootFields(double yTw);
 
     prn::PrinterObject& m_p;
@@ -92,7 +93,6 @@ private:
     bool m_firstPage = true;
     bool m_noBroughtForward = true;
     double m_runningTotal = 0;
-    double m_broughtForward = 0;   // the running total when the page began
     double m_pageAmount = 0;       // the amounts of this page's lines
     double m_linePos = 0;          // twips, offsets applied
 };
@@ -112,7 +112,6 @@ void HisagoJob::printHead()
 void HisagoJob::printFootFields(double yTw)
 {
     at(x(kAmountX), yTw, padLeft(amountText(m_pageAmount), kWide));
-    at(x(kBroughtX), yTw, padLeft(amountText(m_broughtForward), kWide));
 }
 
 void HisagoJob::printCarryToNext()
@@ -122,7 +121,6 @@ void HisagoJob::printCarryToNext()
     at(x(kRunningX), foot, padLeft(amountText(m_runningTotal), kWide));
     printFootFields(foot);
     m_p.newPage();
-    m_broughtForward = m_runningTotal;
     m_pageAmount = 0;
 }
 
@@ -223,7 +221,7 @@ SheetResult HisagoJob::run()
         result.printed = m_p.endDoc();
     } catch (const db::DbError& e) {
         m_p.abortDoc();
-        result.error = QString::fromStdString(e.what());
+        takeDatabaseFailure(e, result);
     }
     result.printedTotal = m_runningTotal;
     result.pages = m_page;

@@ -23,6 +23,7 @@ using namespace printing;
 const QString DialogTanaMoto1::kNoPerCategory = QStringLiteral("この用紙は、項目/分類別に出力できません。");
 const QString DialogTanaMoto1::kStopForCorrection = QStringLiteral("棚卸表作成を中止し棚卸表訂正を行ってください。");
 const QString DialogTanaMoto1::kNoCountLines = QStringLiteral("該当する棚卸はありません。決算日を確認してください。");
+const QString DialogTanaMoto1::kNotPrinted = QStringLiteral("棚卸表を印刷できませんでした。");
 
 namespace {
 
@@ -136,8 +137,12 @@ void DialogTanaMoto1::Command3_Click()
     bool hasLines = false;
     try {
         hasLines = hasCountLines(date);
-    } catch (const std::exception&) {
+    } catch (const std::exception& e) {
         // Nothing can be printed from a database that cannot be read; the engines would fail alike.
+        SheetResult unread;
+        unread.error = QString::fromStdString(e.what());
+        unread.failure = PrintFailure::Database;
+        tellPrintFailure(kNotPrinted, unread);
         return;
     }
     if (!hasLines) {
@@ -158,6 +163,9 @@ void DialogTanaMoto1::Command3_Click()
     m_lastResult = engine(prn::currentPrinter(), sheetRequest());
     m_printRan = true;
     pointer::reset();
+    // A sheet dropped midway (the printer gone or refusing, the file unwritable, the database
+    // unreadable) is told; the user's own cancel is not.
+    tellPrintFailure(kNotPrinted, m_lastResult);
     if (!a4)
         return;
 

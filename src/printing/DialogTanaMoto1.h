@@ -31,6 +31,7 @@ public:
     static const QString kNoPerCategory;
     static const QString kStopForCorrection;
     static const QString kNoCountLines;
+    static const QString kNotPrinted;
 
 protected:
     bool loadOwnControls() override;

@@ -80,8 +80,7 @@ void DialogTanaMoto2::Command3_Click()
 
     m_lastResult = sheetEngines().entryBook(prn::currentPrinter(), bookRequest());
     m_printRan = true;
-    // A book abandoned midway was not sent; the user is told instead of waiting at the printer.
-    // The output file question cancelled is the user's own choice and needs no word.
-    if (!m_lastResult.printed && !m_lastResult.cancelled && !m_lastResult.error.isEmpty())
-        dlg::Information(kNotPrinted, this);
+    // A book abandoned midway was not sent; the user is told why instead of waiting at the
+    // printer. The output file question cancelled is the user's own choice and needs no word.
+    tellPrintFailure(kNotPrinted, m_lastResult);
 }

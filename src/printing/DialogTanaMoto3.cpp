@@ -55,9 +55,5 @@ void DialogTanaMoto3::Command3_Click()
     m_lastResult = engine(prn::currentPrinter(), summaryRequest());
     m_printRan = true;
     // The user's own cancel needs no word; a sheet lost to a failing database or printer does.
-    if (!m_lastResult.printed && !m_lastResult.cancelled && !m_lastResult.error.isEmpty()) {
-        QString text = kPrintFailed;
-        text += QLatin1Char('\n') + m_lastResult.error;
-        dlg::Information(text, this);
-    }
+    tellPrintFailure(kPrintFailed, m_lastResult);
 }

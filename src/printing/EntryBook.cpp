@@ -133,7 +133,7 @@ SheetResult EntryBookJob::run()
     } catch (const db::DbError& e) {
         // A book with lines missing would send the counters out without rows to write on.
         m_p.abortDoc();
-        result.error = QString::fromStdString(e.what());
+        takeDatabaseFailure(e, result);
     }
     m_p.setDrawMode(prn::kModeCopyPen);
     result.pages = m_pageNumber;

@@ -5,6 +5,7 @@
 #include "platform/VbFormat.h"
 
 #include <cmath>
+#include <limits>
 
 namespace printing {
 
@@ -76,12 +77,56 @@ QString totalText(double total)
 
 double offsetMillimetres(const QString& text)
 {
-    return vb::parseNumber(text.trimmed()).value_or(0.0);
+    return vb::parseNumber(text).value_or(std::numeric_limits<double>::quiet_NaN());
 }
 
 long physicalOffsetTwips(double twips)
 {
     return static_cast<long>(vb::roundHalfEven(static_cast<float>(twips)));
+}
+
+namespace {
+
+QString printerNamed(const QString& name)
+{
+    return name.isEmpty() ? QStringLiteral("プリンタ") : QStringLiteral("プリンタ「%1」").arg(name);
+}
+
+} // namespace
+
+QString printerGoneText(const QString& name)
+{
+    return printerNamed(name) + QStringLiteral("が見つかりません。");
+}
+
+QString failureReason(const SheetResult& result)
+{
+    if (result.printed)
+        return {};
+    // Only the kind of failure speaks to the user; the system's own text stays in result.error.
+    switch (result.failure) {
+    case PrintFailure::None:
+    case PrintFailure::Cancelled:
+        return {};
+    case PrintFailure::NoPrinter:
+        return printerGoneText(result.failedOn);
+    case PrintFailure::NotAccepting:
+        return printerNamed(result.failedOn) + QStringLiteral("は印刷を受け付けていません。");
+    case PrintFailure::CannotWrite:
+        return result.failedOn.isEmpty() ? QStringLiteral("ファイルに書き込めません。")
+                                         : QStringLiteral("ファイル「%1」に書き込めません。").arg(result.failedOn);
+    case PrintFailure::Database:
+        return QStringLiteral("データベースを読み込めませんでした。");
+    case PrintFailure::Device:
+        return printerNamed(result.failedOn) + QStringLiteral("に印刷データを渡せませんでした。");
+    }
+    return {};
+}
+
+QString failureMessage(const QString& heading, const SheetResult& result)
+{
+    const QString reason = failureReason(result);
+    return reason.isEmpty() ? QString() : heading + QLatin1Char('\n') + reason;
 }
 
 } // namespace printing

@@ -46,10 +46,19 @@ bool hasCountLines(const QDate& closingDate);
 double databaseTotal(const QDate& closingDate);
 // The total as the hidden total box holds it: plain digits, no grouping.
 QString totalText(double total);
-// An offset box's millimetres as the preprinted form takes them; text that is no number counts as
-// no offset.
+// An offset box's millimetres as the preprinted form takes them, read as every typed number of the
+// program is (full-width digits, grouping in threes); NaN for text that is empty or no number,
+// which the form refuses to print with.
 double offsetMillimetres(const QString& text);
 // The printer's physical offset in device pixels as twips, rounded halves to even.
 long physicalOffsetTwips(double twips);
+
+// Why a print sent nothing, in the user's words; empty when there is nothing to tell (it was
+// sent, the user cancelled it, or it stopped before it began).
+QString failureReason(const SheetResult& result);
+// The dialog's heading and the reason on the next line; empty when there is nothing to tell.
+QString failureMessage(const QString& heading, const SheetResult& result);
+// The printer chosen from a list that no longer has it.
+QString printerGoneText(const QString& name);
 
 } // namespace printing

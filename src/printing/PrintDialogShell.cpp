@@ -52,8 +52,10 @@ UpDownControl::UpDownControl(QLineEdit* buddy, int minimum, int maximum, int inc
 void UpDownControl::step(int by)
 {
     // The box may hold anything the user typed; a number there is where the step starts.
-    if (m_buddy)
-        m_value = static_cast<int>(std::clamp(std::round(offsetMillimetres(m_buddy->text())), double(m_min), double(m_max)));
+    if (m_buddy) {
+        const double typed = offsetMillimetres(m_buddy->text());
+        m_value = std::isfinite(typed) ? static_cast<int>(std::clamp(std::round(typed), double(m_min), double(m_max))) : 0;
+    }
     m_value = std::clamp(m_value + by, m_min, m_max);
     if (m_buddy)
         m_buddy->setText(QString::number(m_value));
@@ -207,7 +209,9 @@ void PrintDialogShell::loadFailed()
 void PrintDialogShell::fillPrinterList()
 {
     // The stored name picks the printer; with two printers of the same name the later one wins,
-    // and a name no printer has leaves the position chosen earlier in this run.
+    // and a name no printer has leaves the position chosen earlier in this run. The printer is
+    // then opened by the name at that position in this very list, never by a position in a list
+    // read again.
     const QString wanted = global::PrintDeviceName;
     const QStringList names = prn::printerNames();
     Combo6->clear();
@@ -216,14 +220,23 @@ void PrintDialogShell::fillPrinterList()
         if (names.at(i) == wanted)
             global::PrinterIndex = i;
     }
-    if (!prn::setCurrentPrinter(global::PrinterIndex)) {
-        // The position chosen earlier is gone (a queue was removed meanwhile): the first printer
-        // stands in, so that the current printer and the position agree.
-        global::PrinterIndex = 0;
-        prn::setCurrentPrinter(0);
+    if (!prn::choosePrinter(names.value(global::PrinterIndex), global::PrinterIndex)) {
+        // The position chosen earlier is past the list (a queue was removed meanwhile), or its
+        // printer went as the list was read: the first printer stands in.
+        prn::choosePrinter(names.value(0), 0);
     }
+    global::PrinterIndex = prn::currentPrinterIndex();
     Combo6->setCurrentIndex(-1);
     Combo6->setEditText(wanted);
+}
+
+void PrintDialogShell::refillPrinterList()
+{
+    const QString shown = prn::currentPrinter().deviceName();
+    Combo6->clear();
+    Combo6->addItems(prn::printerNames());
+    Combo6->setCurrentIndex(-1);
+    Combo6->setEditText(shown);
 }
 
 bool PrintDialogShell::openCategoryList()
@@ -283,10 +296,27 @@ void PrintDialogShell::connectionClosing()
 
 void PrintDialogShell::Combo6_Click()
 {
-    if (Combo6->currentText().isEmpty() || Combo6->currentIndex() < 0)
+    const int index = Combo6->currentIndex();
+    const QString name = Combo6->currentText();
+    if (name.isEmpty() || index < 0)
         return;
-    if (prn::setCurrentPrinter(Combo6->currentIndex()))
-        global::PrinterIndex = Combo6->currentIndex();
+    // The printer the user saw in the list, by its name: the spooler's list may have changed
+    // since it was read.
+    if (prn::choosePrinter(name, index)) {
+        global::PrinterIndex = prn::currentPrinterIndex();
+        return;
+    }
+    // Gone since the list was read: told, and the list shows what there is now, with the printer
+    // that stays current.
+    dlg::Information(printerGoneText(name), this);
+    refillPrinterList();
+}
+
+void PrintDialogShell::tellPrintFailure(const QString& heading, const printing::SheetResult& result)
+{
+    const QString text = failureMessage(heading, result);
+    if (!text.isEmpty())
+        dlg::Information(text, this);
 }
 
 void PrintDialogShell::Command1_Click()

@@ -5,6 +5,7 @@
 // dialogs) the category choice. Each dialog gives its differences as traits and adds its own
 // controls and print button.
 #include "platform/Form.h"
+#include "printing/CountSheet.h"
 
 #include <QDate>
 #include <QString>
@@ -115,12 +116,16 @@ protected:
     virtual void beforeOption1Enabling() {}
     virtual void saveOwnSettings() {}
     void setOffsetFrameEnabled(bool on);
+    // Tells why a print sent nothing (heading, then the reason); nothing when it was sent or the
+    // user cancelled it.
+    void tellPrintFailure(const QString& heading, const SheetResult& result);
     // A row for the dialog's own controls, above the print button.
     QGridLayout* ownArea() const { return m_ownArea; }
 
 private:
     void buildUi();
     void fillPrinterList();
+    void refillPrinterList();
     bool openCategoryList();
     void setCategoryEnabled(bool on);
     void loadFailed();

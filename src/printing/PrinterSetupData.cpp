@@ -234,6 +234,11 @@ bool writeDefaultPaper(const QString& deviceName, const QString& media)
     return prn::cups::setUserDefault(deviceName, QStringLiteral("media"), media);
 }
 
+bool printerExists(const QString& deviceName)
+{
+    return deviceName == prn::pdfEntryName() || prn::cups::queueState(deviceName) != prn::cups::QueueState::Missing;
+}
+
 QString mediaOf(const PaperInfo& info, const QPageSize& size)
 {
     const QSizeF mm = size.size(QPageSize::Millimeter);

@@ -56,6 +56,8 @@ PaperInfo readPaperInfo(const prn::PrinterObject& printer);
 // nothing written, for a printer that takes no paper size (the PDF entry, a raw queue) or when
 // the paper is not one it offers.
 bool writeDefaultPaper(const QString& deviceName, const QString& media);
+// Whether the printer is there now (the PDF entry always is).
+bool printerExists(const QString& deviceName);
 // The media name of the printer's paper of the given size; empty when it offers none.
 QString mediaOf(const PaperInfo& info, const QPageSize& size);
 

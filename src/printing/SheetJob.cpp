@@ -16,10 +16,36 @@ void beginA4Millimetres(prn::PrinterObject& p)
 
 void takePrinterOutcome(const prn::PrinterObject& p, SheetResult& result)
 {
-    if (!result.printed && result.error.isEmpty()) {
-        result.cancelled = p.lastJobCancelled();
-        result.error = p.lastError();
+    if (result.printed || !result.error.isEmpty() || result.failure != PrintFailure::None)
+        return;
+    result.cancelled = p.lastJobCancelled();
+    result.error = p.lastError();
+    result.failedOn = p.lastFailureTarget();
+    switch (p.lastFailure()) {
+    case prn::JobFailure::None:
+        break;
+    case prn::JobFailure::Cancelled:
+        result.failure = PrintFailure::Cancelled;
+        break;
+    case prn::JobFailure::NoPrinter:
+        result.failure = PrintFailure::NoPrinter;
+        break;
+    case prn::JobFailure::NotAccepting:
+        result.failure = PrintFailure::NotAccepting;
+        break;
+    case prn::JobFailure::CannotWrite:
+        result.failure = PrintFailure::CannotWrite;
+        break;
+    case prn::JobFailure::Device:
+        result.failure = PrintFailure::Device;
+        break;
     }
+}
+
+void takeDatabaseFailure(const std::exception& e, SheetResult& result)
+{
+    result.error = QString::fromStdString(e.what());
+    result.failure = PrintFailure::Database;
 }
 
 void printCategoryBlocks(prn::PrinterObject& p, const SheetRequest& request, double headingY,

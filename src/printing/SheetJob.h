@@ -4,6 +4,7 @@
 #include "printing/CountSheet.h"
 
 #include <QSqlQuery>
+#include <exception>
 #include <functional>
 
 namespace printing {
@@ -14,6 +15,8 @@ void beginA4Millimetres(prn::PrinterObject& p);
 // When nothing was sent and the engine knows no reason, the printer's own: the user's cancel or
 // the device's error.
 void takePrinterOutcome(const prn::PrinterObject& p, SheetResult& result);
+// A job dropped because the database could not be read.
+void takeDatabaseFailure(const std::exception& e, SheetResult& result);
 
 // Prints the heading of a block, again on each of its pages.
 using Heading = std::function<void()>;

@@ -172,7 +172,7 @@ SheetResult SummaryJob::run()
     } catch (const db::DbError& e) {
         // A summary with groups missing would pass for a whole one: the begun document is dropped.
         m_p.abortDoc();
-        result.error = QString::fromStdString(e.what());
+        takeDatabaseFailure(e, result);
     }
     if (begun)
         m_p.setDrawMode(prn::kModeCopyPen);

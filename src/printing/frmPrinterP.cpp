@@ -3,6 +3,7 @@
 #include "platform/Cursor.h"
 #include "platform/Dialogs.h"
 #include "platform/PrinterCollection.h"
+#include "printing/PrintDialogData.h"
 #include "printing/PrintDialogShell.h"
 
 #include <QComboBox>
@@ -133,8 +134,9 @@ void frmPrinterP::Form_Load()
         SetupPrinterIndex = byName;
     if (SetupPrinterIndex >= 0) {
         Combo3->setCurrentIndex(SetupPrinterIndex);
-        if (prn::currentPrinterIndex() != SetupPrinterIndex)
-            prn::setCurrentPrinter(SetupPrinterIndex);
+        // A fresh printer object of the same printer, found by its name.
+        if (prn::currentPrinterIndex() != SetupPrinterIndex && prn::choosePrinter(current, SetupPrinterIndex))
+            SetupPrinterIndex = prn::currentPrinterIndex();
     }
     LoadPaperInfo();
 }
@@ -146,11 +148,30 @@ void frmPrinterP::Form_Activate()
 
 void frmPrinterP::Combo3_Click()
 {
-    if (Combo3->currentText().isEmpty() || Combo3->currentIndex() < 0)
+    const int index = Combo3->currentIndex();
+    const QString name = Combo3->currentText();
+    if (name.isEmpty() || index < 0)
         return;
-    SetupPrinterIndex = Combo3->currentIndex();
-    prn::setCurrentPrinter(SetupPrinterIndex);
-    LoadPaperInfo();
+    // The printer the user saw in the list, by its name: its name, papers and trays and whatever
+    // is written for it belong to that one queue, however the spooler's list changed meanwhile.
+    if (prn::choosePrinter(name, index)) {
+        SetupPrinterIndex = prn::currentPrinterIndex();
+        LoadPaperInfo();
+        return;
+    }
+    printerGone(name);
+}
+
+void frmPrinterP::printerGone(const QString& name)
+{
+    dlg::Information(printing::printerGoneText(name), this);
+    // The list as it is now, on the printer that stays current; its papers are still the ones
+    // shown.
+    const QString current = prn::currentPrinter().deviceName();
+    Combo3->clear();
+    Combo3->addItems(prn::printerNames());
+    SetupPrinterIndex = Combo3->findText(current);
+    Combo3->setCurrentIndex(SetupPrinterIndex);
 }
 
 void frmPrinterP::LoadPaperInfo()
@@ -162,8 +183,11 @@ void frmPrinterP::LoadPaperInfo()
     Label6->clear();
     setPaperPartEnabled(true);
 
+    m_infoPrinter = prn::currentPrinter().deviceName();
     m_info = readPaperInfo(prn::currentPrinter());
     if (!m_info.ok || m_info.papers.isEmpty()) {
+        // Nothing of the printer shown before stays in the greyed size box either.
+        Combo2->clearEditText();
         setPaperPartEnabled(false);
         return;
     }
@@ -203,9 +227,13 @@ void frmPrinterP::Combo2_Click()
     Combo1->setCurrentIndex(index);
     if (Combo1->currentText().isEmpty() || Combo3->currentText().isEmpty())
         return;
+    // The papers listed are those of the printer they were read from, which is the one shown.
+    if (m_infoPrinter != Combo3->currentText())
+        return;
     // The user's own default for the queue; the texts shown and the current printer stay as they
     // are until the printer is read again.
-    writeDefaultPaper(prn::currentPrinter().deviceName(), m_info.papers.at(index).media);
+    if (!writeDefaultPaper(m_infoPrinter, m_info.papers.at(index).media) && !printerExists(m_infoPrinter))
+        printerGone(m_infoPrinter);
 }
 
 void frmPrinterP::Command3_Click()
@@ -222,8 +250,9 @@ void frmPrinterP::Command3_Click()
             writeDefaultPaper(name, media);
     }
     // A fresh printer object, so that what was changed in the sheet takes effect.
-    if (SetupPrinterIndex >= 0)
-        prn::setCurrentPrinter(SetupPrinterIndex);
+    if (!prn::choosePrinter(name, SetupPrinterIndex))
+        return printerGone(name);
+    SetupPrinterIndex = prn::currentPrinterIndex();
     LoadPaperInfo();
 }
 

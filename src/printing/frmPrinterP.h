@@ -75,7 +75,10 @@ private:
     void ShowCurrentPaperSize();
     void setPaperPartEnabled(bool on);
     void setOffsetsBold(bool bold);
+    // Tells that the printer chosen has gone and shows the list as it is now.
+    void printerGone(const QString& name);
 
     printing::setup::PaperInfo m_info;
+    QString m_infoPrinter;   // the printer m_info was read from
     bool m_greyed = false;
 };

@@ -488,6 +488,8 @@ private slots:
         QVERIFY(!pdf.endDoc());
         QVERIFY(!pdf.lastError().isEmpty());
         QVERIFY(!pdf.lastJobCancelled());
+        QCOMPARE(pdf.lastFailure(), JobFailure::CannotWrite);
+        QCOMPARE(pdf.lastFailureTarget(), QStringLiteral("/nonexistent-folder/x.pdf"));
     }
 
     void theCollectionAlwaysHasThePdfEntry()
@@ -510,6 +512,12 @@ private slots:
         QCOMPARE(currentPrinter().fontName(), QStringLiteral("ＭＳ 明朝"));   // a fresh printer object
         QVERIFY(!setCurrentPrinter(2));
         QCOMPARE(currentPrinterIndex(), 1);
+        // By name: the printer of that name wherever it stands now; a name gone changes nothing.
+        QVERIFY(choosePrinter(QStringLiteral("一階"), 1));
+        QCOMPARE(currentPrinter().deviceName(), QStringLiteral("一階"));
+        QCOMPARE(currentPrinterIndex(), 0);
+        QVERIFY(!choosePrinter(QStringLiteral("三階")));
+        QCOMPARE(currentPrinter().deviceName(), QStringLiteral("一階"));
         setCollection(nullptr);
         QCOMPARE(currentPrinter().deviceName(), pdfEntryName());
     }
@@ -566,6 +574,23 @@ private slots:
         QVERIFY2(m.hasMatch(), qPrintable(box));
         QVERIFY(std::fabs(m.captured(1).toDouble() - (72 + 12)) < 1);
         QVERIFY(std::fabs(m.captured(2).toDouble() - (72 + 18)) < 3);
+
+        // A queue removed while its document is drawn, and one that refuses jobs: nothing is sent,
+        // and the printer says which of the two.
+        QVERIFY(choosePrinter(QStringLiteral("Kitchen")));
+        PrinterObject& k = currentPrinter();
+        k.print(QStringLiteral("撤去"));
+        QCOMPARE(k.jobState(), JobState::Open);
+        QCOMPARE(spooler.removeQueue(QStringLiteral("Kitchen")), QString());
+        QVERIFY(!k.endDoc());
+        QCOMPARE(k.lastFailure(), JobFailure::NoPrinter);
+        QCOMPARE(k.lastFailureTarget(), QStringLiteral("Kitchen"));
+        QVERIFY(!choosePrinter(QStringLiteral("Kitchen")));
+        QCOMPARE(spooler.rejectJobs(QStringLiteral("Office")), QString());
+        QVERIFY(choosePrinter(QStringLiteral("Office")));
+        currentPrinter().print(QStringLiteral("停止中"));
+        QVERIFY(!currentPrinter().endDoc());
+        QCOMPARE(currentPrinter().lastFailure(), JobFailure::NotAccepting);
         setCollection(nullptr);
     }
 };

@@ -9,12 +9,13 @@
 #include <QTest>
 #include <QVariant>
 
-// A job that ended without sending anything, its failure told: the copy pen back and the normal
-// pointer. Asserts in the calling test function.
-#define SHEET_VERIFY_DROPPED(result, printer)                                              \
+// A job that ended without sending anything, its failure told by its kind (a PrintFailure): the
+// copy pen back and the normal pointer. Asserts in the calling test function.
+#define SHEET_VERIFY_DROPPED(result, printer, kind)                                        \
     do {                                                                                   \
         QVERIFY(!(result).printed);                                                        \
         QVERIFY(!(result).error.isEmpty());                                                \
+        QCOMPARE((result).failure, printing::PrintFailure::kind);                          \
         QCOMPARE((printer).sentCount(), 0);                                                \
         QCOMPARE((printer).log.last().describe(), QStringLiteral("drawMode 13"));          \
         QVERIFY(!pointer::isHourglass());                                                  \

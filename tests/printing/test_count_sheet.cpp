@@ -329,7 +329,7 @@ private slots:
         RecordingPrinter p;
         p.failAtDrawing(120);
         const auto failed = PrintA4Full(p, request());
-        SHEET_VERIFY_DROPPED(failed, p);
+        SHEET_VERIFY_DROPPED(failed, p, Device);
         QVERIFY(!failed.cancelled);
 
         // The output file question cancelled.
@@ -350,7 +350,7 @@ private slots:
         breakNamesWhere(QStringLiteral("項目ID = 2 AND 価格 = 5000"));
         RecordingPrinter broken;
         const auto midway = PrintA4Full(broken, request());
-        SHEET_VERIFY_DROPPED(midway, broken);
+        SHEET_VERIFY_DROPPED(midway, broken, Database);
         QVERIFY(broken.pageCount() > 8);   // the first category's pages had been drawn
 
         // No database: no document is begun.

@@ -102,6 +102,80 @@ private slots:
             const QString fonts = run(QStringLiteral("pdffonts"), {file});
             QVERIFY2(fonts.contains(QStringLiteral("IPAMincho")), qPrintable(fonts));
         }
+
+        // A file that cannot be written: told which, in Japanese, and nothing is left behind.
+        env.dialogs.clear();
+        env.dialogs.files << QStringLiteral("/nonexistent-folder/棚卸表.pdf");
+        d->Command3_Click();
+        QVERIFY(!d->lastResult().printed);
+        QCOMPARE(env.dialogs.messages(), QStringList{DialogTanaMoto1::kNotPrinted +
+                                                     QStringLiteral("\nファイル「/nonexistent-folder/棚卸表.pdf」に書き込めません。")});
+        QVERIFY(!d->isUnloaded());
+    }
+
+    void thePrinterChosenIsThePrinterThatPrints()
+    {
+        PrivateSpooler spooler;
+        CUPSFIXTURE_START_OR_SKIP(spooler);
+        for (const char* q : {"Office", "RawQ", "Shop", "Trays"})
+            QCOMPARE(spooler.addQueue(QString::fromLatin1(q)), QString());
+        testsupport::Env env;
+        env.openNewDatabase();
+        fill();
+        global::PrintDeviceName = QStringLiteral("Office");
+        auto* d = forms::get<DialogTanaMoto1>();
+        d->Form_Activate();
+        d->DTPicker1->setDate(kDate);
+        const auto shown = [d] {
+            QStringList out;
+            for (int i = 0; i < d->Combo6->count(); ++i)
+                out << d->Combo6->itemText(i);
+            return out;
+        };
+        const auto choose = [d, &shown](const QString& name) {
+            const int i = static_cast<int>(shown().indexOf(name));
+            d->Combo6->setCurrentIndex(i);
+            emit d->Combo6->activated(i);
+        };
+        QCOMPARE(shown(), QStringList({"Office", "RawQ", "Shop", "Trays", prn::pdfEntryName()}));
+
+        // A queue comes while the list is open: the one chosen from the list shown prints.
+        QCOMPARE(spooler.addQueue(QStringLiteral("Aardvark")), QString());
+        choose(QStringLiteral("Shop"));
+        QCOMPARE(prn::currentPrinter().deviceName(), QStringLiteral("Shop"));
+        QCOMPARE(global::PrinterIndex, 3);
+        d->Command3_Click();
+        QVERIFY(d->lastResult().printed);
+        QVERIFY(spooler.waitForOutput(QStringLiteral("Shop")));
+        QVERIFY(!QFile::exists(spooler.outPath(QStringLiteral("RawQ"))));
+        QVERIFY(env.dialogs.shown.isEmpty());
+
+        // A queue gone before it is chosen: told, the printer stays, the list is the spooler's now.
+        QCOMPARE(spooler.removeQueue(QStringLiteral("Trays")), QString());
+        choose(QStringLiteral("Trays"));
+        QCOMPARE(env.dialogs.messages(), QStringList{QStringLiteral("プリンタ「Trays」が見つかりません。")});
+        QCOMPARE(prn::currentPrinter().deviceName(), QStringLiteral("Shop"));
+        QCOMPARE(d->Combo6->currentText(), QStringLiteral("Shop"));
+        QCOMPARE(shown(), QStringList({"Aardvark", "Office", "RawQ", "Shop", prn::pdfEntryName()}));
+
+        // Gone after it was chosen, or refusing jobs: told why, and nothing is sent anywhere.
+        env.dialogs.clear();
+        choose(QStringLiteral("RawQ"));
+        QCOMPARE(spooler.removeQueue(QStringLiteral("RawQ")), QString());
+        d->Command3_Click();
+        QVERIFY(!d->lastResult().printed);
+        choose(QStringLiteral("Office"));
+        QCOMPARE(spooler.rejectJobs(QStringLiteral("Office")), QString());
+        d->Command3_Click();
+        QVERIFY(!d->lastResult().printed);
+        QCOMPARE(env.dialogs.messages(),
+                 QStringList({DialogTanaMoto1::kNotPrinted + QStringLiteral("\nプリンタ「RawQ」が見つかりません。"),
+                              DialogTanaMoto1::kNotPrinted + QStringLiteral("\nプリンタ「Office」は印刷を受け付けていません。")}));
+        QThread::msleep(300);
+        QVERIFY(!QFile::exists(spooler.outPath(QStringLiteral("RawQ"))));
+        QVERIFY(!QFile::exists(spooler.outPath(QStringLiteral("Office"))));
+        QVERIFY(d->unload());
+        QCOMPARE(global::PrintDeviceName, QStringLiteral("Office"));
     }
 
     void aCountSheetThroughTheSpooler()

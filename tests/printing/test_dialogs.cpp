@@ -202,9 +202,29 @@ private slots:
         QCOMPARE(d->Combo1->currentText(), QStringLiteral("HISAGO 1151"));
         QCOMPARE(d->Text2->text(), QStringLiteral("2.5"));
         QVERIFY(d->Frame12->isEnabled() && d->Text8->isEnabled() && d->UpDown2->isEnabled());
-        // An offset that is no number reaches the preprinted form as no offset.
         QCOMPARE(d->sheetRequest().offsetX, 2.5);
-        QCOMPARE(d->sheetRequest().offsetY, 0.0);
+
+        // The preprinted form reads the offsets as every typed number of the program is read, and
+        // an offset that is empty or no number prints nothing (and says nothing).
+        restoreSheetEngines();
+        d->DTPicker1->setDate(kDate);
+        d->Text8->setText(QStringLiteral("0"));
+        auto& recorder = static_cast<prn::RecordingPrinter&>(prn::currentPrinter());
+        const struct {
+            const char* typed;
+            bool prints;
+            double titleX;   // twips: 80 mm, moved by the offset
+        } offsets[] = {{"", false, 0}, {"abc", false, 0}, {"ずれ", false, 0}, {"1,5", false, 0},
+                       {"１", true, 4536 + 57}, {"-2", true, 4536 - 113}};
+        for (const auto& o : offsets) {
+            const int sent = recorder.sentCount();
+            d->Text2->setText(QString::fromUtf8(o.typed));
+            d->Command3_Click();
+            QVERIFY2(recorder.sentCount() - sent == (o.prints ? 1 : 0), o.typed);
+            if (o.prints)
+                QCOMPARE(recorder.page(1).at(1).x, o.titleX);
+        }
+        QVERIFY(env.dialogs.shown.isEmpty());
     }
 
     void thePrinterListChoosesThePrinterOfTheProgram()
@@ -601,10 +621,14 @@ private slots:
 
         // A sheet lost to a failure is told; the user's own cancel is not. The dialog stays open.
         g_answer.error = QStringLiteral("disk full");
+        g_answer.failure = PrintFailure::Device;
+        g_answer.failedOn = QStringLiteral("二階");
         d->Command3->click();
-        QCOMPARE(env.dialogs.messages(), QStringList{DialogTanaMoto3::kPrintFailed + QStringLiteral("\ndisk full")});
+        QCOMPARE(env.dialogs.messages(), QStringList{DialogTanaMoto3::kPrintFailed +
+                                                     QStringLiteral("\nプリンタ「二階」に印刷データを渡せませんでした。")});
         env.dialogs.clear();
         g_answer.cancelled = true;
+        g_answer.failure = PrintFailure::Cancelled;
         g_answer.error.clear();
         d->Command3->click();
         QVERIFY(env.dialogs.shown.isEmpty());
@@ -621,9 +645,62 @@ private slots:
         QVERIFY(env.dialogs.shown.isEmpty());
         db::exec("ALTER TABLE 棚卸マスター RENAME TO 棚卸行");
         d->Command3->click();
-        QCOMPARE(env.dialogs.messages().size(), 1);
-        QVERIFY(env.dialogs.messages().at(0).startsWith(DialogTanaMoto3::kPrintFailed));
+        QCOMPARE(env.dialogs.messages(),
+                 QStringList{DialogTanaMoto3::kPrintFailed + QStringLiteral("\nデータベースを読み込めませんでした。")});
         QCOMPARE(recorder.sentCount(), 1);
+    }
+
+    void everyDialogTellsWhyNothingWasPrinted()
+    {
+        testsupport::Env env;
+        env.openNewDatabase();
+        fill();
+        Printers printers({QStringLiteral("一階")});
+        prn::setCollection(&printers);
+        sheetEngines().summary = &summaryStub;
+        auto* sheet = forms::get<DialogTanaMoto1>();
+        auto* book = forms::get<DialogTanaMoto2>();
+        auto* summary = forms::get<DialogTanaMoto3>();
+        sheet->DTPicker1->setDate(kDate);
+        book->DTPicker1->setDate(kDate);
+        summary->Text4->setText(QStringLiteral("品名"));
+        const QList<std::pair<QPushButton*, QString>> dialogs = {{sheet->Command3, DialogTanaMoto1::kNotPrinted},
+                                                                 {book->Command3, DialogTanaMoto2::kNotPrinted},
+                                                                 {summary->Command3, DialogTanaMoto3::kPrintFailed}};
+        // The reason by its kind, in Japanese; the system's own English never reaches the user.
+        const struct {
+            PrintFailure failure;
+            const char* on;
+            const char* reason;   // none: nothing is told
+        } cases[] = {
+            {PrintFailure::NoPrinter, "一階", "プリンタ「一階」が見つかりません。"},
+            {PrintFailure::NotAccepting, "Office", "プリンタ「Office」は印刷を受け付けていません。"},
+            {PrintFailure::CannotWrite, "/srv/棚卸表.pdf", "ファイル「/srv/棚卸表.pdf」に書き込めません。"},
+            {PrintFailure::Database, "", "データベースを読み込めませんでした。"},
+            {PrintFailure::Device, "一階", "プリンタ「一階」に印刷データを渡せませんでした。"},
+            {PrintFailure::Cancelled, "", nullptr},
+            {PrintFailure::None, "", nullptr},
+        };
+        for (const auto& c : cases) {
+            for (const auto& [button, heading] : dialogs) {
+                g_answer = sheetAnswer(false, 0);
+                g_answer.failure = c.failure;
+                g_answer.failedOn = QString::fromUtf8(c.on);
+                g_answer.error = QStringLiteral("No such file or directory");
+                env.dialogs.clear();
+                button->click();
+                const QStringList expected =
+                    c.reason ? QStringList{heading + QLatin1Char('\n') + QString::fromUtf8(c.reason)} : QStringList{};
+                QCOMPARE(env.dialogs.messages(), expected);
+            }
+        }
+        // A count sheet whose database cannot be read at all is told too.
+        db::exec("ALTER TABLE 棚卸マスター RENAME TO 棚卸行");
+        clickOption(sheet->Option1);
+        env.dialogs.clear();
+        sheet->Command3_Click();
+        QCOMPARE(env.dialogs.messages(),
+                 QStringList{DialogTanaMoto1::kNotPrinted + QStringLiteral("\nデータベースを読み込めませんでした。")});
     }
 
     void theMainWindowOpensTheDialog()
@@ -729,16 +806,21 @@ private slots:
         QVERIFY(g_calls.isEmpty());
         QCOMPARE(env.dialogs.messages(), QStringList{printing::kNoCategoryChosen});
 
-        // A book abandoned midway is reported; a cancelled output file question is not.
+        // A book abandoned midway is reported with its reason; a cancelled output file question is
+        // not.
         env.dialogs.clear();
         clickOption(d->Option2);
         g_answer = sheetAnswer(false, 0);
         g_answer.error = QStringLiteral("device gone");
+        g_answer.failure = PrintFailure::NoPrinter;
+        g_answer.failedOn = QStringLiteral("二階");
         d->Command3_Click();
-        QCOMPARE(env.dialogs.messages(), QStringList{DialogTanaMoto2::kNotPrinted});
+        QCOMPARE(env.dialogs.messages(),
+                 QStringList{DialogTanaMoto2::kNotPrinted + QStringLiteral("\nプリンタ「二階」が見つかりません。")});
         env.dialogs.clear();
         g_answer = sheetAnswer(false, 0);
         g_answer.cancelled = true;
+        g_answer.failure = PrintFailure::Cancelled;
         d->Command3_Click();
         QVERIFY(env.dialogs.shown.isEmpty());
 

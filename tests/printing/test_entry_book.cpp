@@ -337,7 +337,7 @@ private slots:
         RecordingPrinter p;
         p.failAtDrawing(150);
         const auto failed = PrintEntryBook(p, request());
-        SHEET_VERIFY_DROPPED(failed, p);
+        SHEET_VERIFY_DROPPED(failed, p, Device);
         QVERIFY(!failed.cancelled);
 
         // The output file question cancelled: the user's choice, and the next job prints whole.
@@ -354,7 +354,7 @@ private slots:
         breakNamesWhere(QStringLiteral("項目ID = 2 AND 数量 = 40"));
         RecordingPrinter broken;
         const auto midway = PrintEntryBook(broken, request());
-        SHEET_VERIFY_DROPPED(midway, broken);
+        SHEET_VERIFY_DROPPED(midway, broken, Database);
         QVERIFY(broken.pageCount() > 4);
 
         // No database: no document is begun.

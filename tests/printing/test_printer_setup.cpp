@@ -19,6 +19,8 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPrinterInfo>
+#include <QDialog>
+#include <QTimer>
 
 using cupsfixture::PrivateSpooler;
 using cupsfixture::run;
@@ -257,6 +259,7 @@ private slots:
         QVERIFY(w->Frame1->isEnabled());
         QCOMPARE(w->Combo1->count(), 0);
         QCOMPARE(w->Combo2->count(), 0);
+        QVERIFY2(w->Combo2->currentText().isEmpty(), qPrintable(w->Combo2->currentText()));
         QVERIFY(w->Label6->text().isEmpty() && w->Label7->text().isEmpty());
         // Nothing to choose, and nothing is written for it even when asked directly.
         w->Combo2_Click();
@@ -289,6 +292,70 @@ private slots:
         w->Command3_Click();
         QCOMPARE(w->Combo2->currentText(), QStringLiteral("A4、210 x 297 mm"));
         QCOMPARE(prn::currentPrinter().deviceName(), QStringLiteral("Sheets"));
+
+        // The real sheet closed with OK, nothing touched: the paper chosen before stays.
+        choose(w->Combo2, 2);
+        w->Combo2_Click();
+        QCOMPARE(prn::cups::userDefault(QStringLiteral("Sheets"), QStringLiteral("media")), QStringLiteral("jis_b5_182x257mm"));
+        dlg::setBackend(nullptr);
+        QTimer okLater;
+        QObject::connect(&okLater, &QTimer::timeout, [] {
+            if (auto* sheet = qobject_cast<QDialog*>(QApplication::activeModalWidget()))
+                sheet->accept();
+        });
+        okLater.start(50);
+        w->Command3_Click();
+        okLater.stop();
+        dlg::setBackend(&env.dialogs);
+        QCOMPARE(prn::cups::userDefault(QStringLiteral("Sheets"), QStringLiteral("media")), QStringLiteral("jis_b5_182x257mm"));
+        QCOMPARE(w->Combo2->currentText(), QStringLiteral("B5、182 x 257 mm"));
+        QVERIFY(w->Label4->text().isEmpty() || w->Label4->text() == frmPrinterP::kCannotShow);
+    }
+
+    void theWindowWorksOnThePrinterItShows()
+    {
+        PrivateSpooler spooler;
+        CUPSFIXTURE_START_OR_SKIP(spooler);
+        QCOMPARE(spooler.addQueue(QStringLiteral("Office"), spooler.writeOfficePpd()), QString());
+        QCOMPARE(spooler.addQueue(QStringLiteral("RawQ")), QString());
+        QCOMPARE(spooler.addQueue(QStringLiteral("Shop"), spooler.writeTraysPpd(QStringLiteral("Upper"))), QString());
+        QCOMPARE(spooler.addQueue(QStringLiteral("Trays"), spooler.writeTraysPpd(QStringLiteral("Lower"))), QString());
+        testsupport::Env env;
+        auto* w = openOn(QStringLiteral("Office"));
+        QVERIFY(w);
+        QCOMPARE(items(w->Combo3), QStringList({"Office", "RawQ", "Shop", "Trays", prn::pdfEntryName()}));
+
+        // A queue goes while the window is open: the one chosen from the list shown is read and
+        // written, never the one that moved into its place.
+        QCOMPARE(spooler.removeQueue(QStringLiteral("RawQ")), QString());
+        choose(w->Combo3, 2);
+        w->Combo3_Click();
+        QCOMPARE(prn::currentPrinter().deviceName(), QStringLiteral("Shop"));
+        QCOMPARE(w->Label7->text(), QStringLiteral("上段のトレーの用紙を使います。"));
+        QCOMPARE(w->Combo2->itemText(3), QStringLiteral("A3"));
+        choose(w->Combo2, 3);
+        w->Combo2_Click();
+        QCOMPARE(prn::cups::userDefault(QStringLiteral("Shop"), QStringLiteral("media")), QStringLiteral("iso_a3_297x420mm"));
+        QVERIFY(prn::cups::userDefault(QStringLiteral("Trays"), QStringLiteral("media")).isEmpty());
+        QVERIFY(env.dialogs.shown.isEmpty());
+
+        // Gone before it is chosen: told, and the window stays on the printer it shows.
+        QCOMPARE(spooler.removeQueue(QStringLiteral("Trays")), QString());
+        choose(w->Combo3, 3);
+        w->Combo3_Click();
+        QCOMPARE(env.dialogs.messages(), QStringList{QStringLiteral("プリンタ「Trays」が見つかりません。")});
+        QCOMPARE(prn::currentPrinter().deviceName(), QStringLiteral("Shop"));
+        QCOMPARE(w->Combo3->currentText(), QStringLiteral("Shop"));
+        QCOMPARE(items(w->Combo3), QStringList({"Office", "Shop", prn::pdfEntryName()}));
+
+        // Gone while shown: a paper chosen for it is told and written nowhere.
+        const QString before = lpoptionsFiles();
+        env.dialogs.clear();
+        QCOMPARE(spooler.removeQueue(QStringLiteral("Shop")), QString());
+        choose(w->Combo2, 1);
+        w->Combo2_Click();
+        QCOMPARE(env.dialogs.messages(), QStringList{QStringLiteral("プリンタ「Shop」が見つかりません。")});
+        QCOMPARE(lpoptionsFiles(), before);
     }
 
     void offsetsAndOpening()

@@ -343,7 +343,7 @@ private slots:
         RecordingPrinter failing;
         failing.failAtDrawing(150);
         const auto failed = PrintSummarySheet(failing, byProduct());
-        SHEET_VERIFY_DROPPED(failed, failing);
+        SHEET_VERIFY_DROPPED(failed, failing, Device);
         QVERIFY(!failed.cancelled);
 
         // The output file question cancelled: no error to tell, and the next job goes through.
@@ -362,7 +362,7 @@ private slots:
         if (!broken.usable())
             QSKIP("SQLite's interrupt is not reachable");
         const auto midway = PrintSummarySheet(broken, byProduct());
-        SHEET_VERIFY_DROPPED(midway, broken);
+        SHEET_VERIFY_DROPPED(midway, broken, Database);
         QCOMPARE(broken.documentCount(), 1);
 
         // No database: nothing begun, the failure told.
