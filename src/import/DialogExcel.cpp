@@ -148,19 +148,27 @@ void ImportDialog::Command1_Click()
             runCount();
         else
             runProducts();
-    } catch (const db::DbError&) {
-        fail();
+    } catch (const db::DbError& e) {
+        fail(QStringLiteral("データベースのエラーです（%1）。").arg(QString::fromUtf8(e.what())));
     }
 }
 
-void ImportDialog::fail()
+void ImportDialog::fail(const QString& detail)
 {
     pointer::reset();
     Label4->hide();
-    dlg::Information(m_kind == import::Kind::Count
-                         ? QStringLiteral("インポートに失敗しました。インポートしたデータをチェックしてください。")
-                         : QStringLiteral("インポートに失敗しました。インポートされだデータをチェックしてください。"),
-                     this);
+    QString text = m_kind == import::Kind::Count
+                       ? QStringLiteral("インポートに失敗しました。インポートしたデータをチェックしてください。")
+                       : QStringLiteral("インポートに失敗しました。インポートされだデータをチェックしてください。");
+    if (!detail.isEmpty())
+        text += QStringLiteral("\n\n") + detail;
+    dlg::Information(text, this);
+}
+
+void ImportDialog::failAfterRun(const import::Outcome& out)
+{
+    // The store numbers the data lines from 1; the file's own line numbers count the heading too.
+    fail(out.failedLine > 0 ? import::atLine(out.failedLine + 1, out.error) : out.error);
 }
 
 bool ImportDialog::prepareRun(QStringList& dataLines)
@@ -175,12 +183,13 @@ bool ImportDialog::prepareRun(QStringList& dataLines)
         return false;
     }
     if (!import::loadMapping(m_kind)) {
-        fail();
+        fail(QStringLiteral("設定ファイル「%1」を読み取れません。").arg(import::mappingPath(m_kind)));
         return false;
     }
-    std::optional<QStringList> lines = import::readImportFile(txtFileName->text());
+    QString why;
+    std::optional<QStringList> lines = import::readImportFile(txtFileName->text(), &why);
     if (!lines) {
-        fail();
+        fail(why);
         return false;
     }
     // A file of its heading line only, or an empty one, holds no line to import: it is asked
@@ -199,7 +208,7 @@ bool ImportDialog::prepareRun(QStringList& dataLines)
     if (dataCount > 0) {
         const std::optional<QStringList> last = import::cutLine(lines->last());
         if (!last) {
-            fail();
+            fail(import::atLine(static_cast<int>(lines->size()), import::tooManyCells()));
             return false;
         }
         if (!import::cellAt(*last, columns.value(nameField)).isEmpty()) {
@@ -246,7 +255,7 @@ void ImportDialog::runCount()
     ProgressBar1->setValue(out.lines);
     pointer::reset();
     if (out.failed) {
-        fail();
+        failAfterRun(out);
         return;
     }
     Label2->setText(QStringLiteral("棚卸表　入力件数       %1 件").arg(out.lines));
@@ -274,7 +283,7 @@ void ImportDialog::runProducts()
     ProgressBar1->setValue(read);
     pointer::reset();
     if (out.failed) {
-        fail();
+        failAfterRun(out);
         return;
     }
     Label5->setText(QStringLiteral("品名情報　新規登録件数　 　　%1 件").arg(out.products));
