@@ -9,6 +9,7 @@
 #include "platform/Dialogs.h"
 
 #include <QCheckBox>
+#include <QCoreApplication>
 #include <QDateEdit>
 #include <QFont>
 #include <QGridLayout>
@@ -171,6 +172,18 @@ void ImportDialog::failAfterRun(const import::Outcome& out)
     fail(out.failedLine > 0 ? import::atLine(out.failedLine + 1, out.error) : out.error);
 }
 
+void ImportDialog::paintBeforeRun()
+{
+    pointer::hourglass();
+    Label4->show();
+    // The answered question's area waits for the window system's expose, and the run keeps the
+    // event loop from handling it: take in what is pending (the new layout with Label4, exposes
+    // already here; no user input), then paint the whole window at once.
+    QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+    repaint();
+    m_repaint.invalidate();
+}
+
 bool ImportDialog::prepareRun(QStringList& dataLines)
 {
     Command1->setEnabled(false);
@@ -246,10 +259,7 @@ void ImportDialog::runCount()
                != dlg::vbYes)
         return;
 
-    pointer::hourglass();
-    Label4->show();
-    Label4->repaint();
-    m_repaint.invalidate();
+    paintBeforeRun();
     const import::Outcome out = import::storeCountLines(dataLines, date, import::fieldColumns(m_kind),
                                                         [this](int done) { showProgress(done); });
     ProgressBar1->setValue(out.lines);
@@ -270,10 +280,7 @@ void ImportDialog::runProducts()
     QStringList dataLines;
     if (!prepareRun(dataLines))
         return;
-    pointer::hourglass();
-    Label4->show();
-    Label4->repaint();
-    m_repaint.invalidate();
+    paintBeforeRun();
     int read = 0;
     const import::Outcome out = import::storeProducts(dataLines, import::fieldColumns(m_kind), Check1->isChecked(),
                                                       [this, &read](int done) {

@@ -59,6 +59,9 @@ private:
     void runProducts();
     // The steps shared by both runs after their first questions; false when the run stopped.
     bool prepareRun(QStringList& dataLines);
+    // Shows "インポート処理中" and paints the whole window before a run that keeps the event loop
+    // from running.
+    void paintBeforeRun();
     // The failure message, with what went wrong (which line, why) below it when that is known.
     void fail(const QString& detail = QString());
     void failAfterRun(const import::Outcome& out);

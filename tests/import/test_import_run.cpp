@@ -107,6 +107,22 @@ QStringList column(const QString& sql)
     return out;
 }
 
+// Notes, at every paint of a widget, what the probe reads at that moment.
+class PaintWatch : public QObject {
+public:
+    PaintWatch(QWidget* w, std::function<int()> probe) : m_probe(std::move(probe)) { w->installEventFilter(this); }
+    QList<int> at;
+    bool eventFilter(QObject*, QEvent* e) override
+    {
+        if (e->type() == QEvent::Paint)
+            at << m_probe();
+        return false;
+    }
+
+private:
+    std::function<int()> m_probe;
+};
+
 constexpr int Yes = dlg::vbYes;
 constexpr int No = dlg::vbNo;
 constexpr int Ok = dlg::vbOK;
@@ -322,6 +338,26 @@ private slots:
         QCOMPARE(column("SELECT c.項目分類名, t.品名, t.数量, t.単位, t.単価, t.価格, t.備考, p.単価 FROM 棚卸マスター t "
                         "JOIN 項目分類 c ON c.項目ID = t.項目ID JOIN 仕入商品 p ON p.品名ID = t.品名ID"),
                  QStringList{stored});
+    }
+
+    void dialogRepaintsBeforeTheRun()
+    {
+        testsupport::Env env;
+        env.openNewDatabase();
+        saveCountMapping();
+        const QString file = writeImport(env, {kHeading, QStringLiteral("\tペン\t1\t\t1\t1\t")});
+        auto* d = countDialog();
+        d->show();
+        QVERIFY(QTest::qWaitForWindowExposed(d));
+        run(d, env, file, {Yes, Yes, Ok});   // the window has taken the size a run needs
+        QCoreApplication::processEvents();
+        // Where the answered questions stood, the window is painted again before the lines are
+        // stored: its top row, which nothing in the run changes, is painted after the third
+        // question and before the result.
+        PaintWatch watch(d->Label6, [&] { return static_cast<int>(env.dialogs.shown.size()); });
+        run(d, env, file, {Yes, Yes, Yes, Ok});
+        QCOMPARE(env.dialogs.messages().last(), kDoneA);
+        QVERIFY(watch.at.contains(3));
     }
 
     void missingMappingOpensTheMappingWindow()
