@@ -1,17 +1,18 @@
-// Any bytes as an import file: decoded, split into lines, every line cut into cells. Checks that the
-// pieces put back together give the text again and that no line passes the cell limit.
+// Any bytes as an import file: decoded line by line, every line cut into cells, the headings read
+// from the first line. Checks that the pieces put back together give each line again, that no line
+// passes the cell limit, that the damaged lines are named in order, and that the heading reader
+// agrees with the whole file's first line.
 #include "import/ImportFile.h"
 
+#include <QBuffer>
 #include <cstddef>
 #include <cstdint>
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
     const QByteArray bytes(reinterpret_cast<const char*>(data), static_cast<qsizetype>(size));
-    const std::optional<QString> text = import::decodeImportText(bytes);
-    if (!text)
-        return 0;
-    const QStringList lines = import::splitLines(*text);
+    const import::DecodedLines decoded = import::decodeImportLines(bytes);
+    const QStringList& lines = decoded.lines;
     qsizetype length = 0;
     for (const QString& line : lines) {
         if (line.contains(QLatin1Char('\n')))
@@ -27,9 +28,26 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
             __builtin_trap();
         }
     }
-    if (length > text->size())
+    // Every byte gives at most one UTF-16 unit.
+    if (length > bytes.size())
         __builtin_trap();
+    int previous = 0;
+    for (int n : decoded.damaged) {
+        if (n <= previous || n > lines.size())
+            __builtin_trap();
+        previous = n;
+    }
     if (!lines.isEmpty() && import::headingsOf(lines.first()).join(QLatin1Char('\t')) != lines.first())
+        __builtin_trap();
+
+    // Inputs smaller than the heading reader's block are read whole by it, so it must see what the
+    // whole file's decoding sees.
+    QBuffer buffer;
+    buffer.setData(bytes);
+    buffer.open(QIODevice::ReadOnly);
+    const std::optional<QStringList> headings = import::readHeadings(buffer);
+    const bool readable = !lines.isEmpty() && decoded.damaged.value(0) != 1;
+    if (size < 64 * 1024 && (headings.has_value() != readable || (headings && *headings != import::headingsOf(lines.first()))))
         __builtin_trap();
     return 0;
 }

@@ -41,9 +41,14 @@ QString writableFolder()
     const QString prog = programFolder();
     if (folderWritable(prog))
         return prog;
-    const QString data = QStandardPaths::writableLocation(QStandardPaths::AppDataLocation);
+    const QString data = userFolder();
     QDir().mkpath(data);
-    return withSlash(data);
+    return data;
+}
+
+QString userFolder()
+{
+    return withSlash(QStandardPaths::writableLocation(QStandardPaths::AppDataLocation));
 }
 
 QString templatePath() { return programFolder() + QStringLiteral("Brevotane.idb"); }

@@ -11,6 +11,8 @@ void setProgramFolder(const QString& folder);
 // The program folder when it is writable, else the per-user data folder (created on demand);
 // files the program writes beside itself go here.
 QString writableFolder();
+// The per-user data folder, ending in a separator; not created.
+QString userFolder();
 
 QString templatePath();   // the program folder + Brevotane.idb (always read from the program folder)
 QString backupPath();     // BackupBrevotane.idb in the writable folder

@@ -9,6 +9,7 @@
 #include "platform/Dialogs.h"
 
 #include <QCheckBox>
+#include <QCoreApplication>
 #include <QDateEdit>
 #include <QFont>
 #include <QGridLayout>
@@ -148,19 +149,39 @@ void ImportDialog::Command1_Click()
             runCount();
         else
             runProducts();
-    } catch (const db::DbError&) {
-        fail();
+    } catch (const db::DbError& e) {
+        fail(QStringLiteral("データベースのエラーです（%1）。").arg(QString::fromUtf8(e.what())));
     }
 }
 
-void ImportDialog::fail()
+void ImportDialog::fail(const QString& detail)
 {
     pointer::reset();
     Label4->hide();
-    dlg::Information(m_kind == import::Kind::Count
-                         ? QStringLiteral("インポートに失敗しました。インポートしたデータをチェックしてください。")
-                         : QStringLiteral("インポートに失敗しました。インポートされだデータをチェックしてください。"),
-                     this);
+    QString text = m_kind == import::Kind::Count
+                       ? QStringLiteral("インポートに失敗しました。インポートしたデータをチェックしてください。")
+                       : QStringLiteral("インポートに失敗しました。インポートされだデータをチェックしてください。");
+    if (!detail.isEmpty())
+        text += QStringLiteral("\n\n") + detail;
+    dlg::Information(text, this);
+}
+
+void ImportDialog::failAfterRun(const import::Outcome& out)
+{
+    // The store numbers the data lines from 1; the file's own line numbers count the heading too.
+    fail(out.failedLine > 0 ? import::atLine(out.failedLine + 1, out.error) : out.error);
+}
+
+void ImportDialog::paintBeforeRun()
+{
+    pointer::hourglass();
+    Label4->show();
+    // The answered question's area waits for the window system's expose, and the run keeps the
+    // event loop from handling it: take in what is pending (the new layout with Label4, exposes
+    // already here; no user input), then paint the whole window at once.
+    QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+    repaint();
+    m_repaint.invalidate();
 }
 
 bool ImportDialog::prepareRun(QStringList& dataLines)
@@ -175,12 +196,13 @@ bool ImportDialog::prepareRun(QStringList& dataLines)
         return false;
     }
     if (!import::loadMapping(m_kind)) {
-        fail();
+        fail(QStringLiteral("設定ファイル「%1」を読み取れません。").arg(import::mappingPath(m_kind)));
         return false;
     }
-    std::optional<QStringList> lines = import::readImportFile(txtFileName->text());
+    QString why;
+    std::optional<QStringList> lines = import::readImportFile(txtFileName->text(), &why);
     if (!lines) {
-        fail();
+        fail(why);
         return false;
     }
     // A file of its heading line only, or an empty one, holds no line to import: it is asked
@@ -199,7 +221,7 @@ bool ImportDialog::prepareRun(QStringList& dataLines)
     if (dataCount > 0) {
         const std::optional<QStringList> last = import::cutLine(lines->last());
         if (!last) {
-            fail();
+            fail(import::atLine(static_cast<int>(lines->size()), import::tooManyCells()));
             return false;
         }
         if (!import::cellAt(*last, columns.value(nameField)).isEmpty()) {
@@ -237,16 +259,13 @@ void ImportDialog::runCount()
                != dlg::vbYes)
         return;
 
-    pointer::hourglass();
-    Label4->show();
-    Label4->repaint();
-    m_repaint.invalidate();
+    paintBeforeRun();
     const import::Outcome out = import::storeCountLines(dataLines, date, import::fieldColumns(m_kind),
                                                         [this](int done) { showProgress(done); });
     ProgressBar1->setValue(out.lines);
     pointer::reset();
     if (out.failed) {
-        fail();
+        failAfterRun(out);
         return;
     }
     Label2->setText(QStringLiteral("棚卸表　入力件数       %1 件").arg(out.lines));
@@ -261,10 +280,7 @@ void ImportDialog::runProducts()
     QStringList dataLines;
     if (!prepareRun(dataLines))
         return;
-    pointer::hourglass();
-    Label4->show();
-    Label4->repaint();
-    m_repaint.invalidate();
+    paintBeforeRun();
     int read = 0;
     const import::Outcome out = import::storeProducts(dataLines, import::fieldColumns(m_kind), Check1->isChecked(),
                                                       [this, &read](int done) {
@@ -274,7 +290,7 @@ void ImportDialog::runProducts()
     ProgressBar1->setValue(read);
     pointer::reset();
     if (out.failed) {
-        fail();
+        failAfterRun(out);
         return;
     }
     Label5->setText(QStringLiteral("品名情報　新規登録件数　 　　%1 件").arg(out.products));

@@ -14,6 +14,9 @@ class QLineEdit;
 class QProgressBar;
 class QPushButton;
 class MappingDialog;
+namespace import {
+struct Outcome;
+}
 
 class ImportDialog : public Form {
     Q_OBJECT
@@ -56,7 +59,12 @@ private:
     void runProducts();
     // The steps shared by both runs after their first questions; false when the run stopped.
     bool prepareRun(QStringList& dataLines);
-    void fail();
+    // Shows "インポート処理中" and paints the whole window before a run that keeps the event loop
+    // from running.
+    void paintBeforeRun();
+    // The failure message, with what went wrong (which line, why) below it when that is known.
+    void fail(const QString& detail = QString());
+    void failAfterRun(const import::Outcome& out);
     void showProgress(int done);
 
     import::Kind m_kind;

@@ -2,26 +2,43 @@
 // The import file as the spreadsheets save it: tab-separated text, one heading line, then data
 // lines. Nothing here touches a window or the database, so every rule can be tried on plain bytes.
 #include <QByteArray>
+#include <QByteArrayView>
+#include <QList>
 #include <QString>
 #include <QStringList>
 #include <optional>
+
+class QIODevice;
 
 namespace import {
 
 // A data line holds at most this many cells; cell numbers run from 1 to it.
 inline constexpr int kMaxCells = 1000;
 
-// The file's text. A file that starts with a UTF-8 byte-order mark, or that is valid UTF-8 and
-// holds non-ASCII text, is UTF-8 (what the Linux spreadsheets save); anything else is code page
-// 932. Bytes valid in neither give nothing, so garbled names never reach the database.
-std::optional<QString> decodeImportText(const QByteArray& bytes);
+enum class TextEncoding { Cp932, Utf8, Utf16LE, Utf16BE };
 
-// Lines end with CR LF; a lone LF ends a line too. A line end at the very end of the text does not
-// start another line, so an empty text has no line and "a\r\n\r\n" has two ("a" and "").
-QStringList splitLines(const QString& text);
+// The name a message gives the encoding ("シフトJIS", "UTF-8", "UTF-16").
+QString encodingName(TextEncoding encoding);
 
-// Every line of the file (heading line first), or nothing when it cannot be read or decoded.
-std::optional<QStringList> readImportFile(const QString& path);
+// An import file's lines, decoded.
+struct DecodedLines {
+    TextEncoding encoding = TextEncoding::Cp932;
+    QStringList lines;     // the heading line first; bytes that could not be decoded read as U+FFFD
+    QList<int> damaged;    // numbers of the lines that could not be decoded (1 = the heading line)
+};
+
+// Decodes the bytes of an import file line by line. A byte-order mark names the encoding (UTF-8,
+// UTF-16 little- or big-endian). Without one the file is code page 932, unless its lines read as
+// UTF-8 hold what a Japanese shop's file holds (kana, kanji, full-width forms, the symbols of the
+// Japanese code pages): bytes valid in both encodings prove neither, and half-width kana in code
+// page 932 often make valid UTF-8 by accident.
+// Lines end with CR LF; a lone LF ends a line too, a lone CR is text. A line end at the very end
+// does not start another line, so no bytes give no line and "a\r\n\r\n" gives "a" and "".
+DecodedLines decodeImportLines(QByteArrayView bytes);
+
+// Every line of the file (heading line first), or nothing when the file cannot be opened or a
+// line cannot be decoded; *why then tells which line and why, for the failure message.
+std::optional<QStringList> readImportFile(const QString& path, QString* why = nullptr);
 
 // The cells of a data line, cell 1 first. Two TABs in a row make an empty cell, nothing is trimmed
 // or unquoted, an empty line is one empty cell. More than kMaxCells cells give nothing.
@@ -36,12 +53,22 @@ inline QString cellAt(const QStringList& cells, int column)
 
 // The entries of the heading list, in column order (entry k is column k).
 QStringList headingsOf(const QString& headingLine);
-// The headings of a file's first line, or nothing when the file cannot be read, cannot be decoded
-// or is empty.
+// The headings of a file's first line, read alone (the rest of the file is neither read nor
+// checked), or nothing when the file cannot be read, is empty or its first line cannot be decoded.
 std::optional<QStringList> readHeadings(const QString& path);
+std::optional<QStringList> readHeadings(QIODevice& file);
+
+// A failure message's detail for line number line of the file (1 = the heading line).
+QString atLine(int line, const QString& why);
+// Why a line of more than kMaxCells cells is refused.
+QString tooManyCells();
 
 // The first n characters, as the fields store them; a character outside the basic plane is never
 // cut in half.
 QString firstChars(const QString& text, int n);
+
+// The lines of 8-bit text as views into it, split at LF before anything is decoded (LF is never
+// part of a code page 932 or UTF-8 character), a CR before the LF dropped.
+QList<QByteArrayView> byteLines(QByteArrayView bytes);
 
 } // namespace import

@@ -74,6 +74,40 @@ QStringView firstCharsOf(QStringView text, int n)
     return text.first(cut);
 }
 
+// A cell as a message quotes it, a long one cut short.
+QString quoted(QStringView cell)
+{
+    constexpr int kShown = 20;
+    QString shown = firstCharsOf(cell, kShown).toString();
+    if (shown.size() < cell.size())
+        shown += QStringLiteral("…");
+    return QStringLiteral("「%1」").arg(shown);
+}
+
+// Why a number cell is refused, naming the field and quoting the cell.
+LineFailure numberFailure(const QString& field, QStringView cell)
+{
+    if (cell.isEmpty())
+        return {QStringLiteral("%1が空です。").arg(field)};
+    return {QStringLiteral("%1%2は数値ではありません。").arg(field, quoted(cell))};
+}
+
+// A price is refused when it is no number, or as a product's whole-number price when it leaves
+// the 32-bit range.
+LineFailure priceFailure(QStringView cell, const std::optional<double>& price)
+{
+    if (price)
+        return {QStringLiteral("単価%1が大きすぎます。").arg(quoted(cell))};
+    return numberFailure(QStringLiteral("単価"), cell);
+}
+
+QString dbFailure(const db::DbError& e)
+{
+    if (dynamic_cast<const global::KeyRangeError*>(&e))
+        return global::kKeyRangeText;
+    return QStringLiteral("データベースに書き込めません（%1）。").arg(QString::fromUtf8(e.what()));
+}
+
 // UTF-8, the file's own encoding, so SQLite stores the bound text without converting it again.
 // A lone surrogate becomes U+FFFD, as QString::toUtf8 writes it.
 void utf8Into(QStringView text, std::string& out)
@@ -112,6 +146,7 @@ void utf8Into(QStringView text, std::string& out)
 struct CellValues {
     QStringView category, name, unit, remark;
     std::optional<double> quantity, price, amount, wholePrice;
+    QStringView quantityCell, priceCell, amountCell;   // as the line holds them, for the messages
 };
 
 CellValues countValuesOf(const Cells& cells, const QList<int>& columns)
@@ -120,15 +155,18 @@ CellValues countValuesOf(const Cells& cells, const QList<int>& columns)
     CellValues v;
     v.category = cell(1);
     v.name = cell(2);
-    v.quantity = numberOrZero(cell(3));
+    v.quantityCell = cell(3);
+    v.quantity = numberOrZero(v.quantityCell);
     v.unit = cell(4);
-    v.price = numberOrZero(cell(5));
+    v.priceCell = cell(5);
+    v.price = numberOrZero(v.priceCell);
     if (v.price)
         v.wholePrice = wholeNumber(*v.price);
     // An unassigned amount column stores 0; an assigned one must hold a number on every line.
+    v.amountCell = cell(6);
     if (columns.value(6) == 0) {
         v.amount = 0.0;
-    } else if (const auto a = readNumberIn(cell(6))) {
+    } else if (const auto a = readNumberIn(v.amountCell)) {
         v.amount = vb::fix(*a);
     }
     v.remark = cell(7);
@@ -141,7 +179,8 @@ CellValues productValuesOf(const Cells& cells, const QList<int>& columns)
     CellValues v;
     v.name = cell(1);
     v.unit = cell(2);
-    v.price = numberOrZero(cell(3));
+    v.priceCell = cell(3);
+    v.price = numberOrZero(v.priceCell);
     if (v.price)
         v.wholePrice = wholeNumber(*v.price);
     return v;
@@ -325,7 +364,7 @@ Outcome runLines(const QStringList& dataLines, Outcome& out, const Progress& pro
             const bool cut = cutInto(dataLines.at(i), cells);
             try {
                 if (!cut)
-                    throw LineFailure{QStringLiteral("more than %1 cells").arg(kMaxCells)};
+                    throw LineFailure{tooManyCells()};
                 perLine(cells);
             } catch (const LineFailure& f) {
                 out.failed = true;
@@ -335,7 +374,7 @@ Outcome runLines(const QStringList& dataLines, Outcome& out, const Progress& pro
             } catch (const db::DbError& e) {
                 out.failed = true;
                 out.failedLine = i + 1;
-                out.error = QString::fromUtf8(e.what());
+                out.error = dbFailure(e);
                 break;
             }
             if (progress)
@@ -347,7 +386,7 @@ Outcome runLines(const QStringList& dataLines, Outcome& out, const Progress& pro
         // prepared, or the commit failed): the file stays as it was.
         out = Outcome{};
         out.failed = true;
-        out.error = QString::fromUtf8(e.what());
+        out.error = dbFailure(e);
     }
     return out;
 }
@@ -400,7 +439,7 @@ struct CountLines {
                 productId = *k;
             } else {
                 if (!v.wholePrice)
-                    throw LineFailure{QStringLiteral("unit price is no number")};
+                    throw priceFailure(v.priceCell, v.price);
                 productId = productKeys->take();
                 addProduct->bind(1, productId).bind(2, storedName).bind(3, storedUnit).bind(4, *v.wholePrice).run();
                 products->added(v.name, storedName, productId);
@@ -408,11 +447,11 @@ struct CountLines {
             }
         }
         if (!v.quantity)
-            throw LineFailure{QStringLiteral("quantity is no number")};
+            throw numberFailure(QStringLiteral("数量"), v.quantityCell);
         if (!v.price)
-            throw LineFailure{QStringLiteral("unit price is no number")};
+            throw numberFailure(QStringLiteral("単価"), v.priceCell);
         if (!v.amount)
-            throw LineFailure{QStringLiteral("amount is no number")};
+            throw numberFailure(QStringLiteral("価格"), v.amountCell);
         const QStringView storedRemark = firstCharsOf(v.remark, kRemarkChars);
         addLine->bind(1, lineKeys->take())
             .bind(3, categoryId)
@@ -456,13 +495,13 @@ struct ProductLines {
             if (!updateKnown)
                 return;
             if (!v.wholePrice)
-                throw LineFailure{QStringLiteral("unit price is no number")};
+                throw priceFailure(v.priceCell, v.price);
             updateProduct->bind(1, storedUnit).bind(2, *v.wholePrice).bind(3, *k).run();
             ++out.updated;
             return;
         }
         if (!v.wholePrice)
-            throw LineFailure{QStringLiteral("unit price is no number")};
+            throw priceFailure(v.priceCell, v.price);
         const QStringView storedName = firstCharsOf(v.name, kNameChars);
         const qint64 id = productKeys->take();
         addProduct->bind(1, id).bind(2, storedName).bind(3, storedUnit).bind(4, *v.wholePrice).run();

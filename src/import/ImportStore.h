@@ -42,8 +42,8 @@ struct Outcome {
     int products = 0;     // products added
     int updated = 0;      // known products updated (product import)
     bool failed = false;  // the run stopped at a line; what came before it is stored
-    int failedLine = 0;   // 1 = the first data line
-    QString error;
+    int failedLine = 0;   // 1 = the first data line; 0 when the run failed before any line
+    QString error;        // why, in the user's words (which cell, which value)
 };
 
 // Told the number of lines done so far; called after every line (the caller decides how often

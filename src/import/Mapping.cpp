@@ -32,9 +32,27 @@ int fieldCount(Kind kind)
     return static_cast<int>(layoutOf(kind).fields.size());
 }
 
-QString mappingPath(Kind kind)
+namespace {
+QString savePath(Kind kind)
 {
     return paths::besideProgram(layoutOf(kind).fileName);
+}
+} // namespace
+
+QString mappingPath(Kind kind)
+{
+    // A mapping beside a program folder the user cannot write (installed by someone else) is
+    // used; once the user saves a mapping of their own, which goes to the per-user folder then,
+    // that one is the mapping the user chose last.
+    const QString saved = savePath(kind);
+    if (QFile::exists(saved))
+        return saved;
+    for (const QString& folder : {paths::programFolder(), paths::userFolder()}) {
+        const QString p = folder + layoutOf(kind).fileName;
+        if (QFile::exists(p))
+            return p;
+    }
+    return saved;
 }
 
 bool mappingExists(Kind kind)
@@ -75,10 +93,12 @@ bool loadMapping(Kind kind)
 bool saveMapping(Kind kind)
 {
     const QByteArray bytes = mappingBytes(kind);
-    QSaveFile f(mappingPath(kind));
+    QSaveFile f(savePath(kind));
     if (!f.open(QIODevice::WriteOnly))
         return false;
-    if (f.write(bytes) != bytes.size()) {
+    // The write is buffered: a full disk shows only at the flush, and commit() would otherwise
+    // rename the empty file over the old mapping.
+    if (f.write(bytes) != bytes.size() || !f.flush()) {
         f.cancelWriting();
         return false;
     }

@@ -24,7 +24,9 @@ struct MappingLayout {
 const MappingLayout& layoutOf(Kind kind);
 int fieldCount(Kind kind);
 
-// The mapping file's path (the program folder, or the per-user folder when that is not writable).
+// The mapping file that is read: the one a save writes (in the program folder, or in the per-user
+// folder when the program folder is not writable) when it exists, else the one beside the program,
+// else the one in the per-user folder; when none exists, where a save writes.
 QString mappingPath(Kind kind);
 bool mappingExists(Kind kind);
 
@@ -35,8 +37,9 @@ QByteArray mappingBytes(Kind kind);
 // Loads the mapping file into the shared arrays. False when the file is missing or cannot be read
 // whole; the arrays are then left as they were.
 bool loadMapping(Kind kind);
-// Replaces the mapping file with the arrays' current mapping: written to a temporary file and
-// renamed over the old one, so a failed save leaves the old mapping whole. False on failure.
+// Replaces the mapping file in the writable folder with the arrays' current mapping: written to a
+// temporary file and renamed over the old one, so a failed save (a full disk) leaves the old
+// mapping whole. False on failure.
 bool saveMapping(Kind kind);
 
 // The cell numbers of the target fields: index i holds field i's column (0 for none), index 0

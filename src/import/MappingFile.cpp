@@ -7,15 +7,16 @@ namespace import {
 
 std::optional<QList<Pair>> parseMapping(const QByteArray& bytes, int n)
 {
-    // The file is ours and written in code page 932; a byte the code page lacks reads as U+FFFD
-    // rather than dropping the line, so the pairs never shift.
-    const QStringList lines = splitLines(cp932::decode(bytes));
+    // The file is ours and written in code page 932. Its lines are split before they are decoded,
+    // so a damaged line (a stray lead byte would take the line feed as its second byte) stays one
+    // damaged entry, its bad bytes read as U+FFFD, and every other pair keeps its place.
+    const QList<QByteArrayView> lines = byteLines(bytes);
     if (n < 0 || lines.size() < 2 * static_cast<qsizetype>(n))
         return std::nullopt;
     QList<Pair> pairs;
     pairs.reserve(n);
     for (int i = 0; i < n; ++i)
-        pairs.append({lines.at(2 * i), lines.at(2 * i + 1)});
+        pairs.append({cp932::decode(lines.at(2 * i)), cp932::decode(lines.at(2 * i + 1))});
     return pairs;
 }
 

@@ -19,11 +19,11 @@ public:
     Converter& operator=(const Converter&) = delete;
 
     // Converts the whole input; returns false if any part could not be converted.
-    bool run(const QByteArray& in, QByteArray& out)
+    bool run(QByteArrayView in, QByteArray& out)
     {
         iconv(m_cd, nullptr, nullptr, nullptr, nullptr);
         out.resize(in.size() * 4 + 16);
-        char* src = const_cast<char*>(in.constData());
+        char* src = const_cast<char*>(in.data());
         size_t srcLeft = static_cast<size_t>(in.size());
         char* dst = out.data();
         size_t dstLeft = static_cast<size_t>(out.size());
@@ -93,26 +93,30 @@ int byteLength(const QString& text)
     return total;
 }
 
-QString decode(const QByteArray& bytes, bool* ok)
+QString decode(QByteArrayView bytes, bool* ok)
 {
     QByteArray out;
     bool allOk = true;
     QString result;
-    // Whole-buffer conversion first; on a bad byte, fall back to a byte-wise walk.
+    // Whole-buffer conversion first; on a bad byte, fall back to a walk character by character.
     if (fromCp932().run(bytes, out)) {
         result = QString::fromUtf8(out);
     } else {
         allOk = false;
-        int i = 0;
+        qsizetype i = 0;
         while (i < bytes.size()) {
             const unsigned char b = static_cast<unsigned char>(bytes.at(i));
             const bool lead = (b >= 0x81 && b <= 0x9F) || (b >= 0xE0 && b <= 0xFC);
-            const int len = (lead && i + 1 < bytes.size()) ? 2 : 1;
-            if (fromCp932().run(bytes.mid(i, len), out))
+            if (lead && i + 1 < bytes.size() && fromCp932().run(bytes.sliced(i, 2), out)) {
                 result += QString::fromUtf8(out);
-            else
+                i += 2;
+            } else if (!lead && fromCp932().run(bytes.sliced(i, 1), out)) {
+                result += QString::fromUtf8(out);
+                ++i;
+            } else {
                 result += QChar(0xFFFD);
-            i += len;
+                ++i;
+            }
         }
     }
     if (ok)

@@ -2,6 +2,7 @@
 // Code page 932 (the Japanese ANSI code page) through iconv: byte lengths for text limits and the
 // encoding of import and mapping files.
 #include <QByteArray>
+#include <QByteArrayView>
 #include <QString>
 
 namespace cp932 {
@@ -10,6 +11,7 @@ namespace cp932 {
 int byteLength(const QString& text);
 // Encodes; characters that cannot be encoded become '?' and *ok is set false.
 QByteArray encode(const QString& text, bool* ok = nullptr);
-// Decodes; invalid bytes become U+FFFD and *ok is set false.
-QString decode(const QByteArray& bytes, bool* ok = nullptr);
+// Decodes; invalid bytes become U+FFFD and *ok is set false. A lead byte without a valid second
+// byte is one bad byte: the byte after it is read on its own.
+QString decode(QByteArrayView bytes, bool* ok = nullptr);
 }

@@ -1,6 +1,7 @@
 // The import file (decoding, lines, cells), the mapping files and the mapping windows.
 #include "TestSupport.h"
 
+#include "app/AppPaths.h"
 #include "app/frmTipA.h"
 #include "app/global.h"
 #include "import/DialogExcel.h"
@@ -10,11 +11,16 @@
 #include "platform/CodePage.h"
 #include "platform/Form.h"
 
+#include <QBuffer>
 #include <QComboBox>
 #include <QFile>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTableWidget>
+#include <csignal>
+#include <sched.h>
+#include <sys/mount.h>
+#include <sys/resource.h>
 
 namespace {
 void clearMappingArrays()
@@ -37,6 +43,42 @@ QByteArray readFile(const QString& path)
     return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
 }
 
+// Every file write past the given size fails while it lives, as on a full disk (permission bits
+// cannot make a write fail for root).
+struct FileSizeLimit {
+    rlimit old{};
+    explicit FileSizeLimit(rlim_t bytes)
+    {
+        std::signal(SIGXFSZ, SIG_IGN);
+        getrlimit(RLIMIT_FSIZE, &old);
+        rlimit lim = old;
+        lim.rlim_cur = bytes;
+        setrlimit(RLIMIT_FSIZE, &lim);
+    }
+    ~FileSizeLimit() { setrlimit(RLIMIT_FSIZE, &old); }
+};
+
+// The folder cannot be written while this lives, by root neither: bound onto itself read-only in
+// a mount namespace of this thread's own, so nothing outside the test sees it. ok is false where
+// the test may not make one.
+struct ReadOnlyFolder {
+    QByteArray folder;
+    bool bound = false;
+    bool ok = false;
+    explicit ReadOnlyFolder(const QString& path) : folder(QFile::encodeName(path))
+    {
+        if (unshare(CLONE_NEWNS) != 0 || mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) != 0)
+            return;
+        bound = mount(folder.constData(), folder.constData(), nullptr, MS_BIND, nullptr) == 0;
+        ok = bound && mount(nullptr, folder.constData(), nullptr, MS_REMOUNT | MS_BIND | MS_RDONLY, nullptr) == 0;
+    }
+    ~ReadOnlyFolder()
+    {
+        if (bound)
+            umount(folder.constData());
+    }
+};
+
 QStringList gridNames(MappingDialog* d)
 {
     QStringList out;
@@ -57,7 +99,12 @@ QStringList comboEntries(QComboBox* c)
 class TestImportFile : public QObject {
     Q_OBJECT
 private slots:
-    void init() { clearMappingArrays(); }
+    void init()
+    {
+        clearMappingArrays();
+        for (const char* name : {"Brevotane_A.log", "Brevotane_B.log"})
+            QFile::remove(paths::userFolder() + name);
+    }
 
     void cuttingLines()
     {
@@ -86,39 +133,106 @@ private slots:
 
     void lineEnds()
     {
-        QCOMPARE(import::splitLines("h\r\na\r\nb\r\n"), (QStringList{"h", "a", "b"}));
-        QCOMPARE(import::splitLines("h\na\r\nb"), (QStringList{"h", "a", "b"}));
-        QCOMPARE(import::splitLines("h\r\na\r\n\r\n"), (QStringList{"h", "a", ""}));   // a trailing blank line
-        QCOMPARE(import::splitLines(""), QStringList{});
-        QCOMPARE(import::splitLines("a\rb"), QStringList{"a\rb"});   // a lone CR is text
+        auto lines = [](QByteArrayView bytes) { return import::decodeImportLines(bytes).lines; };
+        QCOMPARE(lines("h\r\na\r\nb\r\n"), (QStringList{"h", "a", "b"}));
+        QCOMPARE(lines("h\na\r\nb"), (QStringList{"h", "a", "b"}));
+        QCOMPARE(lines("h\r\na\r\n\r\n"), (QStringList{"h", "a", ""}));   // a trailing blank line
+        QCOMPARE(lines(""), QStringList{});
+        QCOMPARE(lines("a\rb"), QStringList{"a\rb"});   // a lone CR is text
+        QCOMPARE(lines(QByteArrayView("\xFF\xFE" "a\0\r\0\n\0\n\0b\0\n\0", 14)), (QStringList{"a", "", "b"}));
+        QCOMPARE(lines(QByteArrayView("\xFE\xFF\0a\0\r\0\n\x0A\0\0b", 12)), (QStringList{"a", QString(QChar(0x0A00)) + "b"}));
+    }
+
+    void decoding_data()
+    {
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::addColumn<QStringList>("lines");
+        QTest::addColumn<QString>("encoding");
+        QTest::addColumn<QList<int>>("damaged");
+        const QString cp932 = QStringLiteral("シフトJIS"), utf8 = QStringLiteral("UTF-8"), utf16 = QStringLiteral("UTF-16");
+        const QString japanese = QStringLiteral("品名\t①㈱髙〜");
+        const QString fruit = QStringLiteral("ﾊﾞﾅﾅ\t青森産りんご\t１２");
+        const QString fffd(QChar::ReplacementCharacter);
+        // The characters that differ between the Japanese code page mappings.
+        QTest::newRow("code page 932") << QByteArray("\x87\x40\x87\x8A\xFB\xFC\x81\x60\x83\x65\xB1", 11)
+                                       << QStringList{QStringLiteral("①㈱髙～テｱ")} << cp932 << QList<int>{};
+        QTest::newRow("ascii") << QByteArray("a\\b~") << QStringList{"a\\b~"} << cp932 << QList<int>{};
+        // Half-width kana alone whose bytes are valid UTF-8 by accident ("Ž", "п", "ʲ").
+        QTest::newRow("half-width kana in code page 932")
+            << QByteArray("name\r\n\xC5\xBD\t\xD0\xBF\t\xCA\xB2\r\n") << QStringList{"name", QStringLiteral("ﾅｽ\tﾐｿ\tﾊｲ")} << cp932
+            << QList<int>{};
+        QTest::newRow("half-width kana in utf-8") << QStringLiteral("ﾅｽ\tﾐｿ").toUtf8() << QStringList{QStringLiteral("ﾅｽ\tﾐｿ")}
+                                                  << utf8 << QList<int>{};
+        QTest::newRow("kana and kanji in code page 932") << cp932::encode(fruit) << QStringList{fruit} << cp932 << QList<int>{};
+        QTest::newRow("kana and kanji in utf-8") << fruit.toUtf8() << QStringList{fruit} << utf8 << QList<int>{};
+        QTest::newRow("utf-8") << japanese.toUtf8() << QStringList{japanese} << utf8 << QList<int>{};
+        QTest::newRow("utf-8 with byte-order mark") << "\xEF\xBB\xBF" + japanese.toUtf8() << QStringList{japanese} << utf8
+                                                    << QList<int>{};
+        QTest::newRow("byte-order mark, ascii") << QByteArray("\xEF\xBB\xBFplain") << QStringList{"plain"} << utf8 << QList<int>{};
+        // A yen sign beside kanji is UTF-8; alone, its two bytes are two half-width kana as well.
+        QTest::newRow("yen sign in utf-8") << QStringLiteral("単価\r\n¥1,500").toUtf8()
+                                           << QStringList{QStringLiteral("単価"), QStringLiteral("¥1,500")} << utf8 << QList<int>{};
+        QTest::newRow("yen sign alone") << QByteArray("\xC2\xA5") << QStringList{QStringLiteral("ﾂ･")} << cp932 << QList<int>{};
+        QTest::newRow("utf-16 little-endian") << QByteArray("\xFF\xFE\xC1\x54\x0D\x00\x0A\x00\x61\x00", 10)
+                                              << QStringList{QStringLiteral("品"), "a"} << utf16 << QList<int>{};
+        QTest::newRow("utf-16 big-endian") << QByteArray("\xFE\xFF\x54\xC1\xD8\x42\xDF\xB7", 8)
+                                           << QStringList{QStringLiteral("品𠮷")} << utf16 << QList<int>{};
+        QTest::newRow("utf-16, byte-order mark only") << QByteArray("\xFF\xFE") << QStringList{} << utf16 << QList<int>{};
+        // Damaged lines: named, their bad bytes read as U+FFFD, the other lines read whole.
+        QTest::newRow("stray byte in a later line") << QByteArray("h1\th2\r\n\x82\xA0\r\n\x8A\tx\r\n")
+                                                    << QStringList{"h1\th2", QStringLiteral("あ"), fffd + "\tx"} << cp932
+                                                    << QList<int>{3};
+        QTest::newRow("neither encoding") << QByteArray("ok\x81\x20", 4) << QStringList{"ok" + fffd + " "} << cp932 << QList<int>{1};
+        QTest::newRow("byte-order mark before code page 932") << QByteArray("\xEF\xBB\xBF\x82\xA0\r\nok")
+                                                              << QStringList{fffd + fffd, "ok"} << utf8 << QList<int>{1};
+        QTest::newRow("utf-16, odd byte and lone surrogate") << QByteArray("\xFF\xFE\x00\xD8\x0A\x00\x41", 7)
+                                                             << QStringList{fffd, fffd} << utf16 << (QList<int>{1, 2});
     }
 
     void decoding()
     {
-        // Code page 932, the characters that differ between the Japanese code page mappings.
-        const QByteArray sjis("\x87\x40\x87\x8A\xFB\xFC\x81\x60\x83\x65\xB1", 11);
-        QCOMPARE(*import::decodeImportText(sjis), QStringLiteral("①㈱髙～テｱ"));
+        QFETCH(QByteArray, bytes);
+        QFETCH(QStringList, lines);
+        QFETCH(QString, encoding);
+        QFETCH(QList<int>, damaged);
+        const import::DecodedLines decoded = import::decodeImportLines(bytes);
+        QCOMPARE(decoded.lines, lines);
+        QCOMPARE(import::encodingName(decoded.encoding), encoding);
+        QCOMPARE(decoded.damaged, damaged);
+    }
 
-        const QString japanese = QStringLiteral("品名\t①㈱髙〜");
-        QCOMPARE(*import::decodeImportText(japanese.toUtf8()), japanese);
-        QCOMPARE(*import::decodeImportText("\xEF\xBB\xBF" + japanese.toUtf8()), japanese);
-        QCOMPARE(*import::decodeImportText("\xEF\xBB\xBFplain"), QStringLiteral("plain"));
-        QCOMPARE(*import::decodeImportText("a\\b~"), QStringLiteral("a\\b~"));
-
-        // Neither code page 932 nor UTF-8; a byte-order mark followed by code page 932 bytes.
-        QVERIFY(!import::decodeImportText(QByteArray("ok\x81\x20", 4)));
-        QVERIFY(!import::decodeImportText(QByteArray("\xFF\xFE", 2)));
-        QVERIFY(!import::decodeImportText("\xEF\xBB\xBF" + sjis));
-
+    void readingFilesAndHeadings()
+    {
         testsupport::Env env;
-        const QString path = writeFile(env.path("sjis.txt"), QByteArray("h1\th2\r\n") + sjis + "\r\n");
-        QCOMPARE(*import::readImportFile(path), (QStringList{"h1\th2", QStringLiteral("①㈱髙～テｱ")}));
+        const QByteArray sjis("h1\th2\r\n\x87\x40\x87\x8A\r\n", 13);
+        const QString path = writeFile(env.path("sjis.txt"), sjis);
+        QCOMPARE(*import::readImportFile(path), (QStringList{"h1\th2", QStringLiteral("①㈱")}));
         QCOMPARE(*import::readHeadings(path), (QStringList{"h1", "h2"}));
-        QVERIFY(!import::readImportFile(env.path("missing.txt")));
+        QString why;
+        QVERIFY(!import::readImportFile(env.path("missing.txt"), &why));
+        QCOMPARE(why, QStringLiteral("ファイル「%1」を開けません。").arg(env.path("missing.txt")));
         QVERIFY(!import::readHeadings(writeFile(env.path("empty.txt"), QByteArray())));
+        QVERIFY(!import::readHeadings(writeFile(env.path("bad-heading.txt"), "A\x81\tB\r\nx\r\n")));
 
-        QCOMPARE(import::firstChars(QStringLiteral("あいう"), 2), QStringLiteral("あい"));
-        QCOMPARE(import::firstChars(QStringLiteral("a𠮷"), 2), QStringLiteral("a"));   // never half a character
+        // One stray byte in a later line: the file is refused naming the line, the headings come
+        // from the first line all the same, in the mapping window too.
+        const QString stray = writeFile(env.path("stray.txt"), sjis + "ok\r\n\x8A\tx\r\n\x81\r\n");
+        QVERIFY(!import::readImportFile(stray, &why));
+        QCOMPARE(why, QStringLiteral("4行目：シフトJISとして読めない文字があります（ほかに1行）。"));
+        QCOMPARE(*import::readHeadings(stray), (QStringList{"h1", "h2"}));
+        auto* tab = forms::get<DialogTabA>();
+        env.dialogs.files = {stray, writeFile(env.path("unicode.txt"), QByteArray("\xFF\xFE\x41\x00\x09\x00\xC1\x54\x0D\x00\x0A\x00", 12))};
+        tab->Command1_Click();
+        QCOMPARE(comboEntries(tab->Combo1), (QStringList{"h1", "h2"}));
+        tab->Command1_Click();   // UTF-16 as desktop spreadsheets save "Unicode text"
+        QCOMPARE(comboEntries(tab->Combo1), (QStringList{"A", QStringLiteral("品")}));
+
+        // Only the first line is read, however long the file.
+        QBuffer big;
+        big.setData(QByteArray("A\tB\r\n") + QByteArray(4 << 20, 'x'));
+        QVERIFY(big.open(QIODevice::ReadOnly));
+        QCOMPARE(*import::readHeadings(big), (QStringList{"A", "B"}));
+        QVERIFY(big.pos() <= 64 * 1024);
     }
 
     void mappingFile()
@@ -156,6 +270,20 @@ private slots:
         QVERIFY(!import::parseMapping("", 1));
         QCOMPARE(import::parseMapping("a\nb\n", 1)->at(0), (import::Pair{"a", "b"}));
 
+        // A stray lead byte in an LF-only file damages its own entry; every other pair keeps its place.
+        writeFile(path, "X\x81\n2\n\n0\nY\n5\n");
+        QVERIFY(import::loadMapping(import::Kind::Product));
+        QCOMPARE(import::fieldColumns(import::Kind::Product), (QList<int>{0, 2, 0, 5}));
+        QCOMPARE(global::ImportFieldNames[1], QStringLiteral("X\uFFFD"));
+        QCOMPARE(global::ImportFieldNames[3], QStringLiteral("Y"));
+
+        // A full disk: the save fails and the old file stays whole.
+        {
+            const FileSizeLimit full(0);
+            QVERIFY(!import::saveMapping(import::Kind::Product));
+        }
+        QCOMPARE(readFile(path), QByteArray("X\x81\n2\n\n0\nY\n5\n"));
+
         // A column that is no number in range reads as no column.
         writeFile(path, "A\r\nzz\r\nB\r\n1001\r\nC\r\n-1\r\n");
         QVERIFY(import::loadMapping(import::Kind::Product));
@@ -168,6 +296,33 @@ private slots:
         QFile::setPermissions(env.programFolder(), QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
         if (!saved)
             QCOMPARE(readFile(path), QByteArray("A\r\nzz\r\nB\r\n1001\r\nC\r\n-1\r\n"));
+    }
+
+    void mappingBesideAReadOnlyProgramFolder()
+    {
+        testsupport::Env env;
+        const QString beside = writeFile(env.programFolder() + "Brevotane_B.log", "X\r\n2\r\n\r\n0\r\nY\r\n5\r\n");
+        const ReadOnlyFolder readOnly(env.programFolder());
+        if (!readOnly.ok)
+            QSKIP("this test may not make a read-only folder (no mount namespace)");
+        QVERIFY(paths::writableFolder() != env.programFolder());
+
+        // Read from beside the program: the window shows it and the import finds it.
+        QVERIFY(import::mappingExists(import::Kind::Product));
+        auto* tab = forms::get<DialogTabB>();
+        QCOMPARE(gridNames(tab), (QStringList{"X", "", "Y"}));
+        tab->Command4_Click();
+
+        // Saved where it can be written, the per-user folder; that save is read from then on.
+        const QString own = paths::userFolder() + "Brevotane_B.log";
+        import::assignField(2, "Z", 3);
+        QVERIFY(import::saveMapping(import::Kind::Product));
+        QCOMPARE(readFile(own), QByteArray("X\r\n2\r\nZ\r\n3\r\nY\r\n5\r\n"));
+        QCOMPARE(readFile(beside), QByteArray("X\r\n2\r\n\r\n0\r\nY\r\n5\r\n"));
+        clearMappingArrays();
+        QVERIFY(import::loadMapping(import::Kind::Product));
+        QCOMPARE(import::fieldColumns(import::Kind::Product), (QList<int>{0, 2, 3, 5}));
+        QFile::remove(own);
     }
 
     void mappingWindowAssignsAndSaves()

@@ -107,6 +107,22 @@ QStringList column(const QString& sql)
     return out;
 }
 
+// Notes, at every paint of a widget, what the probe reads at that moment.
+class PaintWatch : public QObject {
+public:
+    PaintWatch(QWidget* w, std::function<int()> probe) : m_probe(std::move(probe)) { w->installEventFilter(this); }
+    QList<int> at;
+    bool eventFilter(QObject*, QEvent* e) override
+    {
+        if (e->type() == QEvent::Paint)
+            at << m_probe();
+        return false;
+    }
+
+private:
+    std::function<int()> m_probe;
+};
+
 constexpr int Yes = dlg::vbYes;
 constexpr int No = dlg::vbNo;
 constexpr int Ok = dlg::vbOK;
@@ -249,7 +265,7 @@ private slots:
         auto* d = countDialog();
         d->Label2->setText("before");
         run(d, env, file, {Yes, Yes, Ok});
-        QCOMPARE(env.dialogs.messages().last(), kFailedA);
+        QCOMPARE(env.dialogs.messages().last(), kFailedA + QStringLiteral("\n\n3行目：価格が空です。"));
         QVERIFY(d->Label4->isHidden());
         QCOMPARE(d->Label2->text(), QStringLiteral("before"));
         QCOMPARE(column("SELECT 品名, 備考 FROM 棚卸マスター"), QStringList{QStringLiteral("ペン|long line")});
@@ -262,34 +278,86 @@ private slots:
         const QString bad = writeImport(env, {kHeading, QStringLiteral("\tX\t1\t\t1\t1\t"), QStringLiteral("\tY\tabc\t\t1\t1\t"),
                                               QStringLiteral("\tZ\t1\t\t1\t1\t")}, "bad.txt");
         run(d, env, bad, {Yes, Yes, Yes, Ok});
-        QCOMPARE(env.dialogs.messages().last(), kFailedA);
+        QCOMPARE(env.dialogs.messages().last(), kFailedA + QStringLiteral("\n\n3行目：数量「abc」は数値ではありません。"));
         QCOMPARE(column("SELECT 品名 FROM 棚卸マスター ORDER BY ID"), (QStringList{QStringLiteral("ペン"), "X"}));
 
         // A line of 1001 cells.
         const QString wide = writeImport(env, {kHeading, QStringLiteral("\tW\t1\t\t1\t1\t") + QString(1000, '\t') + "x",
                                                QStringLiteral("\tV\t1\t\t1\t1\t")}, "wide.txt");
         run(d, env, wide, {Yes, Yes, Yes, Ok});
-        QCOMPARE(env.dialogs.messages().last(), kFailedA);
+        QCOMPARE(env.dialogs.messages().last(), kFailedA + QStringLiteral("\n\n2行目：列が1000を超えています。"));
         QCOMPARE(count("SELECT COUNT(*) FROM 棚卸マスター"), 2);
 
-        // A file that is neither code page 932 nor UTF-8: refused before anything is written.
+        // A file that is neither code page 932 nor UTF-8, and a good file with one stray byte in a
+        // later line: refused before anything is written, naming the line.
         run(d, env, writeFile(env.path("garbled.txt"), QByteArray("h\r\n\x81\x20\tA\r\n")), {Yes, Ok});
-        QCOMPARE(env.dialogs.messages().last(), kFailedA);
+        QCOMPARE(env.dialogs.messages().last(), kFailedA + QStringLiteral("\n\n2行目：シフトJISとして読めない文字があります。"));
+        const QByteArray stray = cp932::encode(kHeading + QStringLiteral("\r\n\tペン\t1\t\t1\t1\t\r\n\t鉛筆")) + "\x8A\t1\t\t1\t1\t\r\n";
+        run(d, env, writeFile(env.path("stray.txt"), stray), {Yes, Ok});
+        QCOMPARE(env.dialogs.messages(), (QStringList{QStringLiteral("インポートする棚卸データの決算日は、2026/03/31です。よろしいですか。"),
+                                                      kFailedA + QStringLiteral("\n\n3行目：シフトJISとして読めない文字があります。")}));
         QCOMPARE(count("SELECT COUNT(*) FROM 棚卸マスター"), 2);
     }
 
-    void utf8FileImportsTheSameNames()
+    void everyEncodingImportsTheSameLines_data()
+    {
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::addColumn<QString>("stored");
+        // Kana, kanji, the characters the Japanese code pages map differently, and numbers as the
+        // windows accept them typed.
+        const QString text = kHeading + QStringLiteral("\r\n㈱髙島屋\t①番～ﾊﾞﾅﾅ\t１２\t箱\t￥1,500\t18000\tメモ\r\n");
+        const QString stored = QStringLiteral("㈱髙島屋|①番～ﾊﾞﾅﾅ|12|箱|1500|18000|メモ|1500");
+        auto utf16 = [&](bool bigEndian) {
+            QByteArray b = bigEndian ? QByteArray("\xFE\xFF") : QByteArray("\xFF\xFE");
+            for (QChar c : text) {
+                const char hi = static_cast<char>(c.unicode() >> 8), lo = static_cast<char>(c.unicode() & 0xFF);
+                b.append(bigEndian ? hi : lo).append(bigEndian ? lo : hi);
+            }
+            return b;
+        };
+        QTest::newRow("code page 932") << cp932::encode(text) << stored;
+        QTest::newRow("utf-8") << text.toUtf8() << stored;
+        QTest::newRow("utf-8 with byte-order mark") << "\xEF\xBB\xBF" + text.toUtf8() << stored;
+        QTest::newRow("utf-16 little-endian") << utf16(false) << stored;
+        QTest::newRow("utf-16 big-endian") << utf16(true) << stored;
+        // Half-width kana alone: these bytes happen to be valid UTF-8 too ("Ž", "п", "ʲ").
+        const QString kana = QStringLiteral("bunrui\thinmei\r\nﾅｽ\tﾐｿ\t1\t\t2\t2\tﾊｲ\r\n");
+        QTest::newRow("half-width kana in code page 932") << cp932::encode(kana) << QStringLiteral("ﾅｽ|ﾐｿ|1||2|2|ﾊｲ|2");
+        QTest::newRow("half-width kana in utf-8") << kana.toUtf8() << QStringLiteral("ﾅｽ|ﾐｿ|1||2|2|ﾊｲ|2");
+    }
+
+    void everyEncodingImportsTheSameLines()
+    {
+        QFETCH(QByteArray, bytes);
+        QFETCH(QString, stored);
+        testsupport::Env env;
+        env.openNewDatabase();
+        saveCountMapping();
+        run(countDialog(), env, writeFile(env.path("import.txt"), bytes), {Yes, Yes, Ok});
+        QCOMPARE(env.dialogs.messages().last(), kDoneA);
+        QCOMPARE(column("SELECT c.項目分類名, t.品名, t.数量, t.単位, t.単価, t.価格, t.備考, p.単価 FROM 棚卸マスター t "
+                        "JOIN 項目分類 c ON c.項目ID = t.項目ID JOIN 仕入商品 p ON p.品名ID = t.品名ID"),
+                 QStringList{stored});
+    }
+
+    void dialogRepaintsBeforeTheRun()
     {
         testsupport::Env env;
         env.openNewDatabase();
         saveCountMapping();
-        const QString text = kHeading + "\r\n" + QStringLiteral("㈱髙島屋\t①番〜\t1\t\t1\t1\t") + "\r\n";
-        run(countDialog(), env, writeFile(env.path("utf8.txt"), text.toUtf8()), {Yes, Yes, Ok});
-        run(countDialog(), env, writeFile(env.path("bom.txt"), "\xEF\xBB\xBF" + text.toUtf8()), {Yes, Yes, Yes, Ok});
+        const QString file = writeImport(env, {kHeading, QStringLiteral("\tペン\t1\t\t1\t1\t")});
+        auto* d = countDialog();
+        d->show();
+        QVERIFY(QTest::qWaitForWindowExposed(d));
+        run(d, env, file, {Yes, Yes, Ok});   // the window has taken the size a run needs
+        QCoreApplication::processEvents();
+        // Where the answered questions stood, the window is painted again before the lines are
+        // stored: its top row, which nothing in the run changes, is painted after the third
+        // question and before the result.
+        PaintWatch watch(d->Label6, [&] { return static_cast<int>(env.dialogs.shown.size()); });
+        run(d, env, file, {Yes, Yes, Yes, Ok});
         QCOMPARE(env.dialogs.messages().last(), kDoneA);
-        QCOMPARE(column("SELECT 項目ID, 品名ID, 品名 FROM 棚卸マスター ORDER BY ID"),
-                 (QStringList{QStringLiteral("1|1|①番〜"), QStringLiteral("1|1|①番〜")}));
-        QCOMPARE(column("SELECT 項目分類名 FROM 項目分類 WHERE 項目ID = 1"), QStringList{QStringLiteral("㈱髙島屋")});
+        QVERIFY(watch.at.contains(3));
     }
 
     void missingMappingOpensTheMappingWindow()
@@ -360,13 +428,20 @@ private slots:
         // A bad price fails the run with this dialog's own message; the lines before it stay.
         const QString bad = writeImport(env, {"h", QStringLiteral("甲\t\t1"), QStringLiteral("乙\t\tx"), QStringLiteral("丙\t\t1")}, "bad.txt");
         run(d, env, bad, {Yes, Ok});
-        QCOMPARE(env.dialogs.messages().last(), kFailedB);
+        QCOMPARE(env.dialogs.messages().last(), kFailedB + QStringLiteral("\n\n3行目：単価「x」は数値ではありません。"));
         QCOMPARE(column("SELECT 品名 FROM 仕入商品 WHERE 品名ID > 6"), QStringList{QStringLiteral("甲")});
 
         // The last line without a name is refused before anything is written.
         run(d, env, writeImport(env, {"h", QStringLiteral("丁\t\t1"), QStringLiteral("\t\t1")}, "tail.txt"), {Yes, Ok});
         QCOMPARE(env.dialogs.messages().last(), kInconsistent);
         QCOMPARE(count("SELECT COUNT(*) FROM 仕入商品 WHERE 品名 = '丁'"), 0);
+
+        // Prices as the windows accept them typed; a bad one names its line and cell.
+        run(d, env, writeImport(env, {"h", QStringLiteral("戊\t\t￥1,500"), QStringLiteral("己\t\t１２"), QStringLiteral("庚\t\t1x")}, "typed.txt"),
+            {Yes, Ok});
+        QCOMPARE(env.dialogs.messages().last(), kFailedB + QStringLiteral("\n\n4行目：単価「1x」は数値ではありません。"));
+        QCOMPARE(column("SELECT 品名, 単価 FROM 仕入商品 WHERE 品名 IN ('戊', '己') ORDER BY 品名ID"),
+                 (QStringList{QStringLiteral("戊|1500"), QStringLiteral("己|12")}));
     }
 
     void helpText()
@@ -450,6 +525,7 @@ private slots:
         db::exec("INSERT INTO 仕入商品 (品名ID, 品名) VALUES (2147483647, 'last')");
         const import::Outcome full = import::storeProducts({"new\t\t1"}, {0, 1, 2, 3}, false);
         QVERIFY(full.failed);
+        QCOMPARE(full.error, global::kKeyRangeText);
         QCOMPARE(count("SELECT COUNT(*) FROM 仕入商品 WHERE 品名 = 'new'"), 0);
     }
 };

@@ -47,6 +47,8 @@ private slots:
         QVERIFY(ok);
         cp932::decode(QByteArray("\x82", 1), &ok);
         QVERIFY(!ok);
+        // A lead byte without its second byte is one bad byte; the byte after it stays.
+        QCOMPARE(cp932::decode(QByteArray("\x82 x\x82\n"), &ok), QStringLiteral("\uFFFD x\uFFFD\n"));
     }
 
     void numberFormats()
