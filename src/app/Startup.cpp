@@ -9,6 +9,7 @@
 
 #include <QApplication>
 #include <QFont>
+#include <QSessionManager>
 #include <QSocketNotifier>
 #include <QStringList>
 #include <QTimer>
@@ -37,20 +38,15 @@ void onEndSignal(int sig)
     errno = saved;
 }
 
-void endWhenTheLoopRuns()
-{
-    if (s_loopRunning)
-        endSession();
-    else
-        s_endPending = true;
-}
-
 void endSignalArrived()
 {
     char bytes[16];
     while (::read(s_signalPair[1], bytes, sizeof bytes) > 0) {
     }
-    endWhenTheLoopRuns();
+    if (s_loopRunning)
+        endSession();
+    else
+        s_endPending = true;
 }
 } // namespace
 
@@ -68,9 +64,15 @@ void installEndOfSession()
     sa.sa_flags = SA_RESTART;
     for (const int sig : {SIGTERM, SIGHUP, SIGINT})
         ::sigaction(sig, &sa, nullptr);
-    // At logout the session manager asks the program to save what it holds; the program then
-    // ends as it would for its close button, which saves everything there is.
-    QObject::connect(qApp, &QGuiApplication::commitDataRequest, qApp, [] { endWhenTheLoopRuns(); });
+    // At logout the session manager first asks the program to save what it holds. The same request
+    // comes for a session checkpoint, and the logout may still be cancelled, so the program keeps
+    // its settings and backup now and stays open; the session manager's quit that follows ends the
+    // event loop, after which the main window's shutdown runs (see Main).
+    QObject::connect(qApp, &QGuiApplication::commitDataRequest, qApp, [](QSessionManager& manager) {
+        frmAMain* main = forms::find<frmAMain>();
+        if (main && !main->isUnloaded() && !main->keepSettingsAndBackup() && manager.allowsInteraction())
+            dlg::Information(QStringLiteral("データベースのバックアップに失敗しました。"), main);
+    });
 }
 
 void endSession()

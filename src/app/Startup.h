@@ -11,8 +11,9 @@ int Main(QApplication& app);
 // or nullptr when it was unloaded during its first activation (the program then ends).
 frmAMain* showMainWindow();
 // The end of the session: SIGTERM (logout, shutdown), SIGHUP (the terminal went away) and SIGINT
-// (Ctrl+C) reach the event loop as calls of endSession, as does the session manager's request
-// to save at logout. Installed once, at start.
+// (Ctrl+C) reach the event loop as calls of endSession. The session manager's request to save
+// at logout keeps the settings and the backup at once; its quit then ends the loop. Installed
+// once, at start.
 void installEndOfSession();
 // Ends the program through the main window's own shutdown, as its close button does: the other
 // windows close, the settings are written and the backup is made. With no main window left, the

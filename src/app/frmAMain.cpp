@@ -463,6 +463,12 @@ void frmAMain::closeConnectionAtExit()
 
 void frmAMain::Form_Unload(bool&)
 {
+    if (!keepSettingsAndBackup())
+        dlg::Information(QStringLiteral("データベースのバックアップに失敗しました。"), this);
+}
+
+bool frmAMain::keepSettingsAndBackup()
+{
     // Settings that cannot be written are reported like a failed backup, but do not cost the
     // user the backup itself.
     const int failedBefore = SettingWriteFailures();
@@ -478,8 +484,7 @@ void frmAMain::Form_Unload(bool&)
     } catch (const std::exception&) {
         failed = true;
     }
-    if (failed)
-        dlg::Information(QStringLiteral("データベースのバックアップに失敗しました。"), this);
+    return !failed;
 }
 
 void frmAMain::saveSettingsAtExit()

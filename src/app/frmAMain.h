@@ -29,6 +29,9 @@ public:
     void Form_Activate() override;
     void Form_QueryUnload(bool& cancel) override;
     void Form_Unload(bool& cancel) override;
+    // The exit's keeping steps (settings, then the backup of the open file) without closing
+    // anything. False when either failed; telling the user is the caller's.
+    bool keepSettingsAndBackup();
 
     // The closing date other windows read when they load.
     QDate closingDate() const override;
