@@ -9,6 +9,8 @@
 #include <QKeyEvent>
 #include <QSettings>
 
+#include <csignal>
+
 namespace testsupport {
 
 void prepareEnvironment()
@@ -81,6 +83,20 @@ void typeText(QWidget* w, const QString& text)
         QKeyEvent release(QEvent::KeyRelease, 0, Qt::NoModifier, QString(c));
         QApplication::sendEvent(w, &release);
     }
+}
+
+FullDisk::FullDisk(rlim_t bytes)
+{
+    std::signal(SIGXFSZ, SIG_IGN);
+    getrlimit(RLIMIT_FSIZE, &m_old);
+    rlimit lim = m_old;
+    lim.rlim_cur = bytes;
+    setrlimit(RLIMIT_FSIZE, &lim);
+}
+
+FullDisk::~FullDisk()
+{
+    setrlimit(RLIMIT_FSIZE, &m_old);
 }
 
 } // namespace testsupport

@@ -8,6 +8,7 @@
 #include <QTemporaryDir>
 #include <QtTest>
 #include <memory>
+#include <sys/resource.h>
 
 namespace testsupport {
 
@@ -36,6 +37,18 @@ private:
 // Types text into the focused widget as the keyboard would, one key event per character (works
 // for Japanese text, which QTest::keyClicks cannot type).
 void typeText(QWidget* w, const QString& text);
+
+// Every file write past the given size fails while it lives, as on a full disk (permission bits
+// cannot make a write fail for root).
+class FullDisk {
+public:
+    explicit FullDisk(rlim_t bytes = 4096);
+    ~FullDisk();
+    FullDisk(const FullDisk&) = delete;
+    FullDisk& operator=(const FullDisk&) = delete;
+private:
+    rlimit m_old{};
+};
 
 } // namespace testsupport
 

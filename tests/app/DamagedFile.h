@@ -56,21 +56,4 @@ inline void interruptWrite(const QString& path)
     QVERIFY(QFile::exists(path + "-journal"));
 }
 
-// Every file write past the given size fails while it lives, as on a full disk; permission bits
-// cannot make a write fail for root.
-struct FullDisk {
-    rlimit old{};
-    explicit FullDisk(rlim_t bytes = 4096)
-    {
-        std::signal(SIGXFSZ, SIG_IGN);
-        getrlimit(RLIMIT_FSIZE, &old);
-        rlimit lim = old;
-        lim.rlim_cur = bytes;
-        setrlimit(RLIMIT_FSIZE, &lim);
-    }
-    ~FullDisk() { setrlimit(RLIMIT_FSIZE, &old); }
-    FullDisk(const FullDisk&) = delete;
-    FullDisk& operator=(const FullDisk&) = delete;
-};
-
 } // namespace testsupport

@@ -59,21 +59,6 @@ void putFile(const QString& file, const QByteArray& bytes)
     f.write(bytes);
 }
 
-// Every file write past a few hundred bytes fails while it lives, as on a full disk; permission
-// bits cannot make a write fail for root.
-struct FileSizeLimit {
-    rlimit old{};
-    explicit FileSizeLimit(rlim_t bytes)
-    {
-        std::signal(SIGXFSZ, SIG_IGN);
-        getrlimit(RLIMIT_FSIZE, &old);
-        rlimit lim = old;
-        lim.rlim_cur = bytes;
-        setrlimit(RLIMIT_FSIZE, &lim);
-    }
-    ~FileSizeLimit() { setrlimit(RLIMIT_FSIZE, &old); }
-};
-
 // The scripted backend, also keeping the filter index the save dialog was given.
 class Dialogs : public dlg::ScriptedBackend {
 public:
@@ -206,7 +191,7 @@ private slots:
         m_dialogs.files = {file};
         m_dialogs.answers = {dlg::vbYes};
         {
-            FileSizeLimit limit(256);
+            testsupport::FullDisk limit(256);
             QVERIFY(!listexport::exportList(listexport::productListSql(true), {}, nullptr));
         }
         m_dialogs.files = {file};

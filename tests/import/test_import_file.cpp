@@ -43,21 +43,6 @@ QByteArray readFile(const QString& path)
     return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
 }
 
-// Every file write past the given size fails while it lives, as on a full disk (permission bits
-// cannot make a write fail for root).
-struct FileSizeLimit {
-    rlimit old{};
-    explicit FileSizeLimit(rlim_t bytes)
-    {
-        std::signal(SIGXFSZ, SIG_IGN);
-        getrlimit(RLIMIT_FSIZE, &old);
-        rlimit lim = old;
-        lim.rlim_cur = bytes;
-        setrlimit(RLIMIT_FSIZE, &lim);
-    }
-    ~FileSizeLimit() { setrlimit(RLIMIT_FSIZE, &old); }
-};
-
 // The folder cannot be written while this lives, by root neither: bound onto itself read-only in
 // a mount namespace of this thread's own, so nothing outside the test sees it. ok is false where
 // the test may not make one.
@@ -279,7 +264,7 @@ private slots:
 
         // A full disk: the save fails and the old file stays whole.
         {
-            const FileSizeLimit full(0);
+            const testsupport::FullDisk full(0);
             QVERIFY(!import::saveMapping(import::Kind::Product));
         }
         QCOMPARE(readFile(path), QByteArray("X\x81\n2\n\n0\nY\n5\n"));
