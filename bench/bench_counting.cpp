@@ -18,8 +18,8 @@
 #include "BenchCount.h"
 #include "BenchSupport.h"
 
-#include "app/MainWindowInfo.h"
-#include "app/WindowTable.h"
+#include "common/MainWindowInfo.h"
+#include "common/WindowTable.h"
 #include "counting/CountData.h"
 #include "counting/OrphanCheck.h"
 #include "counting/frmInAmd2.h"

@@ -5,8 +5,8 @@
 
 #include "SummaryListData.h"
 
-#include "app/MainWindowInfo.h"
-#include "app/WindowTable.h"
+#include "common/MainWindowInfo.h"
+#include "common/WindowTable.h"
 #include "counting/CountLineGrid.h"
 #include "counting/OrphanCheck.h"
 #include "counting/frmList.h"

@@ -3,10 +3,10 @@
 // engines that stand in for the real ones.
 #include "TestSupport.h"
 
-#include "app/MainWindowInfo.h"
-#include "app/Settings.h"
-#include "app/WindowTable.h"
-#include "app/global.h"
+#include "common/MainWindowInfo.h"
+#include "common/Settings.h"
+#include "common/WindowTable.h"
+#include "common/global.h"
 #include "counting/OrphanCheck.h"
 #include "platform/Cursor.h"
 #include "platform/DataCombo.h"

@@ -4,7 +4,7 @@
 
 #include "PdfCheck.h"
 
-#include "app/global.h"
+#include "common/global.h"
 #include "platform/Db.h"
 #include "platform/PrinterCollection.h"
 #include "printing/DialogTanaMoto3.h"
