@@ -21,7 +21,7 @@
 #include "common/MainWindowInfo.h"
 #include "common/WindowTable.h"
 #include "counting/CountData.h"
-#include "counting/OrphanCheck.h"
+#include "counting/OrphanQuestions.h"
 #include "counting/frmInAmd2.h"
 #include "counting/frmTana.h"
 #include "platform/DataCombo.h"

@@ -1,19 +1,10 @@
 #include "counting/OrphanCheck.h"
 
-#include "platform/Cursor.h"
 #include "platform/Db.h"
-#include "platform/Dialogs.h"
 
 #include <QSqlQuery>
 
 namespace counting {
-
-const QString kAskOrphanCategory =
-    QStringLiteral("表示された棚卸は、項目/分類が設定されていません。項目IDを「０」に変更しますか？");
-const QString kAskOrphanKoumokuList =
-    QStringLiteral("表示された棚卸は、項目/分類情報が設定されていません。項目IDを「０」に変更しますか？");
-const QString kAskUncategorised =
-    QStringLiteral("項目/分類が登録された項目に属さない棚卸かあります。項目/分類を「未区分」に変更しますか？");
 
 namespace {
 const QString kKeptTable = QStringLiteral("temp.区分調整表示");
@@ -114,55 +105,33 @@ bool tryRepairMarked(const QDate& closingDate)
     }
 }
 
-void ListOrphanKoumoku(const QDate& closingDate, const ShowLines& show, QWidget* parent)
+OrphanListing findOrphanCategories(const QDate& closingDate)
 {
-    pointer::hourglass();
-    int marked = -1;
+    OrphanListing found;
     if (tryMarkOrphans(closingDate, OrphanKey::Category))
-        marked = tryKeepMarkedLines(closingDate);
+        found.marked = tryKeepMarkedLines(closingDate);
     // The lines set aside stay listed after the repair, then with 項目ID 0.
-    const LineQuery lines = marked > 0 ? keptLines() : marked == 0 ? markedLines(closingDate) : noLines();
-    if (show)
-        show(lines);
-    if (marked > 0) {
-        pointer::reset();
-        if (dlg::Question(kAskOrphanKoumokuList, parent) == dlg::vbYes) {
-            tryRepairMarked(closingDate);
-            if (show)
-                show(lines);
-        }
-    }
-    pointer::reset();
+    found.lines = found.marked > 0 ? keptLines() : found.marked == 0 ? markedLines(closingDate) : noLines();
+    return found;
 }
 
-void ListOrphanShohin(const QDate& closingDate, const ShowLines& show)
+LineQuery findOrphanProducts(const QDate& closingDate)
 {
-    pointer::hourglass();
-    const LineQuery lines = tryMarkOrphans(closingDate, OrphanKey::Product) ? markedLines(closingDate) : noLines();
-    if (show)
-        show(lines);
-    pointer::reset();
+    return tryMarkOrphans(closingDate, OrphanKey::Product) ? markedLines(closingDate) : noLines();
 }
 
-UncategorisedCheck CheckUncategorised(const QDate& closingDate, QWidget* parent)
+UncategorisedFinding findUncategorised(const QDate& closingDate)
 {
-    UncategorisedCheck result;
+    UncategorisedFinding found;
     if (!tryMarkOrphans(closingDate, OrphanKey::Category))
-        return result;
+        return found;
     try {
-        result.linesMarked = hasMarkedLines(closingDate);
+        found.linesMarked = hasMarkedLines(closingDate);
     } catch (const std::exception&) {
-        return result;
+        return found;
     }
-    if (!result.linesMarked) {
-        result.mayPrint = true;
-        return result;
-    }
-    if (dlg::Question(kAskUncategorised, parent) == dlg::vbYes) {
-        tryRepairMarked(closingDate);
-        result.mayPrint = true;
-    }
-    return result;
+    found.checked = true;
+    return found;
 }
 
 } // namespace counting

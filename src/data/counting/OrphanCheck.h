@@ -2,15 +2,13 @@
 // Count lines whose category or product was deleted from its master ("orphan lines").
 // One marking pass sets the work flag 区分調整 on every line of a closing date: 1 when no master
 // row carries the line's key (an empty key included), 0 otherwise. Lines of other dates are never
-// touched. The category windows then offer to move the marked lines to category 0 (未区分).
+// touched. The functions here report what they found; the windows ask the user whether to move
+// the marked lines to category 0 (未区分).
 #include "counting/CountLineQueries.h"
 
 #include <QDate>
 #include <QList>
 #include <QString>
-#include <functional>
-
-class QWidget;
 
 namespace counting {
 
@@ -18,11 +16,6 @@ enum class OrphanKey {
     Category,   // 項目ID against 項目分類
     Product,    // 品名ID against 仕入商品
 };
-
-// The questions, word for word as users know them.
-extern const QString kAskOrphanCategory;      // correction window, at each activation
-extern const QString kAskOrphanKoumokuList;   // summary list, category mode
-extern const QString kAskUncategorised;       // count-sheet print dialog, before printing
 
 // The marking pass for one closing date, in one transaction. Only the marks that change are
 // written, so a check that finds what the last one found writes nothing. Throws db::DbError.
@@ -50,25 +43,25 @@ bool tryMarkOrphans(const QDate& closingDate, OrphanKey key);
 int tryKeepMarkedLines(const QDate& closingDate);
 bool tryRepairMarked(const QDate& closingDate);
 
-// Shows the count lines of a selection (in the count-line layout).
-using ShowLines = std::function<void(const LineQuery& lines)>;
-
-// The summary list's category mode: hourglass from the start; marks the date's lines against the
-// categories and shows the marked ones whether or not there are any; when there are, resets the
-// pointer and asks; Yes repairs and shows the same lines again, now with 項目ID 0. The pointer is
-// back to normal at the end in every case.
-void ListOrphanKoumoku(const QDate& closingDate, const ShowLines& show, QWidget* parent = nullptr);
-// The summary list's product mode: marks against the products and shows the marked lines (to be
-// shown read-only); never asks and never changes a key, so the lines stay marked.
-void ListOrphanShohin(const QDate& closingDate, const ShowLines& show);
-
-// Before printing all categories: marks against the categories and asks when lines are marked;
-// Yes repairs. mayPrint is true when nothing was marked or the user answered Yes; a failing
-// database gives neither marks nor permission.
-struct UncategorisedCheck {
-    bool linesMarked = false;
-    bool mayPrint = false;
+// What the summary list's category mode found: the date's lines marked against the categories,
+// set aside so that they stay listed after a repair (or the marked lines themselves when there
+// are none), and how many there are. A failing database gives no lines and -1.
+struct OrphanListing {
+    LineQuery lines = noLines();
+    int marked = -1;
 };
-UncategorisedCheck CheckUncategorised(const QDate& closingDate, QWidget* parent = nullptr);
+OrphanListing findOrphanCategories(const QDate& closingDate);
+// What the summary list's product mode found: the date's lines marked against the products; no
+// lines when the database fails. No key is changed, so the lines stay marked.
+LineQuery findOrphanProducts(const QDate& closingDate);
+
+// What the check before printing all categories found: checked is false when the database
+// failed (then nothing is known); linesMarked tells whether lines of the date belong to no
+// category.
+struct UncategorisedFinding {
+    bool checked = false;
+    bool linesMarked = false;
+};
+UncategorisedFinding findUncategorised(const QDate& closingDate);
 
 } // namespace counting

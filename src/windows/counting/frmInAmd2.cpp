@@ -3,7 +3,7 @@
 #include "counting/CountLineGrid.h"
 #include "counting/CountLineStore.h"
 #include "counting/CountRules.h"
-#include "counting/OrphanCheck.h"
+#include "counting/OrphanQuestions.h"
 #include "platform/Cursor.h"
 #include "platform/DataCombo.h"
 #include "platform/Db.h"

@@ -4,7 +4,7 @@
 #include "common/WindowTable.h"
 #include "counting/CountLineGrid.h"
 #include "counting/CountRules.h"
-#include "counting/OrphanCheck.h"
+#include "counting/OrphanQuestions.h"
 #include "platform/Cursor.h"
 #include "platform/GridLayout.h"
 

@@ -3,7 +3,7 @@
 #include "common/Settings.h"
 #include "common/WindowTable.h"
 #include "common/global.h"
-#include "counting/OrphanCheck.h"
+#include "counting/OrphanQuestions.h"
 #include "platform/Cursor.h"
 #include "platform/Dialogs.h"
 #include "platform/PrinterCollection.h"
