@@ -2,6 +2,7 @@
 
 #include "app/DialogUpdate.h"
 #include "app/frmAbout.h"
+#include "app/frmTipA.h"
 #include "counting/frmInAmd2.h"
 #include "counting/frmList.h"
 #include "counting/frmTana.h"
@@ -59,6 +60,7 @@ const QList<Entry>& table()
         {"frmPrinterP", false, &load<frmPrinterP>},  // printer setup
         {"frmAbout", false, &load<frmAbout>},         // about
         {"DialogUpdate", false, &load<DialogUpdate>},     // update
+        {"frmTipA", false, &load<frmTipA>},           // tips, filled by showTip
     };
     return entries;
 }
@@ -134,6 +136,19 @@ bool open(const QString& name, Show how)
         f->showModal();
     else
         f->showModeless();
+    return true;
+}
+
+bool showTip(const QStringList& lines)
+{
+    const std::function<Form*()> loader = loaderFor(QStringLiteral("frmTipA"));
+    Form* f = loader ? loader() : nullptr;
+    if (!f || f->isUnloaded())
+        return false;
+    // A stand-in is shown as it is.
+    if (auto* tip = qobject_cast<frmTipA*>(f))
+        tip->fill(lines);
+    f->showModal();
     return true;
 }
 

@@ -59,12 +59,17 @@ void frmTipA::cmdOK_Click()
     unload();
 }
 
+void frmTipA::fill(const QStringList& lines)
+{
+    for (const QString& l : lines)
+        addLine(l);
+    moveCursorToStart();
+}
+
 void frmTipA::showLines(const QStringList& lines)
 {
     auto* tip = forms::get<frmTipA>();
-    for (const QString& l : lines)
-        tip->addLine(l);
-    tip->moveCursorToStart();
+    tip->fill(lines);
     tip->showModal();
 }
 

@@ -1,6 +1,7 @@
 #pragma once
 // The tip window: callers write their lines into RichTextBox1, then show it modal; OK unloads it
-// and with it the text, so the next use starts empty.
+// and with it the text, so the next use starts empty. Windows of other folders open it through
+// the window table (windows::showTip).
 #include "platform/Form.h"
 
 class QLabel;
@@ -16,6 +17,8 @@ public:
     // Adds one line at the insertion point, followed by a line feed.
     void addLine(const QString& line);
     QString text() const;
+    // Adds the lines and puts the insertion point back at the top, where the reader starts.
+    void fill(const QStringList& lines);
 
     // Fills a fresh tip window with the lines and shows it modal.
     static void showLines(const QStringList& lines);

@@ -2,6 +2,7 @@
 // The one place that knows which window each name opens. A window that is not part of the program
 // yet is reported to the user here, never silently ignored.
 #include <QString>
+#include <QStringList>
 #include <functional>
 
 class Form;
@@ -13,6 +14,9 @@ enum class Show { Modal, Modeless };
 // needs the database while none is open. The pointer goes back to the default when nothing opens.
 bool open(const QString& name, Show how);
 bool available(const QString& name);
+// Opens the tip window (frmTipA) modal with these lines written into it, one to a line, the reader
+// starting at the top; false when it does not open.
+bool showTip(const QStringList& lines);
 
 // True when a database file is open; otherwise tells the user to open one and returns false.
 bool requireDatabase(QWidget* parent = nullptr);

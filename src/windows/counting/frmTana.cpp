@@ -1,6 +1,6 @@
 #include "counting/frmTana.h"
 
-#include "app/frmTipA.h"
+#include "common/WindowTable.h"
 #include "common/global.h"
 #include "counting/CountLineStore.h"
 #include "counting/CountRules.h"
@@ -381,7 +381,7 @@ void frmTana::Command1_Click()
 
 void frmTana::Command4_Click()
 {
-    frmTipA::showLines(helpLines());
+    windows::showTip(helpLines());
 }
 
 // ---------------------------------------------------------------------------------------------

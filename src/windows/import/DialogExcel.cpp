@@ -1,6 +1,6 @@
 #include "import/DialogExcel.h"
 
-#include "app/frmTipA.h"
+#include "common/WindowTable.h"
 #include "import/DialogTab.h"
 #include "import/ImportFile.h"
 #include "import/ImportStore.h"
@@ -129,7 +129,7 @@ void ImportDialog::Command3_Click()
 
 void ImportDialog::Command4_Click()
 {
-    frmTipA::showLines({QStringLiteral("インポートについて"),
+    windows::showTip({QStringLiteral("インポートについて"),
                         QStringLiteral("インポートできるファイル形式は、タブ区切り(TXT)、(DAT)のテキストファイルです。"),
                         QString(),
                         QStringLiteral("Ｅｘｃｅｌなどでタブ区切り(TXT)のテキスト形式で保存してください。インポート処理は一行目(見出し行）は読み込みません。見出し行がないデータの場合は、１行目に「見出し」を挿入してください。"),

@@ -1,6 +1,6 @@
 #include "import/DialogTab.h"
 
-#include "app/frmTipA.h"
+#include "common/WindowTable.h"
 #include "common/global.h"
 #include "import/DialogExcel.h"
 #include "import/ImportFile.h"
@@ -189,7 +189,7 @@ void MappingDialog::Command4_Click()
 
 void MappingDialog::Command6_Click()
 {
-    frmTipA::showLines({QStringLiteral("インポートの設定について"), QString(),
+    windows::showTip({QStringLiteral("インポートの設定について"), QString(),
                         QStringLiteral("インポートするファイルを選択すると「項目（F)」にファイルの項目が表示されます。"),
                         import::layoutOf(m_kind).helpLine, QString()});
 }
