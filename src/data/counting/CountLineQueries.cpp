@@ -110,4 +110,17 @@ QString refusalReason(const QSqlError& error)
     return QStringLiteral("データベースに保存できませんでした。");
 }
 
+QString lineCellText(const QVariant& v, bool isDate)
+{
+    if (!v.isValid() || v.isNull())
+        return QString();
+    if (isDate) {
+        const QDate d = db::fromIso(v);
+        return d.isValid() ? d.toString(QStringLiteral("yyyy/MM/dd")) : v.toString();
+    }
+    if (v.typeId() == QMetaType::Double || v.typeId() == QMetaType::Float)
+        return QString::number(v.toDouble(), 'g', 15);
+    return v.toString();
+}
+
 } // namespace counting

@@ -41,6 +41,9 @@ struct CellValue {
 };
 CellValue readLineCell(const QString& field, const QString& text);
 bool isNumberField(const QString& field);
+// A stored value as the count-line grids show it: dates (isDate) as yyyy/MM/dd, numbers without
+// exponent notation, no value as empty text.
+QString lineCellText(const QVariant& value, bool isDate);
 
 // Why the database refused to store a line, told in Japanese: the driver's own text is never shown.
 QString refusalReason(const QSqlError& error);

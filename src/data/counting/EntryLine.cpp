@@ -1,7 +1,7 @@
 #include "counting/EntryLine.h"
 
 #include "common/global.h"
-#include "counting/CountLineGrid.h"
+#include "counting/CountLineQueries.h"
 #include "platform/Db.h"
 
 #include <cmath>
@@ -223,7 +223,7 @@ QVariant EntryLinesModel::data(const QModelIndex& index, int role) const
     if (role == Qt::EditRole)
         return v;
     // The grid writes numbers and dates as the correction window's grid does.
-    return CountLineDelegate::cellText(v, index.column() == m_dateColumn);
+    return lineCellText(v, index.column() == m_dateColumn);
 }
 
 QVariant EntryLinesModel::headerData(int section, Qt::Orientation orientation, int role) const

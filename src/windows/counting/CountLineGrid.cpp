@@ -203,15 +203,7 @@ void CountLineDelegate::setColumns(int dateColumn, QSet<int> rightAligned)
 
 QString CountLineDelegate::cellText(const QVariant& v, bool isDate)
 {
-    if (!v.isValid() || v.isNull())
-        return QString();
-    if (isDate) {
-        const QDate d = db::fromIso(v);
-        return d.isValid() ? d.toString(QStringLiteral("yyyy/MM/dd")) : v.toString();
-    }
-    if (v.typeId() == QMetaType::Double || v.typeId() == QMetaType::Float)
-        return QString::number(v.toDouble(), 'g', 15);
-    return v.toString();
+    return lineCellText(v, isDate);
 }
 
 void CountLineDelegate::initStyleOption(QStyleOptionViewItem* option, const QModelIndex& index) const
