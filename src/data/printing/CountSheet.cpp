@@ -1,6 +1,5 @@
 #include "printing/CountSheet.h"
 
-#include "platform/Cursor.h"
 #include "platform/Db.h"
 #include "printing/SheetQuery.h"
 
@@ -18,9 +17,8 @@ bool totalsDiffer(double printedTotal, double databaseTotal)
 {
     if (!std::isfinite(printedTotal) || !std::isfinite(databaseTotal))
         return printedTotal != databaseTotal;
-    // The sheet adds the amounts category by category, the database in its own order, and the
-    // database total reaches the dialog as text of fifteen significant digits: the two may differ
-    // in the last bits. Half a sen is far below anything a sheet shows.
+    // The sheet adds the amounts category by category, the database in its own order: the two may
+    // differ in the last bits. Half a sen is far below anything a sheet shows.
     const double scale = std::max(std::fabs(printedTotal), std::fabs(databaseTotal));
     return std::fabs(printedTotal - databaseTotal) > std::max(0.005, scale * 1e-13);
 }
@@ -58,16 +56,6 @@ QSqlQuery linesOfCategory(const QDate& date, const QVariant& categoryId)
     return streamQuery(QStringLiteral("SELECT 品名, 数量, 単位, 単価, 価格, 備考 FROM 棚卸マスター "
                                       "WHERE 日付 = ? AND 項目ID = ? ORDER BY 日付 ASC, ID ASC"),
                        {db::isoDate(date), categoryId});
-}
-
-BusyPointer::BusyPointer()
-{
-    pointer::hourglass();
-}
-
-BusyPointer::~BusyPointer()
-{
-    pointer::reset();
 }
 
 } // namespace printing

@@ -5,8 +5,8 @@
 //
 // A job either goes to the device whole or not at all: when the device gives up, the user cancels
 // the output file, or the database fails midway, the begun document is abandoned and nothing is
-// sent (SheetResult::printed false). The mouse pointer shows the hourglass while a job runs and is
-// back to normal when the engine returns, whatever happened.
+// sent (SheetResult::printed false). The dialog that calls an engine shows the hourglass while
+// the job runs.
 #include <QDate>
 #include <QString>
 
@@ -64,6 +64,9 @@ SheetResult PrintA4Simple(prn::PrinterObject& printer, const SheetRequest& reque
 // The preprinted form "HISAGO 1151": every line of the date, whatever the category choice. A user
 // offset beyond the form's range (or not a number) prints nothing (error set).
 SheetResult PrintHisago(prn::PrinterObject& printer, const SheetRequest& request);
+// True when the form can take both user offsets (millimetres): otherwise PrintHisago begins no
+// document.
+bool hisagoOffsetsFit(double offsetX, double offsetY);
 
 // The missing-output check's comparison: true when the printed total and the database total
 // differ by more than the rounding the two sums may collect in different orders of addition (so a

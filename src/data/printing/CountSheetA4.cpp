@@ -166,7 +166,6 @@ void A4Job::printBlock(QSqlQuery& q, bool onRow, const Heading& heading)
 
 SheetResult A4Job::run()
 {
-    BusyPointer busy;
     SheetResult result;
     beginA4Millimetres(m_p);
     try {

@@ -172,7 +172,6 @@ void HisagoJob::printTotals()
 
 SheetResult HisagoJob::run()
 {
-    BusyPointer busy;
     SheetResult result;
     m_p.setPaperSize(prn::kPaperA4);
     m_p.setOrientation(prn::kPortrait);
@@ -230,6 +229,11 @@ SheetResult HisagoJob::run()
 }
 
 } // namespace
+
+bool hisagoOffsetsFit(double offsetX, double offsetY)
+{
+    return offsetTwips(offsetX) && offsetTwips(offsetY);
+}
 
 SheetResult PrintHisago(prn::PrinterObject& printer, const SheetRequest& request)
 {

@@ -121,7 +121,6 @@ void EntryBookJob::printBlock(QSqlQuery& q, bool onRow, const Heading& heading)
 
 SheetResult EntryBookJob::run()
 {
-    BusyPointer busy;
     SheetResult result;
     beginA4Millimetres(m_p);
     try {

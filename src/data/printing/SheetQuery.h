@@ -31,13 +31,4 @@ inline double numberOr0(const QVariant& v)
     return hasValue(v) ? v.toDouble() : 0.0;
 }
 
-// Hourglass while a job runs; the normal pointer again when it returns, however it returns.
-class BusyPointer {
-public:
-    BusyPointer();
-    ~BusyPointer();
-    BusyPointer(const BusyPointer&) = delete;
-    BusyPointer& operator=(const BusyPointer&) = delete;
-};
-
 } // namespace printing

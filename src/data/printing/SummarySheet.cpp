@@ -38,6 +38,14 @@ constexpr double kTextSize = 9.75;
 // The grouped rows: 日付, the group's name, 合計, 集計数.
 enum Column { kName = 1, kAmount = 2, kCount = 3 };
 
+// The very rows the summary list shows for the date. Throws db::DbError.
+QSqlQuery groupRows(SummaryGrouping grouping, const QDate& date)
+{
+    const counting::ListSql sql = counting::listQuery(
+        grouping == SummaryGrouping::ByCategory ? counting::ListMode::CategorySum : counting::ListMode::ProductSum, date);
+    return streamQuery(sql.sql, sql.args);
+}
+
 class SummaryJob {
 public:
     SummaryJob(prn::PrinterObject& p, const SummaryRequest& r)
@@ -131,14 +139,9 @@ SheetResult SummaryJob::run()
     const SummaryGrouping grouping = summaryGroupingOf(m_request.groupHeading);
     if (grouping == SummaryGrouping::None)
         return result;
-    BusyPointer busy;
     bool begun = false;
     try {
-        // The very rows the summary list shows for the date.
-        const counting::ListSql sql = counting::listQuery(
-            grouping == SummaryGrouping::ByCategory ? counting::ListMode::CategorySum : counting::ListMode::ProductSum,
-            m_request.date);
-        QSqlQuery groups = streamQuery(sql.sql, sql.args);
+        QSqlQuery groups = groupRows(grouping, m_request.date);
         if (!groups.next()) {
             // A date without lines: no page and no message.
             throwIfFailed(groups);
@@ -184,6 +187,18 @@ SheetResult SummaryJob::run()
 }
 
 } // namespace
+
+bool summaryHasGroups(const SummaryRequest& request)
+{
+    const SummaryGrouping grouping = summaryGroupingOf(request.groupHeading);
+    if (grouping == SummaryGrouping::None)
+        return false;
+    QSqlQuery groups = groupRows(grouping, request.date);
+    if (groups.next())
+        return true;
+    throwIfFailed(groups);
+    return false;
+}
 
 SheetResult PrintSummarySheet(prn::PrinterObject& printer, const SummaryRequest& request)
 {

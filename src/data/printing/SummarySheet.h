@@ -34,5 +34,8 @@ struct SummaryRequest {
 };
 
 SheetResult PrintSummarySheet(prn::PrinterObject& printer, const SummaryRequest& request);
+// True when the request names a grouping and the date has a group to print: otherwise
+// PrintSummarySheet begins no document. Throws db::DbError.
+bool summaryHasGroups(const SummaryRequest& request);
 
 } // namespace printing

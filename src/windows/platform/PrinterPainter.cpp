@@ -1,8 +1,7 @@
 #include "platform/PrinterPainter.h"
 
 #include "platform/CupsQueues.h"
-#include "platform/Cursor.h"
-#include "platform/Dialogs.h"
+#include "platform/PdfFileQuestion.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -18,6 +17,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
+#include <utility>
 
 namespace prn {
 
@@ -167,41 +167,19 @@ bool PdfFilePrinter::offersPaper(int code) const
     return QPageSize::id(code) != QPageSize::Custom;
 }
 
-std::optional<QString> PdfFilePrinter::askFileName()
+std::optional<QString> PdfFilePrinter::takeFileName()
 {
     if (!m_fixedName.isEmpty())
         return m_fixedName;
-    // The job runs under the hourglass; the user answers these questions with the normal pointer
-    // and the job goes on under the hourglass again.
-    const bool busy = pointer::isHourglass();
-    if (busy)
-        pointer::reset();
-    struct Restore {
-        bool busy;
-        ~Restore()
-        {
-            if (busy)
-                pointer::hourglass();
-        }
-    } restore{busy};
-    std::optional<QString> chosen =
-        dlg::SaveFile(QStringLiteral("PDF ファイルに出力"), QStringLiteral("PDF ファイル (*.pdf)|*.pdf"));
-    if (!chosen || chosen->trimmed().isEmpty())
-        return std::nullopt;
-    QString name = *chosen;
-    if (QFileInfo(name).suffix().isEmpty())
-        name += QStringLiteral(".pdf");
-    // The seam's file dialog leaves the overwrite question to its caller; a PDF printer asks it.
-    if (QFileInfo::exists(name) &&
-        dlg::Question(QStringLiteral("%1 は既に存在します。\n上書きしますか？").arg(QFileInfo(name).fileName())) !=
-            dlg::vbYes)
-        return std::nullopt;
-    return name;
+    if (!m_handedName.isEmpty())
+        return std::exchange(m_handedName, QString());
+    // Drawn on without a print dialog that asked first.
+    return askPdfFileName();
 }
 
 bool PdfFilePrinter::beginJob()
 {
-    const std::optional<QString> target = askFileName();
+    const std::optional<QString> target = takeFileName();
     if (!target) {
         userCancelled();
         return false;

@@ -53,9 +53,17 @@ private:
 // over the target only when the document is complete.
 class PdfFilePrinter : public PainterPrinter {
 public:
-    // With an empty file name the user is asked for one (dialog seam) when each job starts.
+    // Every job goes to fileName. Without one (the PDF entry) the print dialog asks for the file
+    // before each job and hands it down with setFileName; a job begun without a name handed down
+    // asks for it itself.
     explicit PdfFilePrinter(const QString& deviceName, const QString& fileName = {});
     ~PdfFilePrinter() override;
+
+    // The file of the next job, as the dialog that asked for it hands it down; used by that job
+    // only. Empty forgets a name not yet used.
+    void setFileName(const QString& fileName) { m_handedName = fileName; }
+    // True when each job needs a file name handed down (no fixed file, not a queue).
+    virtual bool needsFileName() const { return m_fixedName.isEmpty(); }
 
     QString deviceName() const override { return m_name; }
     QPointF resolution() const override;
@@ -80,10 +88,11 @@ protected:
     QPrinter& pdf() const { return *m_pdf; }
 
 private:
-    std::optional<QString> askFileName();
+    std::optional<QString> takeFileName();
 
     QString m_name;
     QString m_fixedName;
+    QString m_handedName;
     QString m_target;
     QString m_temp;
     std::unique_ptr<QPrinter> m_pdf;
@@ -101,6 +110,7 @@ public:
     QSize physicalSizePx() const override;
     // The spooler's job number of the last job sent; 0 when none.
     int lastJobId() const { return m_jobId; }
+    bool needsFileName() const override { return false; }
 
 protected:
     bool beginJob() override;

@@ -159,10 +159,12 @@ void DialogTanaMoto1::Command3_Click()
         return;
     }
 
-    pointer::hourglass();
-    m_lastResult = engine(prn::currentPrinter(), sheetRequest());
+    const SheetRequest request = sheetRequest();
+    // The preprinted form refuses offsets it cannot take before it begins a document.
+    const bool drawsPages = kind != PaperKind::Hisago || hisagoOffsetsFit(request.offsetX, request.offsetY);
+    m_lastResult = printOnCurrentPrinter([&](prn::PrinterObject& printer) { return engine(printer, request); },
+                                         drawsPages);
     m_printRan = true;
-    pointer::reset();
     // A sheet dropped midway (the printer gone or refusing, the file unwritable, the database
     // unreadable) is told; the user's own cancel is not.
     tellPrintFailure(kNotPrinted, m_lastResult);

@@ -78,7 +78,8 @@ void DialogTanaMoto2::Command3_Click()
         return;
     }
 
-    m_lastResult = sheetEngines().entryBook(prn::currentPrinter(), bookRequest());
+    const SheetRequest request = bookRequest();
+    m_lastResult = printOnCurrentPrinter([&](prn::PrinterObject& printer) { return sheetEngines().entryBook(printer, request); });
     m_printRan = true;
     // A book abandoned midway was not sent; the user is told why instead of waiting at the
     // printer. The output file question cancelled is the user's own choice and needs no word.

@@ -52,7 +52,16 @@ void DialogTanaMoto3::Command3_Click()
     const auto engine = sheetEngines().summary;
     if (!engine)
         return;
-    m_lastResult = engine(prn::currentPrinter(), summaryRequest());
+    const SummaryRequest request = summaryRequest();
+    // A date without a group to print begins no document: no file is asked for. A database that
+    // cannot be read is left to the engine, which tells it.
+    bool drawsPages = true;
+    try {
+        drawsPages = summaryHasGroups(request);
+    } catch (const std::exception&) {
+    }
+    m_lastResult = printOnCurrentPrinter([&](prn::PrinterObject& printer) { return engine(printer, request); },
+                                         drawsPages);
     m_printRan = true;
     // The user's own cancel needs no word; a sheet lost to a failing database or printer does.
     tellPrintFailure(kPrintFailed, m_lastResult);

@@ -8,6 +8,7 @@
 #include "platform/Cursor.h"
 #include "platform/DataCombo.h"
 #include "platform/Dialogs.h"
+#include "platform/PdfFileQuestion.h"
 #include "platform/PrinterCollection.h"
 #include "printing/PrintDialogData.h"
 
@@ -317,6 +318,23 @@ void PrintDialogShell::tellPrintFailure(const QString& heading, const printing::
     const QString text = failureMessage(heading, result);
     if (!text.isEmpty())
         dlg::Information(text, this);
+}
+
+SheetResult PrintDialogShell::printOnCurrentPrinter(const std::function<SheetResult(prn::PrinterObject&)>& engine,
+                                                   bool drawsPages)
+{
+    prn::PrinterObject& printer = prn::currentPrinter();
+    if (drawsPages && !prn::chooseOutputFile(printer, this)) {
+        SheetResult cancelled;
+        cancelled.cancelled = true;
+        cancelled.failure = PrintFailure::Cancelled;
+        return cancelled;
+    }
+    pointer::hourglass();
+    SheetResult result = engine(printer);
+    pointer::reset();
+    prn::forgetOutputFile(printer);
+    return result;
 }
 
 void PrintDialogShell::Command1_Click()

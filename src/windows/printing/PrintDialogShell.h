@@ -9,6 +9,7 @@
 
 #include <QDate>
 #include <QString>
+#include <functional>
 
 class DataCombo;
 class QComboBox;
@@ -20,6 +21,10 @@ class QLineEdit;
 class QPushButton;
 class QRadioButton;
 class QToolButton;
+
+namespace prn {
+class PrinterObject;
+}
 
 namespace printing {
 
@@ -116,6 +121,12 @@ protected:
     virtual void beforeOption1Enabling() {}
     virtual void saveOwnSettings() {}
     void setOffsetFrameEnabled(bool on);
+    // Runs a page engine on the current printer. The PDF entry's output file is asked for first
+    // and handed down to the printer; a cancel runs nothing and gives a cancelled result. The
+    // engine runs under the hourglass. drawsPages false: the request prints nothing, so no file is
+    // asked for.
+    SheetResult printOnCurrentPrinter(const std::function<SheetResult(prn::PrinterObject&)>& engine,
+                                      bool drawsPages = true);
     // Tells why a print sent nothing (heading, then the reason); nothing when it was sent or the
     // user cancelled it.
     void tellPrintFailure(const QString& heading, const SheetResult& result);
