@@ -14,7 +14,6 @@
 #include <QGridLayout>
 #include <QLabel>
 #include <QLineEdit>
-#include <QLocale>
 #include <QPushButton>
 #include <QRadioButton>
 
@@ -174,12 +173,10 @@ void DialogTanaMoto1::Command3_Click()
     // A line whose category matches none of the printed ones was left out of the sheets: the
     // database total tells. A job that never reached the device (the output file question
     // cancelled, a failing printer) printed nothing that could be missing.
-    GrandTotal();
+    const double total = GrandTotal();
     if (!Option2->isChecked() || !m_lastResult.printed)
         return;
-    bool isNumber = false;
-    const double databaseTotal = QLocale::c().toDouble(Text1->text().trimmed(), &isNumber);
-    if (!isNumber || !totalsDiffer(databaseTotal, m_lastResult.printedTotal))
+    if (!totalsDiffer(total, m_lastResult.printedTotal))
         return;
     dlg::Information(kMissingOutput, this);
     unload();
@@ -191,11 +188,13 @@ void DialogTanaMoto1::CheckUncategorised()
     CategoryCheckOk = counting::CheckUncategorised(DTPicker1->date(), this).mayPrint;
 }
 
-void DialogTanaMoto1::GrandTotal()
+double DialogTanaMoto1::GrandTotal()
 {
     try {
-        Text1->setText(totalText(databaseTotal(DTPicker1->date())));
+        m_databaseTotal = databaseTotal(DTPicker1->date());
+        Text1->setText(totalText(m_databaseTotal));
     } catch (const std::exception&) {
-        // The box keeps its previous total.
+        // The last total read stands, in the box as well.
     }
+    return m_databaseTotal;
 }

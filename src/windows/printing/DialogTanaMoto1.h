@@ -24,7 +24,7 @@ public:
 
     QLabel* Label2 = nullptr;
     QComboBox* Combo1 = nullptr;
-    QLineEdit* Text1 = nullptr;   // hidden: the database total of the date
+    QLineEdit* Text1 = nullptr;   // hidden: the database total of the date, shown as text
 
     bool CategoryCheckOk = false;
 
@@ -42,8 +42,11 @@ protected:
 private:
     void CategoryRule();
     void CheckUncategorised();
-    void GrandTotal();
+    // The date's total from the database (also written into Text1); the last total read when the
+    // database cannot be read now.
+    double GrandTotal();
 
     printing::SheetResult m_lastResult;
+    double m_databaseTotal = 0;
     bool m_printRan = false;
 };
