@@ -4,9 +4,8 @@
 #include "common/WindowTable.h"
 #include "common/global.h"
 #include "counting/OrphanQuestions.h"
-#include "platform/Cursor.h"
 #include "platform/Dialogs.h"
-#include "platform/PrinterCollection.h"
+#include "platform/PrinterObject.h"
 #include "printing/PrintDialogData.h"
 
 #include <QComboBox>

@@ -3,7 +3,7 @@
 #include "common/global.h"
 #include "platform/DataCombo.h"
 #include "platform/Dialogs.h"
-#include "platform/PrinterCollection.h"
+#include "platform/PrinterObject.h"
 #include "printing/PrintDialogData.h"
 
 #include <QDateEdit>
