@@ -13,7 +13,7 @@ configure: deps
 # Qt's code generator does not notice a newly added header on its own; dropping its stamp makes it
 # rescan (it regenerates only what changed).
 build: configure
-	@rm -f $(BUILD)/brevotane_core_autogen/timestamp
+	@rm -f $(BUILD)/brevotane_data_autogen/timestamp $(BUILD)/brevotane_windows_autogen/timestamp
 	@cmake --build $(BUILD) -j $(NPROC)
 
 run: build
@@ -30,7 +30,7 @@ test: build
 BENCHES := bench_counting bench_list bench_print bench_import
 BENCH ?= $(BENCHES)
 bench: configure
-	@rm -f $(BUILD)/brevotane_core_autogen/timestamp
+	@rm -f $(BUILD)/brevotane_data_autogen/timestamp $(BUILD)/brevotane_windows_autogen/timestamp
 	@cmake --build $(BUILD) --target $(BENCH) -j $(NPROC)
 	@mkdir -p $(BUILD)/xdg-runtime && chmod 700 $(BUILD)/xdg-runtime
 	@for b in $(BENCH); do echo "== $$b"; QT_QPA_PLATFORM=offscreen XDG_RUNTIME_DIR=$(abspath $(BUILD))/xdg-runtime \

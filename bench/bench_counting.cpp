@@ -18,10 +18,10 @@
 #include "BenchCount.h"
 #include "BenchSupport.h"
 
-#include "app/MainWindowInfo.h"
-#include "app/WindowTable.h"
+#include "common/MainWindowInfo.h"
+#include "common/WindowTable.h"
 #include "counting/CountData.h"
-#include "counting/OrphanCheck.h"
+#include "counting/OrphanQuestions.h"
 #include "counting/frmInAmd2.h"
 #include "counting/frmTana.h"
 #include "platform/DataCombo.h"

@@ -7,7 +7,7 @@
 //
 // The file has the count mapping's seven columns; names repeat, so the run finds most categories
 // and products and adds the rest. Each side runs three times on a fresh copy; the median counts.
-#include "app/global.h"
+#include "common/global.h"
 #include "import/DialogExcel.h"
 #include "import/ImportFile.h"
 #include "import/Mapping.h"

@@ -14,7 +14,7 @@
 #include "BenchCount.h"
 #include "BenchSupport.h"
 
-#include "app/MainWindowInfo.h"
+#include "common/MainWindowInfo.h"
 #include "counting/SummaryList.h"
 #include "counting/frmList.h"
 #include "platform/Db.h"

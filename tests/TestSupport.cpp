@@ -1,6 +1,6 @@
 #include "TestSupport.h"
 
-#include "app/AppPaths.h"
+#include "common/AppPaths.h"
 #include "platform/Db.h"
 #include "platform/Form.h"
 

@@ -2,8 +2,8 @@
 // entered, the correction window finds it, and closing the main window winds everything down.
 #include "TestSupport.h"
 
-#include "app/Settings.h"
 #include "app/frmAMain.h"
+#include "common/Settings.h"
 #include "counting/frmInAmd2.h"
 #include "counting/frmTana.h"
 #include "platform/DataCombo.h"

@@ -4,12 +4,12 @@
 
 #include "DamagedFile.h"
 
-#include "app/AppPaths.h"
 #include "app/DbFile.h"
-#include "app/Settings.h"
 #include "app/frmAMain.h"
 #include "app/frmTipA.h"
-#include "app/global.h"
+#include "common/AppPaths.h"
+#include "common/Settings.h"
+#include "common/global.h"
 #include "counting/frmTana.h"
 #include "masters/MasterModel.h"
 #include "masters/frmInShohin.h"

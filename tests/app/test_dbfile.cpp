@@ -5,8 +5,8 @@
 
 #include "DamagedFile.h"
 
-#include "app/AppPaths.h"
 #include "app/DbFile.h"
+#include "common/AppPaths.h"
 #include "platform/Db.h"
 
 #include <QCryptographicHash>

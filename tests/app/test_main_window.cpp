@@ -3,10 +3,10 @@
 #include "TestSupport.h"
 
 #include "app/Addresses.h"
-#include "app/Settings.h"
-#include "app/WindowTable.h"
 #include "app/frmAMain.h"
-#include "app/global.h"
+#include "common/Settings.h"
+#include "common/WindowTable.h"
+#include "common/global.h"
 #include "platform/Cursor.h"
 #include "platform/Db.h"
 #include "platform/Form.h"

@@ -2,12 +2,12 @@
 #include "TestSupport.h"
 
 #include "app/Addresses.h"
-#include "app/AppPaths.h"
 #include "app/DialogUpdate.h"
-#include "app/Settings.h"
 #include "app/frmAMain.h"
 #include "app/frmAbout.h"
 #include "app/frmTipA.h"
+#include "common/AppPaths.h"
+#include "common/Settings.h"
 #include "platform/Db.h"
 #include "platform/Form.h"
 

@@ -1,12 +1,12 @@
 // Start-up: the command line, the splash and the main window, one copy of the program per user.
 #include "TestSupport.h"
 
-#include "app/AppPaths.h"
-#include "app/Settings.h"
 #include "app/SingleInstance.h"
 #include "app/Startup.h"
 #include "app/frmAMain.h"
 #include "app/frmSplash.h"
+#include "common/AppPaths.h"
+#include "common/Settings.h"
 #include "platform/Db.h"
 #include "platform/Form.h"
 

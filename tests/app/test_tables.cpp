@@ -1,7 +1,7 @@
 // The tables' key rule, the byte-length measure of the text limits and name comparison.
 #include "TestSupport.h"
 
-#include "app/global.h"
+#include "common/global.h"
 #include "platform/Db.h"
 
 class TestTables : public QObject {

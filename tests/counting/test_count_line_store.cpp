@@ -2,7 +2,7 @@
 #include "SqlTrace.h"
 #include "TestSupport.h"
 
-#include "app/global.h"
+#include "common/global.h"
 #include "counting/CountLineStore.h"
 #include "counting/EntryLine.h"
 #include "platform/Db.h"

@@ -5,7 +5,7 @@
 #include "SqlTrace.h"
 
 #include "counting/CountLineGrid.h"
-#include "counting/OrphanCheck.h"
+#include "counting/OrphanQuestions.h"
 #include "counting/frmInAmd2.h"
 #include "platform/DataCombo.h"
 #include "platform/Db.h"

@@ -5,10 +5,10 @@
 
 #include "SummaryListData.h"
 
-#include "app/MainWindowInfo.h"
-#include "app/WindowTable.h"
+#include "common/MainWindowInfo.h"
+#include "common/WindowTable.h"
 #include "counting/CountLineGrid.h"
-#include "counting/OrphanCheck.h"
+#include "counting/OrphanQuestions.h"
 #include "counting/frmList.h"
 #include "platform/Db.h"
 #include "platform/PrinterCollection.h"

@@ -2,7 +2,7 @@
 #include "TestSupport.h"
 
 #include "app/frmTipA.h"
-#include "app/global.h"
+#include "common/global.h"
 #include "counting/frmTana.h"
 #include "platform/Cursor.h"
 #include "platform/DataCombo.h"

@@ -2,7 +2,7 @@
 // and the pre-print check built on them.
 #include "TestSupport.h"
 
-#include "counting/OrphanCheck.h"
+#include "counting/OrphanQuestions.h"
 #include "platform/Cursor.h"
 #include "platform/Db.h"
 

@@ -2,8 +2,8 @@
 // window and the count windows come back where they stood, run after run, and never off screen.
 #include "TestSupport.h"
 
-#include "app/Settings.h"
 #include "app/frmAMain.h"
+#include "common/Settings.h"
 #include "counting/CountRules.h"
 #include "counting/frmTana.h"
 #include "platform/Db.h"

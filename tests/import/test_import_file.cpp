@@ -1,9 +1,9 @@
 // The import file (decoding, lines, cells), the mapping files and the mapping windows.
 #include "TestSupport.h"
 
-#include "app/AppPaths.h"
 #include "app/frmTipA.h"
-#include "app/global.h"
+#include "common/AppPaths.h"
+#include "common/global.h"
 #include "import/DialogExcel.h"
 #include "import/DialogTab.h"
 #include "import/ImportFile.h"

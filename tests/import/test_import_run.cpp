@@ -2,8 +2,8 @@
 #include "TestSupport.h"
 
 #include "app/frmTipA.h"
-#include "app/WindowTable.h"
-#include "app/global.h"
+#include "common/WindowTable.h"
+#include "common/global.h"
 #include "import/DialogExcel.h"
 #include "import/DialogTab.h"
 #include "import/ImportStore.h"

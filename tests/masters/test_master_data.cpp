@@ -2,7 +2,7 @@
 // key, the delete by key (未区分 kept), the windows' queries, and the editable rows' storing rules.
 #include "TestSupport.h"
 
-#include "app/global.h"
+#include "common/global.h"
 #include "masters/MasterData.h"
 #include "masters/MasterModel.h"
 #include "platform/Db.h"

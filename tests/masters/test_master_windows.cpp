@@ -4,8 +4,8 @@
 // text, and a file switch under the modeless category window.
 #include "TestSupport.h"
 
-#include "app/WindowTable.h"
-#include "app/global.h"
+#include "common/WindowTable.h"
+#include "common/global.h"
 #include "masters/MasterGrid.h"
 #include "masters/MasterModel.h"
 #include "masters/frmInShohin.h"

@@ -2,7 +2,7 @@
 // standard dialogs' language and filters.
 #include "TestSupport.h"
 
-#include "app/global.h"
+#include "common/global.h"
 #include "platform/CodePage.h"
 #include "platform/Db.h"
 #include "platform/Dialogs.h"

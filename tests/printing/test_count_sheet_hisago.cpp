@@ -322,6 +322,26 @@ private slots:
         QCOMPARE(broken.sentCount(), 0);
         QVERIFY(!pointer::isHourglass());
     }
+
+    // The print dialog asks for the output file only when the form takes the offsets: the check
+    // agrees with the engine on whether a document begins.
+    void theOffsetCheckAgreesWithTheEngine()
+    {
+        testsupport::Env env;
+        env.openNewDatabase();
+        addNumbered(2, 1);
+        for (double mm : {0.0, 577.0, -577.0, 578.0, -578.0, std::nan("")}) {
+            for (bool onX : {true, false}) {
+                RecordingPrinter p;
+                auto r = request();
+                (onX ? r.offsetX : r.offsetY) = mm;
+                const bool fits = printing::hisagoOffsetsFit(r.offsetX, r.offsetY);
+                PrintHisago(p, r);
+                QVERIFY2(fits == (p.documentCount() > 0), qPrintable(QString::number(mm)));
+                QCOMPARE(fits, std::isfinite(mm) && std::fabs(mm) < 578);
+            }
+        }
+    }
 };
 
 BREVOTANE_TEST_MAIN(TestCountSheetHisago)

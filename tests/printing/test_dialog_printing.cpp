@@ -5,7 +5,7 @@
 #include "CupsFixture.h"
 #include "PdfCheck.h"
 
-#include "app/global.h"
+#include "common/global.h"
 #include "platform/Db.h"
 #include "platform/PrinterCollection.h"
 #include "printing/DialogTanaMoto1.h"

@@ -3,11 +3,11 @@
 // engines that stand in for the real ones.
 #include "TestSupport.h"
 
-#include "app/MainWindowInfo.h"
-#include "app/Settings.h"
-#include "app/WindowTable.h"
-#include "app/global.h"
-#include "counting/OrphanCheck.h"
+#include "common/MainWindowInfo.h"
+#include "common/Settings.h"
+#include "common/WindowTable.h"
+#include "common/global.h"
+#include "counting/OrphanQuestions.h"
 #include "platform/Cursor.h"
 #include "platform/DataCombo.h"
 #include "platform/Db.h"

@@ -5,7 +5,7 @@
 
 #include "PdfCheck.h"
 #include "SheetTestData.h"
-#include "app/global.h"
+#include "common/global.h"
 #include "platform/Cursor.h"
 #include "platform/PrinterCollection.h"
 #include "printing/DialogTanaMoto2.h"

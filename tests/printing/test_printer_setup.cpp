@@ -5,8 +5,8 @@
 #include "TestSupport.h"
 #include "CupsFixture.h"
 
-#include "app/WindowTable.h"
-#include "app/global.h"
+#include "common/WindowTable.h"
+#include "common/global.h"
 #include "platform/CupsQueues.h"
 #include "platform/Cursor.h"
 #include "platform/PrinterCollection.h"

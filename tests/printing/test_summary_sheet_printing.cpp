@@ -4,7 +4,8 @@
 
 #include "PdfCheck.h"
 
-#include "app/global.h"
+#include "common/global.h"
+#include "platform/Cursor.h"
 #include "platform/Db.h"
 #include "platform/PrinterCollection.h"
 #include "printing/DialogTanaMoto3.h"
@@ -93,6 +94,42 @@ private slots:
         QVERIFY(ptext.contains(QRegularExpression("小計\\s+59,000")));
         QVERIFY(ptext.contains(QRegularExpression("合計\\s+465,500")));
         QVERIFY(pdfcheck::run("pdfinfo", {products}).contains(QRegularExpression("Pages:\\s+2\\b")));
+        QVERIFY(d->unload());
+    }
+
+    // The dialog asks for the PDF file before the job, and only when something is to be printed;
+    // a name it was given serves that one job.
+    void theFileIsAskedForEachPrintThatDrawsPages()
+    {
+        testsupport::Env env;
+        env.openNewDatabase();
+        fill();
+        global::PrinterIndex = 0;
+        global::PrintDeviceName = prn::pdfEntryName();
+        auto* d = forms::get<DialogTanaMoto3>();
+        d->Text3->setText(QStringLiteral("棚卸表 (項目/分類別集計)"));
+        d->Text4->setText(QStringLiteral("項目/分類名"));
+        d->Form_Activate();
+
+        d->DTPicker1->setDate(kDate.addYears(-1));   // no lines: nothing to print, nothing asked
+        d->Command3->click();
+        QVERIFY(!d->lastResult().printed);
+        QVERIFY(env.dialogs.shown.isEmpty());
+
+        d->DTPicker1->setDate(kDate);
+        const QString file = env.path("集計.pdf");
+        env.dialogs.files << file;
+        d->Command3->click();
+        QVERIFY(d->lastResult().printed);
+        QVERIFY(QFile::remove(file));
+
+        env.dialogs.clear();   // the next print asks again; cancelled, it writes nothing
+        d->Command3->click();
+        QCOMPARE(env.dialogs.shown.size(), 1);
+        QCOMPARE(env.dialogs.shown.at(0).kind, QStringLiteral("save"));
+        QVERIFY(d->lastResult().cancelled);
+        QVERIFY(!QFile::exists(file));
+        QVERIFY(!pointer::isHourglass());
         QVERIFY(d->unload());
     }
 };

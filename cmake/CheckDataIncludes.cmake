@@ -1,0 +1,65 @@
+# Fails the build when a file of the data library (src/data) includes what only the windows may:
+# a header of a Qt module other than Core, Gui and Sql (as <QWidget> or as <QtWidgets/QWidget>),
+# a CUPS header, or a header of the windows tree (src/windows). The compiler alone would let
+# <QtWidgets/...> and <cups/...> through, since their folders lie on the system include path, and
+# would never see a header no data source includes.
+#
+#   cmake -DDATA_DIR=<src/data> -DWINDOWS_DIR=<src/windows> -DQT_INCLUDE_ROOT=<qt6 headers> -P CheckDataIncludes.cmake
+cmake_minimum_required(VERSION 3.25)
+set(allowed_modules QtCore QtGui QtSql)
+
+file(GLOB_RECURSE files "${DATA_DIR}/*.h" "${DATA_DIR}/*.cpp")
+file(GLOB qt_modules LIST_DIRECTORIES true RELATIVE "${QT_INCLUDE_ROOT}" "${QT_INCLUDE_ROOT}/Qt*")
+
+set(found "")
+foreach(file IN LISTS files)
+    file(READ "${file}" text)
+    # One list entry a line (a semicolon in the text would split a line; includes have none).
+    string(REPLACE ";" "," text "${text}")
+    string(REPLACE "\n" ";" lines "${text}")
+    file(RELATIVE_PATH shown "${DATA_DIR}/../.." "${file}")
+    set(number 0)
+    foreach(line IN LISTS lines)
+        math(EXPR number "${number} + 1")
+        if(NOT line MATCHES "^[ \t]*#[ \t]*include[ \t]*([<\"])([^>\"]+)[>\"]")
+            continue()
+        endif()
+        set(bracket "${CMAKE_MATCH_1}")
+        set(header "${CMAKE_MATCH_2}")
+        set(why "")
+        if(bracket STREQUAL "\"" AND EXISTS "${WINDOWS_DIR}/${header}")
+            set(why "a header of the windows tree")
+        elseif(header MATCHES "^cups/")
+            set(why "a CUPS header")
+        elseif(header MATCHES "^(Qt[A-Za-z]+)/")
+            if(NOT CMAKE_MATCH_1 IN_LIST allowed_modules)
+                set(why "a header of ${CMAKE_MATCH_1}")
+            endif()
+        elseif(bracket STREQUAL "<" AND header MATCHES "^Q[A-Za-z0-9_]+$")
+            # A class header: fine when an allowed module has it, else named by the module that has it.
+            set(allowed FALSE)
+            foreach(module IN LISTS allowed_modules)
+                if(EXISTS "${QT_INCLUDE_ROOT}/${module}/${header}")
+                    set(allowed TRUE)
+                endif()
+            endforeach()
+            if(NOT allowed)
+                foreach(module IN LISTS qt_modules)
+                    if(EXISTS "${QT_INCLUDE_ROOT}/${module}/${header}")
+                        set(why "a header of ${module}")
+                        break()
+                    endif()
+                endforeach()
+            endif()
+        endif()
+        if(why)
+            string(STRIP "${line}" line)
+            list(APPEND found "${shown}:${number}: ${line}: ${why}")
+        endif()
+    endforeach()
+endforeach()
+
+if(found)
+    list(JOIN found "\n" text)
+    message(FATAL_ERROR "The data library (Qt Core, Gui and Sql only) includes what belongs to the windows:\n${text}")
+endif()

@@ -1,0 +1,204 @@
+// The A4 count sheets: one engine, two page frames. Millimetres, origin at the top-left corner of
+// the printable area.
+#include "printing/CountSheet.h"
+
+#include "platform/Db.h"
+#include "platform/PrinterObject.h"
+#include "platform/VbFormat.h"
+#include "printing/PagePrimitives.h"
+#include "printing/SheetJob.h"
+#include "printing/SheetQuery.h"
+
+namespace printing {
+
+namespace {
+
+enum class Frame { Full, Simple };
+
+constexpr int kRowsPerPage = 28;
+constexpr double kFirstRowY = 38;
+constexpr double kRowStep = 8;
+constexpr double kHeadingY = 18;
+constexpr double kSubtotalY = 258;
+constexpr double kTotalY = 262;
+constexpr double kTitleSize = 14.25;
+constexpr double kTextSize = 9.75;
+
+// One job: the counters and sums of the sheet and the printer it draws on.
+class A4Job {
+public:
+    A4Job(prn::PrinterObject& p, const SheetRequest& r, Frame f)
+        : m_p(p), m_request(r), m_frame(f), m_dateText(r.date.toString(QStringLiteral("yyyy/MM/dd")))
+    {
+    }
+
+    SheetResult run();
+
+private:
+    bool alive() const { return m_p.jobState() != prn::JobState::Abandoned; }
+    void drawFrame();
+    void drawLines();
+    void printRow(const QSqlQuery& q);
+    void printSubtotal();
+    // Prints the lines of q from its current row (onRow) or from its first, 28 a page.
+    void printLines(QSqlQuery& q, bool onRow, const Heading& heading);
+    // One category from a new frame, with its last page's subtotal.
+    void printBlock(QSqlQuery& q, bool onRow, const Heading& heading);
+
+    prn::PrinterObject& m_p;
+    const SheetRequest& m_request;
+    const Frame m_frame;
+    const QString m_dateText;
+    int m_pageCounter = 0;
+    int m_rowCounter = 0;
+    double m_pageSubtotal = 0;
+    double m_printedTotal = 0;
+    double m_quantityEdge = 0, m_priceEdge = 0, m_amountEdge = 0;
+};
+
+void A4Job::drawFrame()
+{
+    ++m_pageCounter;
+    m_p.setFontName(m_request.fontName);
+    m_p.setFontSize(kTitleSize);
+    printAt(m_p, 87, 11, QStringLiteral("棚　卸　表"));
+    m_p.setFontSize(kTextSize);
+    printAt(m_p, 22, 30, QStringLiteral("品　名"));
+    printAt(m_p, 85, 30, QStringLiteral("数　量"));
+    printAt(m_p, 103, 30, QStringLiteral("単位"));
+    printAt(m_p, 117, 30, QStringLiteral("単　価"));
+    printAt(m_p, 142, 30, QStringLiteral("価　格"));
+    printAt(m_p, 167, 30, QStringLiteral("備考"));
+    printPageNumber(m_p, m_pageCounter);
+    printAt(m_p, 142, 20, QStringLiteral("日付　　　　　　　　　日現在"));
+    m_p.setFontSize(kTextSize);
+    printAt(m_p, 152, 20, m_dateText);
+    // The rows are printed in the font the frame leaves: their column edges are measured once.
+    m_quantityEdge = 90 + m_p.textWidth(QStringLiteral("数量"));
+    m_priceEdge = 125 + m_p.textWidth(QStringLiteral("単価"));
+    m_amountEdge = 154 + m_p.textWidth(QStringLiteral("価格"));
+    drawLines();
+}
+
+void A4Job::drawLines()
+{
+    m_p.setDrawWidth(1);
+    m_p.setDrawStyle(prn::kStyleSolid);
+    if (m_frame == Frame::Full)
+        DrawRoundBox(m_p, 12, 29, 192, 270, 1, kBlack);
+    m_p.setDrawStyle(prn::kStyleSolid);
+    m_p.line(72, 16, 122, 16, kBlack);
+    m_p.setDrawStyle(prn::kStyleSolid);
+    m_p.line(12, 35, 192, 35, kBlack);
+    if (m_frame == Frame::Full)
+        drawColumnRules(m_p);
+    drawRowRules(m_p, kRowsPerPage, kRowStep, kSubtotalY);
+}
+
+void A4Job::printRow(const QSqlQuery& q)
+{
+    const double y = kFirstRowY + kRowStep * m_rowCounter;
+    // Each column stands on its own: an empty field leaves its column blank and the rest of the
+    // row is still printed.
+    const QVariant name = q.value(0), quantity = q.value(1), unit = q.value(2), price = q.value(3),
+                   amount = q.value(4), note = q.value(5);
+    if (hasValue(name))
+        printAt(m_p, 15, y, name.toString());
+    // A fraction starts where the whole part alone would start, so the whole parts of a column
+    // line up and the decimals run on past its right edge.
+    if (hasValue(quantity)) {
+        const double v = quantity.toDouble();
+        printAlignedTo(m_p, m_quantityEdge, y, wholeOrTwoDecimals(v), amountText(vb::fix(v)));
+    }
+    if (hasValue(unit))
+        printAt(m_p, 103, y, unit.toString());
+    if (hasValue(price)) {
+        const double v = price.toDouble();
+        printAlignedTo(m_p, m_priceEdge, y, wholeOrTwoDecimals(v), amountText(vb::fix(v)));
+    }
+    if (hasValue(amount)) {
+        const QString text = amountText(amount.toDouble());
+        printAlignedTo(m_p, m_amountEdge, y, text, text);
+    }
+    if (hasValue(note)) {
+        const QString text = note.toString();
+        if (text != QString(QChar(0)))
+            printAt(m_p, 164, y, text);
+    }
+}
+
+void A4Job::printSubtotal()
+{
+    const QString caption = QStringLiteral("小計");
+    printAt(m_p, 17, kSubtotalY, caption);
+    printAligned(m_p, 154, kSubtotalY, caption, amountText(m_pageSubtotal));
+}
+
+void A4Job::printLines(QSqlQuery& q, bool onRow, const Heading& heading)
+{
+    for (bool row = onRow || q.next(); row && alive(); row = q.next()) {
+        if (m_rowCounter > kRowsPerPage - 1) {
+            printSubtotal();
+            m_p.newPage();
+            drawFrame();
+            heading();
+            m_rowCounter = 0;
+            m_pageSubtotal = 0;
+        }
+        printRow(q);
+        const double amount = numberOr0(q.value(4));
+        m_pageSubtotal += amount;
+        m_printedTotal += amount;
+        ++m_rowCounter;
+    }
+    throwIfFailed(q);
+}
+
+void A4Job::printBlock(QSqlQuery& q, bool onRow, const Heading& heading)
+{
+    m_pageSubtotal = 0;
+    m_rowCounter = 0;
+    drawFrame();
+    heading();
+    printLines(q, onRow, heading);
+    printSubtotal();
+}
+
+SheetResult A4Job::run()
+{
+    SheetResult result;
+    beginA4Millimetres(m_p);
+    try {
+        printCategoryBlocks(m_p, m_request, kHeadingY, [&] { return m_pageCounter; },
+                            [&](QSqlQuery& lines, bool onRow, const Heading& heading) {
+                                printBlock(lines, onRow, heading);
+                            });
+        const QString caption = QStringLiteral("合計");
+        printAt(m_p, 17, kTotalY, caption);
+        printAligned(m_p, 154, kTotalY, caption, amountText(m_printedTotal));
+        result.printed = m_p.endDoc();
+    } catch (const db::DbError& e) {
+        // A sheet with lines missing is worse than none: the begun document is dropped.
+        m_p.abortDoc();
+        takeDatabaseFailure(e, result);
+    }
+    m_p.setDrawMode(prn::kModeCopyPen);
+    result.printedTotal = m_printedTotal;
+    result.pages = m_pageCounter;
+    takePrinterOutcome(m_p, result);
+    return result;
+}
+
+} // namespace
+
+SheetResult PrintA4Full(prn::PrinterObject& printer, const SheetRequest& request)
+{
+    return A4Job(printer, request, Frame::Full).run();
+}
+
+SheetResult PrintA4Simple(prn::PrinterObject& printer, const SheetRequest& request)
+{
+    return A4Job(printer, request, Frame::Simple).run();
+}
+
+} // namespace printing

@@ -1,0 +1,150 @@
+// The count-entry book, A4 portrait. Millimetres, origin at the top-left corner of the printable
+// area.
+#include "printing/EntryBook.h"
+
+#include "platform/Db.h"
+#include "platform/PrinterObject.h"
+#include "platform/VbFormat.h"
+#include "printing/PagePrimitives.h"
+#include "printing/SheetJob.h"
+#include "printing/SheetQuery.h"
+
+namespace printing {
+
+namespace {
+
+constexpr int kRowsPerPage = 28;
+constexpr double kFirstRowY = 38;
+constexpr double kRowStep = 8;
+constexpr double kHeadingY = 18;
+constexpr double kTitleSize = 14.25;
+constexpr double kTextSize = 9.75;
+
+// The columns of linesOfCategory() the book prints.
+constexpr int kName = 0;
+constexpr int kUnit = 2;
+constexpr int kPrice = 3;
+
+class EntryBookJob {
+public:
+    EntryBookJob(prn::PrinterObject& p, const SheetRequest& r)
+        : m_p(p), m_request(r), m_dateText(r.date.toString(QStringLiteral("yyyy/MM/dd")))
+    {
+    }
+
+    SheetResult run();
+
+private:
+    bool alive() const { return m_p.jobState() != prn::JobState::Abandoned; }
+    void PrintEntryBookPageFrame();
+    void PrintEntryBookRow(const QSqlQuery& q);
+    // One block of lines under its heading: the first page, then 28 rows a page, a new page (with
+    // the heading again) only when one more line is to be printed.
+    void printBlock(QSqlQuery& q, bool onRow, const Heading& heading);
+
+    prn::PrinterObject& m_p;
+    const SheetRequest& m_request;
+    const QString m_dateText;
+    int m_pageNumber = 0;
+    int m_lineCounter = 0;
+    double m_priceEdge = 0;
+};
+
+void EntryBookJob::PrintEntryBookPageFrame()
+{
+    ++m_pageNumber;
+    m_p.setDrawStyle(prn::kStyleSolid);
+    m_p.setDrawWidth(1);
+    DrawRoundBox(m_p, 12, 29, 192, 270, 1, kBlack);
+    m_p.setDrawStyle(prn::kStyleSolid);
+    m_p.line(72, 16, 142, 16, kBlack);
+
+    m_p.setFontName(m_request.fontName);
+    m_p.setFontSize(kTitleSize);
+    printAt(m_p, 87, 11, QStringLiteral("棚　卸　記　入　帳"));
+
+    m_p.setFontSize(kTextSize);
+    printAt(m_p, 22, 30, QStringLiteral("品　名"));
+    m_p.setDrawStyle(prn::kStyleSolid);
+    m_p.line(12, 35, 192, 35, kBlack);
+    printAt(m_p, 85, 30, QStringLiteral("数　量"));
+    printAt(m_p, 103, 30, QStringLiteral("単位"));
+    printAt(m_p, 117, 30, QStringLiteral("参考単価"));
+    printAt(m_p, 142, 30, QStringLiteral("単　価"));
+    printAt(m_p, 167, 30, QStringLiteral("備考"));
+
+    drawColumnRules(m_p);
+    drawRowRules(m_p, kRowsPerPage, kRowStep, 258);
+
+    printPageNumber(m_p, m_pageNumber);
+    printAt(m_p, 142, 20, QStringLiteral("前期棚卸日"));
+    m_p.setFontSize(kTextSize);
+    printAt(m_p, 165, 20, m_dateText);
+    // The rows are printed in the font the frame leaves: the price column's edge is measured once.
+    m_priceEdge = 125 + m_p.textWidth(QStringLiteral("単価"));
+}
+
+void EntryBookJob::PrintEntryBookRow(const QSqlQuery& q)
+{
+    const double y = kFirstRowY + kRowStep * m_lineCounter;
+    const QVariant name = q.value(kName), unit = q.value(kUnit), price = q.value(kPrice);
+    if (hasValue(name))
+        printAt(m_p, 15, y, name.toString());
+    if (hasValue(unit))
+        printAt(m_p, 103, y, unit.toString());
+    // The whole part of every price ends at the column's edge; the decimals of a fraction run on
+    // past it. The whole part is the truncated one, so 999.50 lines up with 999 (its rounded form,
+    // "1,000", would start a digit further left).
+    if (hasValue(price)) {
+        const double v = price.toDouble();
+        printAlignedTo(m_p, m_priceEdge, y, wholeOrTwoDecimals(v), amountText(vb::fix(v)));
+    }
+}
+
+void EntryBookJob::printBlock(QSqlQuery& q, bool onRow, const Heading& heading)
+{
+    m_lineCounter = 0;
+    PrintEntryBookPageFrame();
+    heading();
+    for (bool row = onRow || q.next(); row && alive(); row = q.next()) {
+        if (m_lineCounter > kRowsPerPage - 1) {
+            m_p.newPage();
+            PrintEntryBookPageFrame();
+            heading();
+            m_lineCounter = 0;
+        }
+        PrintEntryBookRow(q);
+        ++m_lineCounter;
+    }
+    throwIfFailed(q);
+}
+
+SheetResult EntryBookJob::run()
+{
+    SheetResult result;
+    beginA4Millimetres(m_p);
+    try {
+        printCategoryBlocks(m_p, m_request, kHeadingY, [&] { return m_pageNumber; },
+                            [&](QSqlQuery& lines, bool onRow, const Heading& heading) {
+                                printBlock(lines, onRow, heading);
+                            });
+        result.printed = m_p.endDoc();
+    } catch (const db::DbError& e) {
+        // A book with lines missing would send the counters out without rows to write on.
+        m_p.abortDoc();
+        takeDatabaseFailure(e, result);
+    }
+    m_p.setDrawMode(prn::kModeCopyPen);
+    result.pages = m_pageNumber;
+    takePrinterOutcome(m_p, result);
+    return result;
+}
+
+} // namespace
+
+SheetResult PrintEntryBook(prn::PrinterObject& printer, const SheetRequest& request)
+{
+    return EntryBookJob(printer, request).run();
+}
+
+} // namespace printing

@@ -1,0 +1,179 @@
+#pragma once
+// The main window: keeps the closing date, shows the open database file, loads and saves the
+// settings and opens every other window.
+#include "common/MainWindowInfo.h"
+#include "platform/Form.h"
+
+#include <QDate>
+#include <QPixmap>
+
+class QAction;
+class QComboBox;
+class QDateEdit;
+class QGroupBox;
+class QLabel;
+class QLineEdit;
+class QMenu;
+class QMenuBar;
+class QPushButton;
+class QStatusBar;
+class QTimer;
+
+class frmAMain : public Form, public app::MainWindowInfo {
+    Q_OBJECT
+public:
+    frmAMain();
+    ~frmAMain() override;
+
+    void Form_Load() override;
+    void Form_Activate() override;
+    void Form_QueryUnload(bool& cancel) override;
+    void Form_Unload(bool& cancel) override;
+    // The exit's keeping steps (settings, then the backup of the open file) without closing
+    // anything. False when either failed; telling the user is the caller's.
+    bool keepSettingsAndBackup();
+
+    // The closing date other windows read when they load.
+    QDate closingDate() const override;
+    QString fileName() const;
+    QString openFileName() const override;
+    bool connected() const { return Connected; }
+
+    // The command line as the shell passed it (the database path, or empty).
+    static void setCommandLine(const QString& arg);
+    static QString commandLine();
+
+    // Controls, named as in the window's design.
+    QLabel* Picture2 = nullptr;
+    QWidget* Picture3 = nullptr;
+    QLabel* Label1 = nullptr;
+    QDateEdit* DTPicker1 = nullptr;
+    QLabel* Label9 = nullptr;
+    QLabel* Label13 = nullptr;
+    QLabel* Label22 = nullptr;
+    QGroupBox* Frame1 = nullptr;
+    QGroupBox* Frame8 = nullptr;
+    QPushButton* Command22 = nullptr;
+    QGroupBox* Frame4 = nullptr;
+    QComboBox* Combo3 = nullptr;
+    QPushButton* Command58 = nullptr;
+    QLabel* Label5 = nullptr;
+    QLabel* Label7 = nullptr;
+    QLineEdit* txtFileName = nullptr;
+    QStatusBar* StatusBar1 = nullptr;
+    QLabel* statusPanel[3] = {nullptr, nullptr, nullptr};
+    QPushButton* Command2 = nullptr;
+    QPushButton* Command17 = nullptr;
+    QPushButton* Command19 = nullptr;
+    QPushButton* Command21 = nullptr;
+    QPushButton* Command3 = nullptr;
+    QPushButton* Command4 = nullptr;
+    QPushButton* Command33 = nullptr;
+    QPushButton* Command28 = nullptr;
+    QPushButton* Command24 = nullptr;
+    QPushButton* Command5 = nullptr;
+    QPushButton* Command1 = nullptr;
+
+    QMenuBar* menuBar = nullptr;
+    QMenu* mnuFileOpen = nullptr;
+    QMenu* mnuPic = nullptr;
+    QMenu* mnuBar6 = nullptr;
+    QMenu* mnuPre = nullptr;
+    QMenu* mnuHelp = nullptr;
+    QAction* mnuNew = nullptr;
+    QAction* mnuOpen = nullptr;
+    QAction* mnuSave = nullptr;
+    QAction* munPrinter = nullptr;
+    QAction* mnuBackupOpen = nullptr;
+    QAction* mnuDenQuit = nullptr;
+    QAction* mnuPicLoad = nullptr;
+    QAction* mnuPSave = nullptr;
+    QAction* mnuDatabaseRep = nullptr;
+    QAction* mnuPreTana = nullptr;
+    QAction* mnuTanaAmd = nullptr;
+    QAction* mnuList = nullptr;
+    QAction* mnuList2 = nullptr;
+    QAction* mnuTanaMoto = nullptr;
+    QAction* mnuPreSiire = nullptr;
+    QAction* mnuPreShohin = nullptr;
+    QAction* mnuInportB = nullptr;
+    QAction* mnuTani = nullptr;
+    QAction* mnuInportA = nullptr;
+    QAction* mnuHelpReadme = nullptr;
+    QAction* mnuHelpSport = nullptr;
+    QAction* mnuUpdate = nullptr;
+    QAction* mnuAbout = nullptr;
+
+    // Database file commands.
+    void mnuNew_Click();
+    void mnuOpen_Click();
+    void mnuSave_Click();
+    void mnuBackupOpen_Click();
+    void Command22_Click();
+    void Command58_Click();
+
+    // Windows and commands.
+    void Command17_Click();
+    void mnuPreTana_Click();
+    void Command19_Click();
+    void mnuTanaAmd_Click();
+    void Command21_Click();
+    void mnuTanaMoto_Click();
+    void Command3_Click();
+    void mnuList_Click();
+    void Command4_Click();
+    void mnuList2_Click();
+    void Command33_Click();
+    void mnuPreShohin_Click();
+    void Command28_Click();
+    void mnuPreSiire_Click();
+    void Command24_Click();
+    void mnuTani_Click();
+    void Command5_Click();
+    void mnuInportA_Click();
+    void mnuInportB_Click();
+    void munPrinter_Click();
+    void mnuUpdate_Click();
+    void mnuAbout_Click();
+    void mnuHelpReadme_Click();
+    void mnuHelpSport_Click();
+    void mnuPicLoad_Click();
+    void mnuPSave_Click();
+    void Command1_Click();
+    void mnuDatabaseRep_Click();
+    void Command2_Click();
+    void mnuDenQuit_Click();
+    void txtFileName_Change();
+
+    // The picture the window shows when no picture file is set or the file cannot be read.
+    static QPixmap designPicture();
+
+protected:
+    // The shutdown's steps, in the order they run (separate so that each can be followed).
+    virtual void closeConnectionAtExit();
+    virtual void saveSettingsAtExit();
+
+private:
+    // False (after telling the user why) when no count line exists or no database is open.
+    bool countCheck(const QString& message);
+    void openWindow(const QString& name, bool modal);
+    void buildUi();
+    void buildMenus();
+    // Choice of the file at start and the connect step.
+    void chooseFileAtStart();
+    void connectStep();
+    void closeStep();
+    void ConnectDatabase();
+    // Tells the user when the open file's pages are damaged.
+    void warnWhenDamaged();
+    void firstRunFlow();
+    // Copies the template to the path and connects to the copy (throws when the copy fails).
+    void makeFromTemplate(const QString& path);
+    void backupAtExit();
+    bool loadPicture(const QString& file);
+    void showPicture(const QPixmap& picture);
+
+    bool Connected = false;
+    bool TipShown = false;
+    QTimer* m_clock = nullptr;
+};
