@@ -1,11 +1,12 @@
 // The database file's operations without a window: replacing a file by a copy, the soundness
 // check, the backup decision, repair and compaction against other connections, clearing tables,
-// and how paths are compared.
+// how paths are compared, and where the file commands leave the work when they fail.
 #include "TestSupport.h"
 
 #include "DamagedFile.h"
 
 #include "app/DbFile.h"
+#include "app/FileController.h"
 #include "common/AppPaths.h"
 #include "platform/Db.h"
 
@@ -310,6 +311,65 @@ private slots:
         QCOMPARE(db::scalar("SELECT group_concat(項目ID || ':' || 項目分類名) FROM 項目分類").toString(), QStringLiteral("0:未区分"));
         QVERIFY(!db::inTransaction());
         QVERIFY(dbfile::clearTables(dbfile::Tables::Products));
+    }
+
+    void failedFileCommandsGoBackToTheOpenFile_data()
+    {
+        QTest::addColumn<QString>("command");
+        QTest::addColumn<QString>("before");   // the working file: "open", "gone" (deleted while open), "none"
+        QTest::addColumn<QString>("message");
+        QTest::addColumn<bool>("openAfter");
+        QTest::addColumn<QStringList>("told");   // what the notifier told the windows
+        const QString saveFailed = QStringLiteral("データベースの保存に失敗しました。");
+        QTest::newRow("new, copy fails") << "new" << "open" << "" << true << QStringList{"close", "opened"};
+        QTest::newRow("new, copy fails, file gone") << "new" << "gone" << "" << false << QStringList{"close"};
+        QTest::newRow("new, copy fails, none open") << "new" << "none" << "" << false << QStringList{};
+        QTest::newRow("save as, copy fails, file gone") << "save" << "gone" << saveFailed << false << QStringList{"close"};
+        QTest::newRow("save as, cancelled") << "cancel" << "open" << saveFailed << true << QStringList{};
+        QTest::newRow("compaction, file gone") << "compact" << "gone" << QStringLiteral("データベースに接続してるユーザーがいます。")
+                                               << false << QStringList{"close"};
+    }
+
+    void failedFileCommandsGoBackToTheOpenFile()
+    {
+        QFETCH(QString, command);
+        QFETCH(QString, before);
+        QFETCH(QString, message);
+        QFETCH(bool, openAfter);
+        QFETCH(QStringList, told);
+        testsupport::Env env;
+        const QString work = env.path("work.idb");
+        dbfile::FileController files;
+        files.openAtStart(work);   // "none": the file is made only after the failed start
+        QVERIFY(QFile::copy(env.newDatabase("seed.idb"), work));
+        if (before != "none")
+            QCOMPARE(files.openAtStart(work).outcome, dbfile::FileResult::Outcome::Done);
+        if (before == "gone")
+            QVERIFY(QFile::remove(work));
+        QVERIFY(QDir().mkpath(env.path("folder.idb")));   // no copy can be made there
+
+        QStringList heard;
+        QObject ear;
+        QObject::connect(&db::notifier(), &db::Notifier::aboutToClose, &ear, [&heard] { heard << "close"; });
+        QObject::connect(&db::notifier(), &db::Notifier::opened, &ear, [&heard, work](const QString& p) {
+            heard << (p == work ? "opened" : "opened " + p);
+        });
+        const dbfile::FileSteps replace{[](const QString&) { return true; }, {}};
+        dbfile::FileResult r;
+        if (command == "new")
+            r = files.newFile(env.path("folder.idb"), replace);
+        else if (command == "save")
+            r = files.saveAs(env.path("folder.idb"), replace);
+        else if (command == "cancel")
+            r = files.saveAs(std::nullopt, replace);
+        else
+            r = files.repairAndCompactOpenFile();
+        QCOMPARE(r.outcome, dbfile::FileResult::Outcome::Refused);
+        QCOMPARE(r.message, message);
+        QCOMPARE(heard, told);
+        QCOMPARE(files.path(), work);
+        QCOMPARE(files.connected(), openAfter);
+        QCOMPARE(db::openPath(), openAfter ? work : QString());
     }
 };
 

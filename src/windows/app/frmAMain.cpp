@@ -413,15 +413,14 @@ void frmAMain::Form_Load()
         global::PrintFontName = GetSetting("Printer", "PrinterFont", QStringLiteral("ＭＳ 明朝"));
         if (global::PrintFontName.isEmpty())
             global::PrintFontName = QStringLiteral("ＭＳ 明朝");
-        chooseFileAtStart();
+        if (!chooseFileAtStart())
+            return;
         // Neither Windows family applies here: the family stays empty and the platform line says
         // truthfully what the system is.
         global::WindowsFamily = QString();
         Label13->setText(QStringLiteral("PLATFORM ") + QSysInfo::prettyProductName());
-        Connected = true;
     } catch (const std::exception&) {
         dlg::Information(QStringLiteral("データベースの接続に失敗しました。ファイル名を変更してください。"), this);
-        Connected = false;
         return;
     }
     // A picture that cannot be read is no reason to doubt the database: the window keeps its
@@ -457,7 +456,7 @@ void frmAMain::Form_QueryUnload(bool&)
 void frmAMain::closeConnectionAtExit()
 {
     // Closing is harmless when nothing is open; the file must not stay locked past the exit.
-    if (Connected || db::isOpen())
+    if (m_files.connected() || db::isOpen())
         db::close();
 }
 

@@ -1,6 +1,7 @@
 #pragma once
 // The main window: keeps the closing date, shows the open database file, loads and saves the
 // settings and opens every other window.
+#include "app/FileController.h"
 #include "common/MainWindowInfo.h"
 #include "platform/Form.h"
 
@@ -37,7 +38,7 @@ public:
     QDate closingDate() const override;
     QString fileName() const;
     QString openFileName() const override;
-    bool connected() const { return Connected; }
+    bool connected() const { return m_files.connected(); }
 
     // The command line as the shell passed it (the database path, or empty).
     static void setCommandLine(const QString& arg);
@@ -159,21 +160,21 @@ private:
     void openWindow(const QString& name, bool modal);
     void buildUi();
     void buildMenus();
-    // Choice of the file at start and the connect step.
-    void chooseFileAtStart();
-    void connectStep();
-    void closeStep();
-    void ConnectDatabase();
-    // Tells the user when the open file's pages are damaged.
-    void warnWhenDamaged();
+    // Opens the file chosen at start (the setting or the command line); false when it did not open.
+    bool chooseFileAtStart();
     void firstRunFlow();
-    // Copies the template to the path and connects to the copy (throws when the copy fails).
-    void makeFromTemplate(const QString& path);
+    // What came of a file command: the messages it calls for, and the box (and the status bar)
+    // naming the file open now.
+    void tell(const dbfile::FileResult& r);
+    void showOpenFile(const dbfile::FileResult& r);
+    // The overwrite question and the box naming the file being worked on, with the hourglass
+    // while the file is made when asked for.
+    dbfile::FileSteps fileSteps(bool hourglass);
     void backupAtExit();
     bool loadPicture(const QString& file);
     void showPicture(const QPixmap& picture);
 
-    bool Connected = false;
+    dbfile::FileController m_files;
     bool TipShown = false;
     QTimer* m_clock = nullptr;
 };

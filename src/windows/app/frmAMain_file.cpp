@@ -1,7 +1,7 @@
-// The database file's life as the main window drives it: the choice at start, connecting,
-// new, open, save as, the backup, repair and compaction, clearing tables. The handlers keep the
-// steps the user sees (questions, messages, the box and the labels); the work on the files is
-// dbfile's.
+// The database file's life as the main window drives it: the choice at start, the first run, new,
+// open, save as, the backup, repair and compaction, clearing tables. The handlers ask the user and
+// show what came of a command (messages, the box and the labels); switching files is
+// dbfile::FileController's, the work on the files dbfile's.
 #include "app/frmAMain.h"
 
 #include "app/DbFile.h"
@@ -16,7 +16,6 @@
 
 #include <QComboBox>
 #include <QDateEdit>
-#include <QFileInfo>
 #include <QLabel>
 #include <QLineEdit>
 
@@ -27,67 +26,48 @@ constexpr int kFileFilterIndex = 2;
 
 const QString kStopFirstRun = QStringLiteral("現在、初期設定用のファイルが選択されていますので、一旦処理を中止します。");
 const QString kOverwrite = QStringLiteral("指定した名前のファイルが存在します。") + QLatin1Char('\r') + QStringLiteral("上書きしますか？");
-const QString kBadName = QStringLiteral("ファイル名が不正です。");
 const QString kDamaged = QStringLiteral("データベースファイルが破損しています。ﾃﾞｰﾀﾍﾞｰｽの修復/最適化で修復できる場合があります。");
-const QString kNotRepaired = QStringLiteral("データベースファイルが破損しているため、修復できませんでした。");
-
-[[noreturn]] void fail(const QString& why)
-{
-    throw db::DbError(why);
-}
 
 } // namespace
 
-void frmAMain::chooseFileAtStart()
+bool frmAMain::chooseFileAtStart()
 {
-    global::DbFilePath = GetSetting("Settings", "MDBFileName", "");
+    QString path = GetSetting("Settings", "MDBFileName", "");
     const QString cmd = commandLine();
     if (!cmd.isEmpty())
-        global::DbFilePath = startup::pathFromCommandLine(cmd);
-    if (global::DbFilePath.isEmpty())
-        global::DbFilePath = paths::templatePath();
-    txtFileName->setText(global::DbFilePath);
-    connectStep();
-    warnWhenDamaged();
+        path = startup::pathFromCommandLine(cmd);
+    if (path.isEmpty())
+        path = paths::templatePath();
+    txtFileName->setText(path);
+    const dbfile::FileResult r = m_files.openAtStart(path);
+    tell(r);
+    return r.done();
 }
 
-void frmAMain::warnWhenDamaged()
+void frmAMain::tell(const dbfile::FileResult& r)
 {
-    // Damage behind a readable header and table list: work could go on and be lost with it, so
-    // the user hears of it now, not at the failed backup of the exit.
-    if (!dbfile::openFileIsSound())
+    if (!r.message.isEmpty())
+        dlg::Information(r.message, this);
+    if (r.damaged)
         dlg::Information(kDamaged, this);
 }
 
-void frmAMain::connectStep()
+void frmAMain::showOpenFile(const dbfile::FileResult& r)
 {
-    db::open(global::DbFilePath);
-}
-
-void frmAMain::closeStep()
-{
-    if (Connected)
-        db::close();
-}
-
-void frmAMain::ConnectDatabase()
-{
-    if (txtFileName->text().isEmpty()) {
-        dlg::Information(QStringLiteral("データベースファイル名が入力されていません。"), this);
-        return;
-    }
-    try {
-        global::DbFilePath = txtFileName->text();
-        SaveSetting("Settings", "MDBFileName", global::DbFilePath);
+    txtFileName->setText(global::DbFilePath);
+    // The status bar may be showing a notice in place of the name.
+    if (r.connectAttempted)
         statusPanel[0]->setText(txtFileName->text());
-        connectStep();
-        Connected = true;
-    } catch (const std::exception&) {
-        dlg::Information(QStringLiteral("データベースの接続に失敗しました。データベースが使用可能になってから再度実行してください。"), this);
-        Connected = false;
-        return;
-    }
-    warnWhenDamaged();
+}
+
+dbfile::FileSteps frmAMain::fileSteps(bool hourglass)
+{
+    return {[this](const QString&) { return dlg::Question(kOverwrite, this) == dlg::vbYes; },
+            [this, hourglass](const QString& path) {
+                txtFileName->setText(path);
+                if (hourglass)
+                    pointer::hourglass();
+            }};
 }
 
 void frmAMain::firstRunFlow()
@@ -111,196 +91,83 @@ void frmAMain::firstRunFlow()
             QStringLiteral("注）日付の設定"),
             QStringLiteral("Windowsシステムの日付は、短い日付の表示が１０桁（2003/01/01）になるようにコントロールパネル・地域から設定してください。年号が2桁の設定の場合､誤作動を起こす場合があります｡ "),
         });
-        const std::optional<QString> chosen = dlg::OpenFile(QStringLiteral("新しいファイル名"), kFileFilter, kFileFilterIndex, this);
-        if (!chosen || chosen->isEmpty())
-            fail(QStringLiteral("cancelled"));
-        const QString path = *chosen;
-        if (paths::isTemplatePath(path)) {
-            dlg::Information(kStopFirstRun, this);
-            unload();
-            return;
-        }
-        closeStep();
-        if (QFileInfo::exists(path) && dlg::Question(kOverwrite, this) != dlg::vbYes) {
-            dlg::Information(kStopFirstRun, this);
-            unload();
-            return;
-        }
-        makeFromTemplate(path);
-        // A file that could not be opened is no working file: the user was told, and the
-        // program ends as it does for any other failure here.
-        if (!Connected)
-            fail(QStringLiteral("new file not connected"));
-        dlg::Information(QStringLiteral("棚卸表データファイルを作成しました。決算日を入力してください。"), this);
-        DTPicker1->setFocus();
     } catch (const std::exception&) {
-        pointer::reset();
         dlg::Information(kStopFirstRun, this);
         unload();
+        return;
     }
-}
-
-void frmAMain::makeFromTemplate(const QString& path)
-{
-    txtFileName->setText(path);
-    global::DbFilePath = path;
-    pointer::hourglass();
-    // The file is replaced only by a complete copy, so a failed copy leaves it as it was.
-    dbfile::copyReplacing(paths::templatePath(), path);
-    txtFileName->setText(path);
-    ConnectDatabase();
+    const std::optional<QString> chosen = dlg::OpenFile(QStringLiteral("新しいファイル名"), kFileFilter, kFileFilterIndex, this);
+    const dbfile::FileResult r = m_files.firstFile(chosen, fileSteps(true));
     pointer::reset();
-    txtFileName->setText(global::DbFilePath);
+    showOpenFile(r);
+    tell(r);
+    // A file that could not be made or opened is no working file: the program ends as it does
+    // for any other failure here.
+    if (!r.done()) {
+        dlg::Information(kStopFirstRun, this);
+        unload();
+        return;
+    }
+    dlg::Information(QStringLiteral("棚卸表データファイルを作成しました。決算日を入力してください。"), this);
+    DTPicker1->setFocus();
 }
 
 void frmAMain::mnuNew_Click()
 {
-    const QString previous = global::DbFilePath;
-    bool closed = false;
-    try {
-        const std::optional<QString> chosen = dlg::OpenFile(QStringLiteral("新しいファイル名"), kFileFilter, kFileFilterIndex, this);
-        if (!chosen)
-            fail(QStringLiteral("cancelled"));
-        const QString path = *chosen;
-        if (path.isEmpty()) {
-            txtFileName->setText(global::DbFilePath);
-            return;
-        }
-        if (paths::isTemplatePath(path)) {
-            dlg::Information(kBadName, this);
-            txtFileName->setText(global::DbFilePath);
-            return;
-        }
-        if (QFileInfo::exists(path) && dlg::Question(kOverwrite, this) != dlg::vbYes) {
-            txtFileName->setText(global::DbFilePath);
-            return;
-        }
-        closeStep();
-        closed = true;
-        makeFromTemplate(path);
-        if (Connected)
-            dlg::Information(QStringLiteral("新規に棚卸表データファイルを作成しました。"), this);
-    } catch (const std::exception&) {
-        pointer::reset();
-        if (closed) {
-            // Nothing new was made: go on with the file that was open before.
-            global::DbFilePath = previous;
-            if (Connected && !db::isOpen()) {
-                try {
-                    connectStep();
-                } catch (const std::exception&) {
-                    Connected = false;
-                }
-            }
-        }
-        txtFileName->setText(global::DbFilePath);
-    }
+    const std::optional<QString> chosen = dlg::OpenFile(QStringLiteral("新しいファイル名"), kFileFilter, kFileFilterIndex, this);
+    const dbfile::FileResult r = m_files.newFile(chosen, fileSteps(true));
+    pointer::reset();
+    showOpenFile(r);
+    tell(r);
+    if (r.done())
+        dlg::Information(QStringLiteral("新規に棚卸表データファイルを作成しました。"), this);
 }
 
 void frmAMain::mnuOpen_Click()
 {
-    try {
-        const std::optional<QString> chosen = dlg::OpenFile(QStringLiteral("データベースの変更"), kFileFilter, kFileFilterIndex, this);
-        if (!chosen)
-            fail(QStringLiteral("cancelled"));
-        if (chosen->isEmpty()) {
-            txtFileName->setText(global::DbFilePath);
-            return;
-        }
+    const std::optional<QString> chosen = dlg::OpenFile(QStringLiteral("データベースの変更"), kFileFilter, kFileFilterIndex, this);
+    // The template is never worked in: a new file is made from it, and the open file stays open
+    // until the new one replaces it.
+    if (chosen && !chosen->isEmpty() && paths::isTemplatePath(*chosen)) {
         txtFileName->setText(*chosen);
-        if (paths::isTemplatePath(*chosen)) {
-            dlg::Information(QStringLiteral("現在、初期設定用のファイルが選択されていますので、新規にデータベースを作成します。"), this);
-            mnuNew_Click();
-            return;
-        }
-        closeStep();
-        global::DbFilePath = txtFileName->text();
-        ConnectDatabase();
-    } catch (const std::exception&) {
-        txtFileName->setText(global::DbFilePath);
+        dlg::Information(QStringLiteral("現在、初期設定用のファイルが選択されていますので、新規にデータベースを作成します。"), this);
+        mnuNew_Click();
+        return;
     }
+    const dbfile::FileResult r = m_files.open(chosen);
+    showOpenFile(r);
+    tell(r);
 }
 
 void frmAMain::mnuSave_Click()
 {
-    if (!Connected)
+    if (!m_files.connected())
         return;
-    const QString old = global::DbFilePath;
-    bool closed = false;
-    try {
-        const std::optional<QString> chosen = dlg::SaveFile(QStringLiteral("名前を付けて保存"), kFileFilter, kFileFilterIndex, this);
-        if (!chosen)
-            fail(QStringLiteral("cancelled"));
-        const QString path = *chosen;
-        if (path.isEmpty())
-            return;
-        // Neither the open file nor the template (whose copies are every new file) may be
-        // written over, however the path is spelled.
-        if (paths::samePath(path, old) || paths::isTemplatePath(path)) {
-            dlg::Information(kBadName, this);
-            return;
-        }
-        if (QFileInfo::exists(path) && dlg::Question(kOverwrite, this) != dlg::vbYes)
-            return;
-        txtFileName->setText(path);
-        db::close();
-        closed = true;
-        dbfile::copyReplacing(old, path);
-        ConnectDatabase();
-    } catch (const std::exception&) {
-        if (closed) {
-            // The copy failed: work goes on in the old file, which the failure left untouched.
-            try {
-                connectStep();
-            } catch (const std::exception&) {
-                Connected = false;
-            }
-            txtFileName->setText(global::DbFilePath);
-        }
-        dlg::Information(QStringLiteral("データベースの保存に失敗しました。"), this);
-    }
+    const std::optional<QString> chosen = dlg::SaveFile(QStringLiteral("名前を付けて保存"), kFileFilter, kFileFilterIndex, this);
+    const dbfile::FileResult r = m_files.saveAs(chosen, fileSteps(false));
+    showOpenFile(r);
+    tell(r);
 }
 
 void frmAMain::mnuBackupOpen_Click()
 {
-    txtFileName->setText(paths::backupPath());
-    closeStep();
-    ConnectDatabase();
+    const dbfile::FileResult r = m_files.openBackup();
+    showOpenFile(r);
+    tell(r);
 }
 
 void frmAMain::Command22_Click()
 {
     pointer::hourglass();
-    try {
-        closeStep();
-        // The open file, whatever the box happens to show.
-        const QString file = global::DbFilePath;
-        const QFileInfo before(file);
-        if (!before.isFile())
-            fail(QStringLiteral("file not found: %1").arg(file));
-        Label5->setText(QStringLiteral("Old FileSize ") + QString::number(before.size()) + QStringLiteral(" byte"));
-        dbfile::repairAndCompact(file);
-        connectStep();
-        Label7->setText(QStringLiteral("New FileSize ") + QString::number(QFileInfo(file).size()) + QStringLiteral(" byte"));
-        pointer::reset();
+    const dbfile::FileResult r = m_files.repairAndCompactOpenFile();
+    if (r.sizeBefore >= 0)
+        Label5->setText(QStringLiteral("Old FileSize ") + QString::number(r.sizeBefore) + QStringLiteral(" byte"));
+    if (r.sizeAfter >= 0)
+        Label7->setText(QStringLiteral("New FileSize ") + QString::number(r.sizeAfter) + QStringLiteral(" byte"));
+    pointer::reset();
+    tell(r);
+    if (r.done())
         dlg::Information(QStringLiteral("データベースを最適化しました。"), this);
-        Connected = true;
-    } catch (const dbfile::DamagedFile&) {
-        // Nothing was changed that the repair could not stand behind: work goes on in the file as
-        // it is, and the exit keeps the last good backup.
-        try {
-            connectStep();
-            Connected = true;
-        } catch (const std::exception&) {
-            Connected = false;
-        }
-        pointer::reset();
-        dlg::Information(kNotRepaired, this);
-    } catch (const std::exception&) {
-        dlg::Information(QStringLiteral("データベースに接続してるユーザーがいます。"), this);
-        Connected = false;
-        pointer::reset();
-    }
 }
 
 void frmAMain::Command58_Click()
@@ -333,7 +200,7 @@ void frmAMain::Command58_Click()
 void frmAMain::backupAtExit()
 {
     // The file that was open when the exit began; when none was, there is nothing to keep.
-    if (!Connected || !dbfile::backupDue(global::DbFilePath, paths::backupPath()))
+    if (!m_files.connected() || !dbfile::backupDue(global::DbFilePath, paths::backupPath()))
         return;
     dbfile::writeBackup(global::DbFilePath, paths::backupPath());
 }
