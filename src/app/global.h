@@ -26,6 +26,10 @@ extern long LastTaniID;
 extern std::array<QString, 1001> ImportFieldNames;
 extern std::array<QString, 1001> ImportFieldColumns;
 
+// The key rule: a new row's key is the highest key of its table + 1 (GetMaxTanaID and its siblings
+// below give the highest), never below 1, and no key is kept in a counter table. Every writer takes
+// its keys this way: the entry, the master windows and the imports.
+
 // Highest key of a table's key column, 0 for an empty table. For the categories and products also
 // the highest of their keys that count lines carry, so a key whose row was deleted while lines
 // still carry it is never given to a new row. Throws db::DbError.
@@ -38,13 +42,17 @@ public:
 };
 extern const QString kKeyRangeText;
 
-// The next key of a table: highest + 1 (1 for an empty table). Throws db::DbError, and
-// KeyRangeError when the key would leave the 32-bit range.
+// The key a new row gets when its table's highest key is highest: highest + 1, and 1 for a table
+// without positive keys. Throws KeyRangeError when the key would leave the 32-bit range.
+long KeyAfter(long highest);
+// The next key of a table: KeyAfter(MaxKey(...)). Throws db::DbError, and KeyRangeError when the key
+// would leave the 32-bit range.
 long NextKey(const QString& table, const QString& keyColumn);
+// Highest key of the count lines (0 when empty).
 long GetMaxTanaID();
 // Highest key of the product, category and unit tables (0 when empty; products and categories
 // counting the keys count lines carry, as MaxKey), also left in LastShohinID, LastMaxID and
-// LastTaniID for the caller to add 1 to. The category maximum includes row 0.
+// LastTaniID. The category maximum includes row 0.
 long GetMaxShohinID();
 long GetMaxKoumokuID();
 long GetMaxTaniID();
