@@ -16,8 +16,6 @@ QString MainPictureFile;
 QString WindowsFamily;
 long LastShohinID = 0;
 long LastMaxID = 0;
-std::array<QString, 1001> ImportFieldNames;
-std::array<QString, 1001> ImportFieldColumns;
 long LastTaniID = 0;
 
 const QString kKeyRangeText =

@@ -3,7 +3,6 @@
 #include "platform/Db.h"
 
 #include <QString>
-#include <array>
 
 namespace global {
 // The full path of the open database file.
@@ -20,11 +19,6 @@ extern QString WindowsFamily;
 extern long LastShohinID;
 extern long LastMaxID;
 extern long LastTaniID;
-// The current import mapping, shared by both kinds of import: entry i (from 1) holds the heading
-// and the column number (as text, "0" for none) of the file column assigned to target field i.
-// Entry 0 holds nothing. Every mapping window and every import run loads them from its file.
-extern std::array<QString, 1001> ImportFieldNames;
-extern std::array<QString, 1001> ImportFieldColumns;
 
 // The key rule: a new row's key is the highest key of its table + 1 (GetMaxTanaID and its siblings
 // below give the highest), never below 1, and no key is kept in a counter table. Every writer takes

@@ -553,14 +553,30 @@ std::optional<double> wholeNumber(double value)
     return r;
 }
 
-LineValues countLineValues(const QStringList& cells, const QList<int>& columns)
+LineValues countLineValues(const QStringList& cells, const Mapping& mapping)
 {
-    return lineValuesOf(countValuesOf(cellsOf(cells), columns));
+    Q_ASSERT(mapping.kind() == Kind::Count);
+    return lineValuesOf(countValuesOf(cellsOf(cells), mapping.columns()));
 }
 
-LineValues productLineValues(const QStringList& cells, const QList<int>& columns)
+LineValues productLineValues(const QStringList& cells, const Mapping& mapping)
 {
-    return lineValuesOf(productValuesOf(cellsOf(cells), columns));
+    Q_ASSERT(mapping.kind() == Kind::Product);
+    return lineValuesOf(productValuesOf(cellsOf(cells), mapping.columns()));
+}
+
+Outcome storeCountLines(const QStringList& dataLines, const QDate& date, const Mapping& mapping,
+                        const Progress& progress)
+{
+    Q_ASSERT(mapping.kind() == Kind::Count);
+    return storeCountLines(dataLines, date, mapping.columns(), progress);
+}
+
+Outcome storeProducts(const QStringList& dataLines, const Mapping& mapping, bool updateKnown,
+                      const Progress& progress)
+{
+    Q_ASSERT(mapping.kind() == Kind::Product);
+    return storeProducts(dataLines, mapping.columns(), updateKnown, progress);
 }
 
 Outcome storeCountLines(const QStringList& dataLines, const QDate& date, const QList<int>& columns,
