@@ -68,9 +68,10 @@ QString writeImportFile(const QString& path, int lines, int products, int catego
 
 void saveIdentityMapping()
 {
+    import::Mapping mapping(import::Kind::Count);
     for (int i = 1; i <= 7; ++i)
-        import::assignField(i, QStringLiteral("列%1").arg(i), i);
-    if (!import::saveMapping(import::Kind::Count))
+        mapping.assign(i, QStringLiteral("列%1").arg(i), i);
+    if (!import::saveMapping(mapping))
         qFatal("cannot save the mapping");
 }
 

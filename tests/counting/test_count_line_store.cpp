@@ -84,6 +84,12 @@ private slots:
         db::exec("INSERT INTO 項目分類 (項目ID, 項目分類名) VALUES (2147483647, '満')");
         QVERIFY_THROWS_EXCEPTION(global::KeyRangeError, counting::registerCategory(QStringLiteral("新")));
         QCOMPARE(counting::registerCategory(QStringLiteral("満")), 2147483647);   // a known name still is found
+
+        // Nor below 1: a table holding only keys below it gives its new row key 1.
+        db::exec("DELETE FROM 棚卸マスター");
+        db::exec("INSERT INTO 単位 (単位ID, 単位) VALUES (-3, '個')");
+        counting::addEntryLine(line);
+        QCOMPARE(count("SELECT 単位ID FROM 単位 WHERE 単位 = '本'"), 1);
     }
 
     void categoriesRegisterOnceAndJoinTheCallersTransaction()

@@ -1,4 +1,5 @@
 // The import file (decoding, lines, cells), the mapping files and the mapping windows.
+#include "MappingArrays.h"
 #include "TestSupport.h"
 
 #include "app/frmTipA.h"
@@ -414,9 +415,19 @@ private slots:
     void damagedMappingFileCanBeMappedAgain()
     {
         testsupport::Env env;
+        // A count mapping made in this run, not saved, is none of the product mapping's rows.
+        auto* count = forms::get<DialogTabA>();
+        count->Combo1->addItems({"P", "Q"});
+        count->MSFlexGrid1->setCurrentCell(1, 0);
+        count->Combo1->setCurrentIndex(1);
+        count->Command2_Click();
+        QCOMPARE(gridNames(count).at(1), QStringLiteral("Q"));
+        count->Command4_Click();
+
         writeFile(env.programFolder() + "Brevotane_B.log", "X\r\n2\r\n");
         auto* tab = forms::get<DialogTabB>();
         QCOMPARE(tab->MSFlexGrid1->rowCount(), 3);
+        QCOMPARE(gridNames(tab), (QStringList{"", "", ""}));
         env.dialogs.files = {writeFile(env.path("s.txt"), "P\tQ\r\n")};
         tab->Command1_Click();
         tab->Combo1->setCurrentIndex(1);

@@ -1,4 +1,5 @@
 // The count import and the product import, run through their windows with scripted answers.
+#include "MappingArrays.h"
 #include "TestSupport.h"
 
 #include "app/frmTipA.h"

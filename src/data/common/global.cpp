@@ -16,8 +16,6 @@ QString MainPictureFile;
 QString WindowsFamily;
 long LastShohinID = 0;
 long LastMaxID = 0;
-std::array<QString, 1001> ImportFieldNames;
-std::array<QString, 1001> ImportFieldColumns;
 long LastTaniID = 0;
 
 const QString kKeyRangeText =
@@ -49,12 +47,17 @@ long MaxKey(const QString& table, const QString& keyColumn)
     return v.isNull() ? 0 : static_cast<long>(v.toLongLong());
 }
 
+long KeyAfter(long highest)
+{
+    if (highest >= std::numeric_limits<qint32>::max())
+        throw KeyRangeError(QStringLiteral("no key after %1").arg(highest));
+    // Keys start at 1: 0 is the category row that stands for no category.
+    return std::max(highest, 0L) + 1;
+}
+
 long NextKey(const QString& table, const QString& keyColumn)
 {
-    const long max = MaxKey(table, keyColumn);
-    if (max >= std::numeric_limits<qint32>::max())
-        throw KeyRangeError(QStringLiteral("key overflow in %1").arg(table));
-    return max + 1;
+    return KeyAfter(MaxKey(table, keyColumn));
 }
 
 long GetMaxTanaID()

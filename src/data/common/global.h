@@ -3,7 +3,6 @@
 #include "platform/Db.h"
 
 #include <QString>
-#include <array>
 
 namespace global {
 // The full path of the open database file.
@@ -20,11 +19,10 @@ extern QString WindowsFamily;
 extern long LastShohinID;
 extern long LastMaxID;
 extern long LastTaniID;
-// The current import mapping, shared by both kinds of import: entry i (from 1) holds the heading
-// and the column number (as text, "0" for none) of the file column assigned to target field i.
-// Entry 0 holds nothing. Every mapping window and every import run loads them from its file.
-extern std::array<QString, 1001> ImportFieldNames;
-extern std::array<QString, 1001> ImportFieldColumns;
+
+// The key rule: a new row's key is the highest key of its table + 1 (GetMaxTanaID and its siblings
+// below give the highest), never below 1, and no key is kept in a counter table. Every writer takes
+// its keys this way: the entry, the master windows and the imports.
 
 // Highest key of a table's key column, 0 for an empty table. For the categories and products also
 // the highest of their keys that count lines carry, so a key whose row was deleted while lines
@@ -38,13 +36,17 @@ public:
 };
 extern const QString kKeyRangeText;
 
-// The next key of a table: highest + 1 (1 for an empty table). Throws db::DbError, and
-// KeyRangeError when the key would leave the 32-bit range.
+// The key a new row gets when its table's highest key is highest: highest + 1, and 1 for a table
+// without positive keys. Throws KeyRangeError when the key would leave the 32-bit range.
+long KeyAfter(long highest);
+// The next key of a table: KeyAfter(MaxKey(...)). Throws db::DbError, and KeyRangeError when the key
+// would leave the 32-bit range.
 long NextKey(const QString& table, const QString& keyColumn);
+// Highest key of the count lines (0 when empty).
 long GetMaxTanaID();
 // Highest key of the product, category and unit tables (0 when empty; products and categories
 // counting the keys count lines carry, as MaxKey), also left in LastShohinID, LastMaxID and
-// LastTaniID for the caller to add 1 to. The category maximum includes row 0.
+// LastTaniID. The category maximum includes row 0.
 long GetMaxShohinID();
 long GetMaxKoumokuID();
 long GetMaxTaniID();

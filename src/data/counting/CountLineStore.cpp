@@ -33,7 +33,7 @@ std::optional<qint64> findCategory(const QString& name)
 
 qint64 addCategory(const QString& name)
 {
-    const qint64 key = global::NextKey(QStringLiteral("項目分類"), QStringLiteral("項目ID"));
+    const qint64 key = global::KeyAfter(global::GetMaxKoumokuID());
     db::exec(QStringLiteral("INSERT INTO 項目分類 (項目ID, 項目分類名) VALUES (?, ?)"), {QVariant::fromValue(key), name});
     return key;
 }

@@ -34,7 +34,7 @@ long addEntryLine(const EntryLine& line)
     db::Transaction tx;
 
     if (!db::scalar(QStringLiteral("SELECT 単位ID FROM 単位 WHERE (単位 = ?)"), {line.unit}).isValid()) {
-        const long unitKey = global::NextKey(QStringLiteral("単位"), QStringLiteral("単位ID"));
+        const long unitKey = global::KeyAfter(global::GetMaxTaniID());
         db::exec(QStringLiteral("INSERT INTO 単位 (単位ID, 単位) VALUES (?, ?)"), {key(unitKey), line.unit});
     }
 
@@ -47,7 +47,7 @@ long addEntryLine(const EntryLine& line)
         db::exec(QStringLiteral("UPDATE 仕入商品 SET 単価 = ?, 単位 = ? WHERE 品名ID = ?"),
                  {line.price, line.unit, key(productKey)});
     } else {
-        productKey = global::NextKey(QStringLiteral("仕入商品"), QStringLiteral("品名ID"));
+        productKey = global::KeyAfter(global::GetMaxShohinID());
         db::exec(QStringLiteral("INSERT INTO 仕入商品 (品名ID, 品名, 単価, 単位) VALUES (?, ?, ?, ?)"),
                  {key(productKey), line.product, line.price, line.unit});
     }
@@ -55,7 +55,7 @@ long addEntryLine(const EntryLine& line)
     // Row 0 is never looked up by name: "未区分" typed is a category of its own.
     const qint64 categoryKey = line.category.isEmpty() ? 0 : registerCategory(line.category);
 
-    const long lineId = global::NextKey(QStringLiteral("棚卸マスター"), QStringLiteral("ID"));
+    const long lineId = global::KeyAfter(global::GetMaxTanaID());
     db::exec(QStringLiteral("INSERT INTO 棚卸マスター (ID, 日付, 項目ID, 品名, 数量, 単位, 単価, 価格, 備考, 品名ID, 備考1) "
                             "VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)"),
              {key(lineId), db::isoDate(line.date), key(categoryKey), line.product, line.quantity, line.unit,

@@ -289,24 +289,20 @@ private:
     std::vector<std::string> m_text;   // by parameter number
 };
 
-// Keys by the max + 1 rule. Nothing else writes the tables while the run's transaction is open, so
-// the highest key read at the start, counted on, is the highest key of the table at every line.
+// Keys by the key rule, counted on in memory. Nothing else writes the tables while the run's
+// transaction is open, so the highest key read at the start (global::GetMaxTanaID and its
+// siblings), counted on, is the highest key of the table at every line.
 class KeyCounter {
 public:
-    KeyCounter(const QString& table, const QString& column)
-        : m_table(table), m_next(global::MaxKey(table, column) + 1)
-    {
-    }
+    explicit KeyCounter(long highest) : m_highest(highest) {}
     qint64 take()
     {
-        if (m_next > std::numeric_limits<qint32>::max())
-            throw global::KeyRangeError(QStringLiteral("key overflow in %1").arg(m_table));
-        return m_next++;
+        m_highest = global::KeyAfter(m_highest);
+        return m_highest;
     }
 
 private:
-    QString m_table;
-    qint64 m_next;
+    long m_highest;
 };
 
 // Finds a row by its whole name, adding it when none matches. A name already looked up in this
@@ -403,9 +399,9 @@ struct CountLines {
     void prepare()
     {
         isoDate = db::isoDate(date);
-        lineKeys.emplace(QStringLiteral("棚卸マスター"), QStringLiteral("ID"));
-        categoryKeys.emplace(QStringLiteral("項目分類"), QStringLiteral("項目ID"));
-        productKeys.emplace(QStringLiteral("仕入商品"), QStringLiteral("品名ID"));
+        lineKeys.emplace(global::GetMaxTanaID());
+        categoryKeys.emplace(global::GetMaxKoumokuID());
+        productKeys.emplace(global::GetMaxShohinID());
         categories.emplace(QStringLiteral("項目分類"), QStringLiteral("項目ID"), QStringLiteral("項目分類名"));
         products.emplace(QStringLiteral("仕入商品"), QStringLiteral("品名ID"), QStringLiteral("品名"));
         addCategory.emplace(QStringLiteral("INSERT INTO 項目分類 (項目ID, 項目分類名) VALUES (?, ?)"));
@@ -477,7 +473,7 @@ struct ProductLines {
 
     void prepare()
     {
-        productKeys.emplace(QStringLiteral("仕入商品"), QStringLiteral("品名ID"));
+        productKeys.emplace(global::GetMaxShohinID());
         products.emplace(QStringLiteral("仕入商品"), QStringLiteral("品名ID"), QStringLiteral("品名"));
         addProduct.emplace(QStringLiteral("INSERT INTO 仕入商品 (品名ID, 品名, 単位, 単価) VALUES (?, ?, ?, ?)"));
         updateProduct.emplace(QStringLiteral("UPDATE 仕入商品 SET 単位 = ?, 単価 = ? WHERE 品名ID = ?"));
@@ -557,14 +553,30 @@ std::optional<double> wholeNumber(double value)
     return r;
 }
 
-LineValues countLineValues(const QStringList& cells, const QList<int>& columns)
+LineValues countLineValues(const QStringList& cells, const Mapping& mapping)
 {
-    return lineValuesOf(countValuesOf(cellsOf(cells), columns));
+    Q_ASSERT(mapping.kind() == Kind::Count);
+    return lineValuesOf(countValuesOf(cellsOf(cells), mapping.columns()));
 }
 
-LineValues productLineValues(const QStringList& cells, const QList<int>& columns)
+LineValues productLineValues(const QStringList& cells, const Mapping& mapping)
 {
-    return lineValuesOf(productValuesOf(cellsOf(cells), columns));
+    Q_ASSERT(mapping.kind() == Kind::Product);
+    return lineValuesOf(productValuesOf(cellsOf(cells), mapping.columns()));
+}
+
+Outcome storeCountLines(const QStringList& dataLines, const QDate& date, const Mapping& mapping,
+                        const Progress& progress)
+{
+    Q_ASSERT(mapping.kind() == Kind::Count);
+    return storeCountLines(dataLines, date, mapping.columns(), progress);
+}
+
+Outcome storeProducts(const QStringList& dataLines, const Mapping& mapping, bool updateKnown,
+                      const Progress& progress)
+{
+    Q_ASSERT(mapping.kind() == Kind::Product);
+    return storeProducts(dataLines, mapping.columns(), updateKnown, progress);
 }
 
 Outcome storeCountLines(const QStringList& dataLines, const QDate& date, const QList<int>& columns,

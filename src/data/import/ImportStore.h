@@ -2,6 +2,8 @@
 // Storing an import: the data lines of a file, cut and mapped, become categories, products and
 // count lines. No widget here; the dialogs gather the file and the questions' answers, call these
 // and show the outcome.
+#include "import/Mapping.h"
+
 #include <QDate>
 #include <QList>
 #include <QString>
@@ -32,9 +34,9 @@ std::optional<double> readNumber(const QString& cell);
 // leaves the 32-bit range.
 std::optional<double> wholeNumber(double value);
 
-// The values of a cut line; columns as import::fieldColumns gives them.
-LineValues countLineValues(const QStringList& cells, const QList<int>& columns);
-LineValues productLineValues(const QStringList& cells, const QList<int>& columns);
+// The values of a cut line, read through a count or a product mapping.
+LineValues countLineValues(const QStringList& cells, const Mapping& mapping);
+LineValues productLineValues(const QStringList& cells, const Mapping& mapping);
 
 struct Outcome {
     int lines = 0;        // count lines added
@@ -51,12 +53,19 @@ struct Outcome {
 using Progress = std::function<void(int done)>;
 
 // Adds one count line per data line for the closing date, with the categories and products the
-// lines name and the database lacks. One transaction: a crash leaves the file as it was; a line
-// that fails ends the run and what was stored before it is kept.
+// lines name and the database lacks, the cells read through the count mapping. One transaction: a
+// crash leaves the file as it was; a line that fails ends the run and what was stored before it is
+// kept.
+Outcome storeCountLines(const QStringList& dataLines, const QDate& date, const Mapping& mapping,
+                        const Progress& progress = {});
+// Adds the products the lines name and the database lacks, the cells read through the product
+// mapping; with updateKnown, sets unit and price of the products it holds. Same transaction and
+// failure rules.
+Outcome storeProducts(const QStringList& dataLines, const Mapping& mapping, bool updateKnown,
+                      const Progress& progress = {});
+// The same with the fields' cell numbers given as Mapping::columns gives them.
 Outcome storeCountLines(const QStringList& dataLines, const QDate& date, const QList<int>& columns,
                         const Progress& progress = {});
-// Adds the products the lines name and the database lacks; with updateKnown, sets unit and price
-// of the products it holds. Same transaction and failure rules.
 Outcome storeProducts(const QStringList& dataLines, const QList<int>& columns, bool updateKnown,
                       const Progress& progress = {});
 

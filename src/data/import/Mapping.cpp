@@ -1,11 +1,12 @@
 #include "import/Mapping.h"
 
 #include "common/AppPaths.h"
-#include "common/global.h"
 #include "import/ImportFile.h"
 
 #include <QFile>
 #include <QSaveFile>
+
+#include <algorithm>
 
 namespace import {
 
@@ -30,6 +31,71 @@ const MappingLayout& layoutOf(Kind kind)
 int fieldCount(Kind kind)
 {
     return static_cast<int>(layoutOf(kind).fields.size());
+}
+
+namespace {
+// The column text of an unassigned field.
+QString noColumn()
+{
+    return QStringLiteral("0");
+}
+} // namespace
+
+Mapping::Mapping(Kind kind) : m_kind(kind), m_fields(import::fieldCount(kind), Pair{QString(), noColumn()})
+{
+}
+
+Mapping::Mapping(Kind kind, const QList<Pair>& pairs) : Mapping(kind)
+{
+    for (qsizetype i = 0; i < std::min(pairs.size(), m_fields.size()); ++i)
+        m_fields[i] = pairs.at(i);
+}
+
+QString Mapping::heading(int field) const
+{
+    return field >= 1 && field <= fieldCount() ? m_fields.at(field - 1).first : QString();
+}
+
+QString Mapping::columnText(int field) const
+{
+    return field >= 1 && field <= fieldCount() ? m_fields.at(field - 1).second : QString();
+}
+
+int Mapping::column(int field) const
+{
+    bool ok = false;
+    const int c = columnText(field).trimmed().toInt(&ok);
+    return (ok && c >= 0 && c <= kMaxCells) ? c : 0;
+}
+
+QList<int> Mapping::columns() const
+{
+    QList<int> cols(fieldCount() + 1, 0);
+    for (int i = 1; i <= fieldCount(); ++i)
+        cols[i] = column(i);
+    return cols;
+}
+
+void Mapping::assign(int field, const QString& heading, int column)
+{
+    if (field >= 1 && field <= fieldCount())
+        m_fields[field - 1] = {heading, QString::number(column)};
+}
+
+void Mapping::clear(int field)
+{
+    if (field >= 1 && field <= fieldCount())
+        m_fields[field - 1] = {QString(), noColumn()};
+}
+
+QList<Pair> Mapping::filePairs() const
+{
+    QList<Pair> pairs = m_fields;
+    for (Pair& p : pairs) {
+        if (p.first.isEmpty())
+            p.second = noColumn();
+    }
+    return pairs;
 }
 
 namespace {
@@ -60,40 +126,29 @@ bool mappingExists(Kind kind)
     return QFile::exists(mappingPath(kind));
 }
 
-QByteArray mappingBytes(Kind kind)
+QByteArray mappingBytes(const Mapping& mapping)
 {
-    QList<Pair> pairs;
-    const int n = fieldCount(kind);
-    for (int i = 1; i <= n; ++i) {
-        if (global::ImportFieldNames[i].isEmpty())
-            global::ImportFieldColumns[i] = QStringLiteral("0");
-        pairs.append({global::ImportFieldNames[i], global::ImportFieldColumns[i]});
-    }
-    return formatMapping(pairs);
+    return formatMapping(mapping.filePairs());
 }
 
-bool loadMapping(Kind kind)
+std::optional<Mapping> readMapping(Kind kind)
 {
     QFile f(mappingPath(kind));
     if (!f.open(QIODevice::ReadOnly))
-        return false;
+        return std::nullopt;
     const QByteArray bytes = f.readAll();
     if (f.error() != QFileDevice::NoError)
-        return false;
+        return std::nullopt;
     const std::optional<QList<Pair>> pairs = parseMapping(bytes, fieldCount(kind));
     if (!pairs)
-        return false;
-    for (int i = 0; i < pairs->size(); ++i) {
-        global::ImportFieldNames[i + 1] = pairs->at(i).first;
-        global::ImportFieldColumns[i + 1] = pairs->at(i).second;
-    }
-    return true;
+        return std::nullopt;
+    return Mapping(kind, *pairs);
 }
 
-bool saveMapping(Kind kind)
+bool saveMapping(const Mapping& mapping)
 {
-    const QByteArray bytes = mappingBytes(kind);
-    QSaveFile f(savePath(kind));
+    const QByteArray bytes = mappingBytes(mapping);
+    QSaveFile f(savePath(mapping.kind()));
     if (!f.open(QIODevice::WriteOnly))
         return false;
     // The write is buffered: a full disk shows only at the flush, and commit() would otherwise
@@ -103,34 +158,6 @@ bool saveMapping(Kind kind)
         return false;
     }
     return f.commit();
-}
-
-QList<int> fieldColumns(Kind kind)
-{
-    const int n = fieldCount(kind);
-    QList<int> cols(n + 1, 0);
-    for (int i = 1; i <= n; ++i) {
-        bool ok = false;
-        const int c = global::ImportFieldColumns[i].trimmed().toInt(&ok);
-        cols[i] = (ok && c >= 0 && c <= kMaxCells) ? c : 0;
-    }
-    return cols;
-}
-
-void assignField(int field, const QString& heading, int column)
-{
-    if (field < 1 || field > kMaxCells)
-        return;
-    global::ImportFieldNames[field] = heading;
-    global::ImportFieldColumns[field] = QString::number(column);
-}
-
-void clearField(int field)
-{
-    if (field < 1 || field > kMaxCells)
-        return;
-    global::ImportFieldNames[field].clear();
-    global::ImportFieldColumns[field] = QStringLiteral("0");
 }
 
 } // namespace import

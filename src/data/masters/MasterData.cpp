@@ -3,8 +3,6 @@
 #include "common/global.h"
 #include "platform/Db.h"
 
-#include <algorithm>
-
 namespace masters {
 
 const MasterTable& products()
@@ -43,7 +41,15 @@ QString selectSql(const MasterTable& t, Order order)
 
 qint64 nextKey(const MasterTable& t)
 {
-    return std::max<qint64>(1, global::NextKey(t.table, t.keyField));
+    switch (t.kind) {
+    case Kind::Products:
+        return global::KeyAfter(global::GetMaxShohinID());
+    case Kind::Categories:
+        return global::KeyAfter(global::GetMaxKoumokuID());
+    case Kind::Units:
+        break;
+    }
+    return global::KeyAfter(global::GetMaxTaniID());
 }
 
 qint64 addRow(const MasterTable& t)

@@ -184,7 +184,7 @@ void ImportDialog::paintBeforeRun()
     m_repaint.invalidate();
 }
 
-bool ImportDialog::prepareRun(QStringList& dataLines)
+bool ImportDialog::prepareRun(QStringList& dataLines, import::Mapping& mapping)
 {
     Command1->setEnabled(false);
     if (!import::mappingExists(m_kind)) {
@@ -195,10 +195,12 @@ bool ImportDialog::prepareRun(QStringList& dataLines)
         tab->showModal();
         return false;
     }
-    if (!import::loadMapping(m_kind)) {
+    std::optional<import::Mapping> saved = import::readMapping(m_kind);
+    if (!saved) {
         fail(QStringLiteral("設定ファイル「%1」を読み取れません。").arg(import::mappingPath(m_kind)));
         return false;
     }
+    mapping = std::move(*saved);
     QString why;
     std::optional<QStringList> lines = import::readImportFile(txtFileName->text(), &why);
     if (!lines) {
@@ -216,15 +218,14 @@ bool ImportDialog::prepareRun(QStringList& dataLines)
     ProgressBar1->setValue(0);
     ProgressBar1->show();
 
-    const QList<int> columns = import::fieldColumns(m_kind);
-    const int nameField = import::layoutOf(m_kind).requiredField;
+    const int nameColumn = mapping.column(import::layoutOf(m_kind).requiredField);
     if (dataCount > 0) {
         const std::optional<QStringList> last = import::cutLine(lines->last());
         if (!last) {
             fail(import::atLine(static_cast<int>(lines->size()), import::tooManyCells()));
             return false;
         }
-        if (!import::cellAt(*last, columns.value(nameField)).isEmpty()) {
+        if (!import::cellAt(*last, nameColumn).isEmpty()) {
             dataLines = lines->mid(1);
             return true;
         }
@@ -252,7 +253,8 @@ void ImportDialog::runCount()
         return;
     }
     QStringList dataLines;
-    if (!prepareRun(dataLines))
+    import::Mapping mapping(m_kind);
+    if (!prepareRun(dataLines, mapping))
         return;
     if (db::scalar(QStringLiteral("SELECT 1 FROM 棚卸マスター WHERE 日付 = ? LIMIT 1"), {db::isoDate(date)}).isValid()
         && dlg::Question(QStringLiteral("既に棚卸表に") + d + QStringLiteral("日付のデータがあります。インポートを続けますか？"), this)
@@ -260,7 +262,7 @@ void ImportDialog::runCount()
         return;
 
     paintBeforeRun();
-    const import::Outcome out = import::storeCountLines(dataLines, date, import::fieldColumns(m_kind),
+    const import::Outcome out = import::storeCountLines(dataLines, date, mapping,
                                                         [this](int done) { showProgress(done); });
     ProgressBar1->setValue(out.lines);
     pointer::reset();
@@ -278,11 +280,12 @@ void ImportDialog::runCount()
 void ImportDialog::runProducts()
 {
     QStringList dataLines;
-    if (!prepareRun(dataLines))
+    import::Mapping mapping(m_kind);
+    if (!prepareRun(dataLines, mapping))
         return;
     paintBeforeRun();
     int read = 0;
-    const import::Outcome out = import::storeProducts(dataLines, import::fieldColumns(m_kind), Check1->isChecked(),
+    const import::Outcome out = import::storeProducts(dataLines, mapping, Check1->isChecked(),
                                                       [this, &read](int done) {
                                                           read = done;
                                                           showProgress(done);

@@ -57,8 +57,9 @@ protected:
 private:
     void runCount();
     void runProducts();
-    // The steps shared by both runs after their first questions; false when the run stopped.
-    bool prepareRun(QStringList& dataLines);
+    // The steps shared by both runs after their first questions: the mapping read from its file
+    // and the file's data lines. False when the run stopped.
+    bool prepareRun(QStringList& dataLines, import::Mapping& mapping);
     // Shows "インポート処理中" and paints the whole window before a run that keeps the event loop
     // from running.
     void paintBeforeRun();

@@ -1,7 +1,6 @@
 #include "import/DialogTab.h"
 
 #include "common/WindowTable.h"
-#include "common/global.h"
 #include "import/DialogExcel.h"
 #include "import/ImportFile.h"
 #include "platform/Cursor.h"
@@ -22,7 +21,7 @@ namespace {
 const QString kOpenFilter = QStringLiteral("DAT形式のファイル (*.dat)|*.dat|タブ区切りのテキストファイル (*.txt)|*.txt");
 }
 
-MappingDialog::MappingDialog(import::Kind kind) : m_kind(kind)
+MappingDialog::MappingDialog(import::Kind kind) : m_kind(kind), m_mapping(kind)
 {
     auto* root = new QVBoxLayout(this);
 
@@ -80,10 +79,10 @@ MappingDialog::MappingDialog(import::Kind kind) : m_kind(kind)
 
 void MappingDialog::Form_Load()
 {
-    // A missing file leaves the mapping made in this process. A damaged one is not loaded; the
-    // rows still show so that the user can map again and OK writes a whole file over it.
-    if (import::mappingExists(m_kind))
-        import::loadMapping(m_kind);
+    // Without a readable mapping file (none yet, or a damaged one) every row shows unassigned, so
+    // that the user can map again and OK writes a whole file over it.
+    if (std::optional<import::Mapping> saved = import::readMapping(m_kind))
+        m_mapping = std::move(*saved);
     fillGrid();
     Combo1->setEnabled(false);
 }
@@ -100,7 +99,7 @@ void MappingDialog::fillGrid()
     MSFlexGrid1->setRowCount(static_cast<int>(s.fields.size()));
     for (int i = 1; i <= s.fields.size(); ++i) {
         MSFlexGrid1->setItem(i - 1, 0, new QTableWidgetItem(s.fields.at(i - 1)));
-        MSFlexGrid1->setItem(i - 1, 1, new QTableWidgetItem(global::ImportFieldNames[i]));
+        MSFlexGrid1->setItem(i - 1, 1, new QTableWidgetItem(m_mapping.heading(i)));
     }
     MSFlexGrid1->setCurrentCell(0, 0);
     // Every target field in view without scrolling.
@@ -150,7 +149,7 @@ void MappingDialog::Command2_Click()
     const int r = currentField();
     if (heading.isEmpty() || r == 0 || Combo1->currentIndex() < 0)
         return;
-    import::assignField(r, heading, Combo1->currentIndex() + 1);
+    m_mapping.assign(r, heading, Combo1->currentIndex() + 1);
     MSFlexGrid1->item(r - 1, 1)->setText(heading);
     MSFlexGrid1->setCurrentCell(r - 1, 1);
 }
@@ -165,19 +164,19 @@ void MappingDialog::Command5_Click()
     const int r = currentField();
     if (r == 0)
         return;
-    import::clearField(r);
+    m_mapping.clear(r);
     MSFlexGrid1->item(r - 1, 1)->setText(QString());
 }
 
 void MappingDialog::Command3_Click()
 {
     const int required = import::layoutOf(m_kind).requiredField;
-    if (global::ImportFieldNames[required].isEmpty()) {
+    if (m_mapping.heading(required).isEmpty()) {
         dlg::Information(QStringLiteral("品名の項目が設定されていません。"), this);
         return;
     }
     // A failed save keeps the previous mapping file whole; the import then reports what it finds.
-    import::saveMapping(m_kind);
+    import::saveMapping(m_mapping);
     handBack();
     unload();
 }

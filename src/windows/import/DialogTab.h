@@ -51,6 +51,8 @@ private:
     int currentField() const;
 
     import::Kind m_kind;
+    // The mapping as the rows show it: read from the mapping file at load, saved by OK.
+    import::Mapping m_mapping;
 };
 
 class DialogTabA : public MappingDialog {
