@@ -2,7 +2,6 @@
 // area.
 #include "printing/EntryBook.h"
 
-#include "platform/Db.h"
 #include "platform/PrinterObject.h"
 #include "platform/VbFormat.h"
 #include "printing/PagePrimitives.h"
@@ -25,26 +24,23 @@ constexpr int kName = 0;
 constexpr int kUnit = 2;
 constexpr int kPrice = 3;
 
-class EntryBookJob {
+class EntryBookJob : public SheetJob {
 public:
     EntryBookJob(prn::PrinterObject& p, const SheetRequest& r)
-        : m_p(p), m_request(r), m_dateText(r.date.toString(QStringLiteral("yyyy/MM/dd")))
+        : SheetJob(p, PageSetUp::A4Millimetres, r.date), m_request(r)
     {
     }
 
-    SheetResult run();
-
 private:
-    bool alive() const { return m_p.jobState() != prn::JobState::Abandoned; }
+    bool draw(SheetResult& result) override;
+    int pagesDrawn() const override { return m_pageNumber; }
     void PrintEntryBookPageFrame();
     void PrintEntryBookRow(const QSqlQuery& q);
     // One block of lines under its heading: the first page, then 28 rows a page, a new page (with
     // the heading again) only when one more line is to be printed.
     void printBlock(QSqlQuery& q, bool onRow, const Heading& heading);
 
-    prn::PrinterObject& m_p;
     const SheetRequest& m_request;
-    const QString m_dateText;
     int m_pageNumber = 0;
     int m_lineCounter = 0;
     double m_priceEdge = 0;
@@ -119,26 +115,12 @@ void EntryBookJob::printBlock(QSqlQuery& q, bool onRow, const Heading& heading)
     throwIfFailed(q);
 }
 
-SheetResult EntryBookJob::run()
+bool EntryBookJob::draw(SheetResult&)
 {
-    BusyPointer busy;
-    SheetResult result;
-    beginA4Millimetres(m_p);
-    try {
-        printCategoryBlocks(m_p, m_request, kHeadingY, [&] { return m_pageNumber; },
-                            [&](QSqlQuery& lines, bool onRow, const Heading& heading) {
-                                printBlock(lines, onRow, heading);
-                            });
-        result.printed = m_p.endDoc();
-    } catch (const db::DbError& e) {
-        // A book with lines missing would send the counters out without rows to write on.
-        m_p.abortDoc();
-        takeDatabaseFailure(e, result);
-    }
-    m_p.setDrawMode(prn::kModeCopyPen);
-    result.pages = m_pageNumber;
-    takePrinterOutcome(m_p, result);
-    return result;
+    begin();
+    printCategoryBlocks(m_p, m_request, kHeadingY, [&] { return m_pageNumber; },
+                        [&](QSqlQuery& lines, bool onRow, const Heading& heading) { printBlock(lines, onRow, heading); });
+    return true;
 }
 
 } // namespace

@@ -1,18 +1,15 @@
 #include "printing/SheetJob.h"
 
+#include "platform/Db.h"
 #include "platform/PrinterObject.h"
 #include "printing/PagePrimitives.h"
 #include "printing/SheetQuery.h"
 
+#include <exception>
+
 namespace printing {
 
-void beginA4Millimetres(prn::PrinterObject& p)
-{
-    p.setPaperSize(prn::kPaperA4);
-    p.setOrientation(prn::kPortrait);
-    p.setScaleMode(prn::kScaleMillimetres);
-    p.setDrawMode(prn::kModeNotXorPen);
-}
+namespace {
 
 void takePrinterOutcome(const prn::PrinterObject& p, SheetResult& result)
 {
@@ -46,6 +43,55 @@ void takeDatabaseFailure(const std::exception& e, SheetResult& result)
 {
     result.error = QString::fromStdString(e.what());
     result.failure = PrintFailure::Database;
+}
+
+} // namespace
+
+SheetJob::SheetJob(prn::PrinterObject& p, PageSetUp setUp, const QDate& date)
+    : m_p(p), m_dateText(date.toString(QStringLiteral("yyyy/MM/dd"))), m_setUp(setUp)
+{
+}
+
+bool SheetJob::alive() const
+{
+    return m_p.jobState() != prn::JobState::Abandoned;
+}
+
+void SheetJob::begin()
+{
+    m_begun = true;
+    m_p.setPaperSize(prn::kPaperA4);
+    m_p.setOrientation(prn::kPortrait);
+    if (m_setUp == PageSetUp::A4Twips) {
+        m_p.setScaleMode(prn::kScaleTwips);
+        return;
+    }
+    m_p.setScaleMode(prn::kScaleMillimetres);
+    m_p.setDrawMode(prn::kModeNotXorPen);
+}
+
+SheetResult SheetJob::run()
+{
+    SheetResult result;
+    if (!wanted())
+        return result;
+    BusyPointer busy;
+    try {
+        if (draw(result))
+            result.printed = m_p.endDoc();
+    } catch (const db::DbError& e) {
+        // A sheet with lines missing is worse than none, and would pass for a whole one: the begun
+        // document is dropped.
+        m_p.abortDoc();
+        takeDatabaseFailure(e, result);
+    }
+    if (m_begun && m_setUp == PageSetUp::A4Millimetres)
+        m_p.setDrawMode(prn::kModeCopyPen);
+    result.printedTotal = printedTotal();
+    result.pages = pagesDrawn();
+    if (m_begun)
+        takePrinterOutcome(m_p, result);
+    return result;
 }
 
 void printCategoryBlocks(prn::PrinterObject& p, const SheetRequest& request, double headingY,
@@ -87,6 +133,12 @@ void printPageNumber(prn::PrinterObject& p, int page)
     const QString mark = QStringLiteral("頁");
     printAt(p, 192, 10, mark);
     printAligned(p, 185, 10, mark, prn::PrinterObject::numberText(page), prn::PrinterObject::plainNumber(page));
+}
+
+void printSumLine(prn::PrinterObject& p, const QString& caption, double y, double amountX, double amount)
+{
+    printAt(p, 17, y, caption);
+    printAligned(p, amountX, y, caption, amountText(amount));
 }
 
 void drawColumnRules(prn::PrinterObject& p)

@@ -1,22 +1,52 @@
 #pragma once
-// What the page engines share: the A4 page set-up, the category blocks of the sheets printed by
-// category, the printer's reason when nothing was sent, and parts of the A4 page frames.
+// What the page engines share: the frame of a print job, the category blocks of the sheets printed
+// by category, and parts of the A4 page frames.
 #include "printing/CountSheet.h"
 
 #include <QSqlQuery>
-#include <exception>
 #include <functional>
 
 namespace printing {
 
-// A4 portrait in millimetres with the pen that the A4 sheets draw with.
-void beginA4Millimetres(prn::PrinterObject& p);
+// One print job, the same for every page engine: the hourglass while it runs, the page set-up
+// before the first page, the document finished and sent whole or, when the database fails midway,
+// abandoned; the copy pen back after an A4 sheet, and the outcome with the printer's own reason
+// (the user's cancel or the device's error) when nothing was sent and the engine knows no reason.
+class SheetJob {
+public:
+    SheetResult run();
 
-// When nothing was sent and the engine knows no reason, the printer's own: the user's cancel or
-// the device's error.
-void takePrinterOutcome(const prn::PrinterObject& p, SheetResult& result);
-// A job dropped because the database could not be read.
-void takeDatabaseFailure(const std::exception& e, SheetResult& result);
+protected:
+    enum class PageSetUp {
+        A4Millimetres,   // A4 portrait in millimetres, drawn with the not-XOR pen
+        A4Twips,         // A4 portrait in twips, the pen as it is
+    };
+    SheetJob(prn::PrinterObject& p, PageSetUp setUp, const QDate& date);
+    virtual ~SheetJob() = default;
+    SheetJob(const SheetJob&) = delete;
+    SheetJob& operator=(const SheetJob&) = delete;
+
+    // False when the request names nothing to print: the job ends before it starts, the result
+    // empty.
+    virtual bool wanted() const { return true; }
+    // Draws the document, calling begin() before its first page. False when nothing is to be sent
+    // after all (result.error may say why). Throws db::DbError.
+    virtual bool draw(SheetResult& result) = 0;
+    // What the result reports of the job.
+    virtual int pagesDrawn() const = 0;
+    virtual double printedTotal() const { return 0; }
+
+    // The page set-up; the printer's outcome is taken only for a job that came this far.
+    void begin();
+    bool alive() const;
+
+    prn::PrinterObject& m_p;
+    const QString m_dateText;   // the closing date as the sheets print it
+
+private:
+    const PageSetUp m_setUp;
+    bool m_begun = false;
+};
 
 // Prints the heading of a block, again on each of its pages.
 using Heading = std::function<void()>;
@@ -32,6 +62,10 @@ void printCategoryBlocks(prn::PrinterObject& p, const SheetRequest& request, dou
 // The page number left of "頁" at the top right, measured on its digits and printed as a number
 // (a blank before and after them).
 void printPageNumber(prn::PrinterObject& p, int page);
+
+// A sum at the foot of an A4 sheet: its caption at the left edge, the amount ending where the
+// caption would end at amountX.
+void printSumLine(prn::PrinterObject& p, const QString& caption, double y, double amountX, double amount);
 
 // The dotted column rules of the A4 count layouts, from the box's top to its bottom.
 void drawColumnRules(prn::PrinterObject& p);

@@ -3,7 +3,6 @@
 #include "printing/SummarySheet.h"
 
 #include "counting/SummaryList.h"
-#include "platform/Db.h"
 #include "platform/PrinterObject.h"
 #include "printing/PagePrimitives.h"
 #include "printing/SheetJob.h"
@@ -38,24 +37,25 @@ constexpr double kTextSize = 9.75;
 // The grouped rows: 日付, the group's name, 合計, 集計数.
 enum Column { kName = 1, kAmount = 2, kCount = 3 };
 
-class SummaryJob {
+class SummaryJob : public SheetJob {
 public:
     SummaryJob(prn::PrinterObject& p, const SummaryRequest& r)
-        : m_p(p), m_request(r), m_dateText(r.date.toString(QStringLiteral("yyyy/MM/dd")))
+        : SheetJob(p, PageSetUp::A4Millimetres, r.date), m_request(r),
+          m_grouping(summaryGroupingOf(r.groupHeading))
     {
     }
 
-    SheetResult run();
-
 private:
-    bool alive() const { return m_p.jobState() != prn::JobState::Abandoned; }
+    bool wanted() const override { return m_grouping != SummaryGrouping::None; }
+    bool draw(SheetResult& result) override;
+    int pagesDrawn() const override { return m_pageNumber; }
+    double printedTotal() const override { return m_total; }
     void PrintSummaryPageFrame();
     void PrintSummaryRow(const QSqlQuery& q);
     void PrintSummarySubtotal();
 
-    prn::PrinterObject& m_p;
     const SummaryRequest& m_request;
-    const QString m_dateText;
+    const SummaryGrouping m_grouping;
     int m_pageNumber = 0;
     int m_lineCounter = 0;
     double m_pageSum = 0;
@@ -120,67 +120,43 @@ void SummaryJob::PrintSummaryRow(const QSqlQuery& q)
 
 void SummaryJob::PrintSummarySubtotal()
 {
-    const QString caption = QStringLiteral("小計");
-    printAt(m_p, 17, kSubtotalY, caption);
-    printAligned(m_p, kAmountBase, kSubtotalY, caption, amountText(m_pageSum));
+    printSumLine(m_p, QStringLiteral("小計"), kSubtotalY, kAmountBase, m_pageSum);
 }
 
-SheetResult SummaryJob::run()
+bool SummaryJob::draw(SheetResult&)
 {
-    SheetResult result;
-    const SummaryGrouping grouping = summaryGroupingOf(m_request.groupHeading);
-    if (grouping == SummaryGrouping::None)
-        return result;
-    BusyPointer busy;
-    bool begun = false;
-    try {
-        // The very rows the summary list shows for the date.
-        const counting::ListSql sql = counting::listQuery(
-            grouping == SummaryGrouping::ByCategory ? counting::ListMode::CategorySum : counting::ListMode::ProductSum,
-            m_request.date);
-        QSqlQuery groups = streamQuery(sql.sql, sql.args);
-        if (!groups.next()) {
-            // A date without lines: no page and no message.
-            throwIfFailed(groups);
-            return result;
-        }
-        begun = true;
-        beginA4Millimetres(m_p);
-        m_pageSum = 0;
-        m_lineCounter = 0;
-        PrintSummaryPageFrame();
-        for (bool row = true; row && alive(); row = groups.next()) {
-            if (m_lineCounter > kGroupsPerPage - 1) {
-                PrintSummarySubtotal();
-                m_p.newPage();
-                PrintSummaryPageFrame();
-                m_pageSum = 0;
-                m_lineCounter = 0;
-            }
-            PrintSummaryRow(groups);
-            const double amount = numberOr0(groups.value(kAmount));
-            m_pageSum += amount;
-            m_total += amount;
-            ++m_lineCounter;
-        }
+    // The very rows the summary list shows for the date.
+    const counting::ListSql sql = counting::listQuery(
+        m_grouping == SummaryGrouping::ByCategory ? counting::ListMode::CategorySum : counting::ListMode::ProductSum,
+        m_request.date);
+    QSqlQuery groups = streamQuery(sql.sql, sql.args);
+    if (!groups.next()) {
+        // A date without lines: no page and no message.
         throwIfFailed(groups);
-        PrintSummarySubtotal();
-        const QString caption = QStringLiteral("合計");
-        printAt(m_p, 17, kTotalY, caption);
-        printAligned(m_p, kAmountBase, kTotalY, caption, amountText(m_total));
-        result.printed = m_p.endDoc();
-    } catch (const db::DbError& e) {
-        // A summary with groups missing would pass for a whole one: the begun document is dropped.
-        m_p.abortDoc();
-        takeDatabaseFailure(e, result);
+        return false;
     }
-    if (begun)
-        m_p.setDrawMode(prn::kModeCopyPen);
-    result.printedTotal = m_total;
-    result.pages = m_pageNumber;
-    if (begun)
-        takePrinterOutcome(m_p, result);
-    return result;
+    begin();
+    m_pageSum = 0;
+    m_lineCounter = 0;
+    PrintSummaryPageFrame();
+    for (bool row = true; row && alive(); row = groups.next()) {
+        if (m_lineCounter > kGroupsPerPage - 1) {
+            PrintSummarySubtotal();
+            m_p.newPage();
+            PrintSummaryPageFrame();
+            m_pageSum = 0;
+            m_lineCounter = 0;
+        }
+        PrintSummaryRow(groups);
+        const double amount = numberOr0(groups.value(kAmount));
+        m_pageSum += amount;
+        m_total += amount;
+        ++m_lineCounter;
+    }
+    throwIfFailed(groups);
+    PrintSummarySubtotal();
+    printSumLine(m_p, QStringLiteral("合計"), kTotalY, kAmountBase, m_total);
+    return true;
 }
 
 } // namespace
