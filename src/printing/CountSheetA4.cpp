@@ -14,14 +14,7 @@ namespace {
 
 enum class Frame { Full, Simple };
 
-constexpr int kRowsPerPage = 28;
-constexpr double kFirstRowY = 38;
-constexpr double kRowStep = 8;
-constexpr double kHeadingY = 18;
-constexpr double kSubtotalY = 258;
-constexpr double kTotalY = 262;
-constexpr double kTitleSize = 14.25;
-constexpr double kTextSize = 9.75;
+using namespace a4;
 
 // One job: the counters and sums of the sheet.
 class A4Job : public SheetJob {
@@ -89,12 +82,12 @@ void A4Job::drawLines()
     m_p.line(12, 35, 192, 35, kBlack);
     if (m_frame == Frame::Full)
         drawColumnRules(m_p);
-    drawRowRules(m_p, kRowsPerPage, kRowStep, kSubtotalY);
+    drawRowRules(m_p);
 }
 
 void A4Job::printRow(const QSqlQuery& q)
 {
-    const double y = kFirstRowY + kRowStep * m_rowCounter;
+    const double y = rowY(m_rowCounter);
     // Each column stands on its own: an empty field leaves its column blank and the rest of the
     // row is still printed.
     const QVariant name = q.value(0), quantity = q.value(1), unit = q.value(2), price = q.value(3),
@@ -162,7 +155,7 @@ void A4Job::printBlock(QSqlQuery& q, bool onRow, const Heading& heading)
 bool A4Job::draw(SheetResult&)
 {
     begin();
-    printCategoryBlocks(m_p, m_request, kHeadingY, [&] { return m_pageCounter; },
+    printCategoryBlocks(m_p, m_request, [&] { return m_pageCounter; },
                         [&](QSqlQuery& lines, bool onRow, const Heading& heading) { printBlock(lines, onRow, heading); });
     printSumLine(m_p, QStringLiteral("合計"), kTotalY, 154, m_printedTotal);
     return true;

@@ -12,12 +12,7 @@ namespace printing {
 
 namespace {
 
-constexpr int kRowsPerPage = 28;
-constexpr double kFirstRowY = 38;
-constexpr double kRowStep = 8;
-constexpr double kHeadingY = 18;
-constexpr double kTitleSize = 14.25;
-constexpr double kTextSize = 9.75;
+using namespace a4;
 
 // The columns of linesOfCategory() the book prints.
 constexpr int kName = 0;
@@ -70,7 +65,7 @@ void EntryBookJob::PrintEntryBookPageFrame()
     printAt(m_p, 167, 30, QStringLiteral("備考"));
 
     drawColumnRules(m_p);
-    drawRowRules(m_p, kRowsPerPage, kRowStep, 258);
+    drawRowRules(m_p);
 
     printPageNumber(m_p, m_pageNumber);
     printAt(m_p, 142, 20, QStringLiteral("前期棚卸日"));
@@ -82,7 +77,7 @@ void EntryBookJob::PrintEntryBookPageFrame()
 
 void EntryBookJob::PrintEntryBookRow(const QSqlQuery& q)
 {
-    const double y = kFirstRowY + kRowStep * m_lineCounter;
+    const double y = rowY(m_lineCounter);
     const QVariant name = q.value(kName), unit = q.value(kUnit), price = q.value(kPrice);
     if (hasValue(name))
         printAt(m_p, 15, y, name.toString());
@@ -118,7 +113,7 @@ void EntryBookJob::printBlock(QSqlQuery& q, bool onRow, const Heading& heading)
 bool EntryBookJob::draw(SheetResult&)
 {
     begin();
-    printCategoryBlocks(m_p, m_request, kHeadingY, [&] { return m_pageNumber; },
+    printCategoryBlocks(m_p, m_request, [&] { return m_pageNumber; },
                         [&](QSqlQuery& lines, bool onRow, const Heading& heading) { printBlock(lines, onRow, heading); });
     return true;
 }

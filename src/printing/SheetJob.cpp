@@ -94,7 +94,7 @@ SheetResult SheetJob::run()
     return result;
 }
 
-void printCategoryBlocks(prn::PrinterObject& p, const SheetRequest& request, double headingY,
+void printCategoryBlocks(prn::PrinterObject& p, const SheetRequest& request,
                          const std::function<int()>& pagesDrawn, const BlockPrinter& block)
 {
     const auto alive = [&] { return p.jobState() != prn::JobState::Abandoned; };
@@ -105,9 +105,9 @@ void printCategoryBlocks(prn::PrinterObject& p, const SheetRequest& request, dou
         {
             QSqlQuery lines = linesOfCategory(request.date, id);
             block(lines, false, [&] {
-                printAt(p, 12, headingY, QStringLiteral("項目"));
+                printAt(p, 12, a4::kHeadingY, QStringLiteral("項目"));
                 if (hasValue(name))
-                    printAt(p, 20, headingY, name.toString());
+                    printAt(p, 20, a4::kHeadingY, name.toString());
             });
         }
         more = categories.next();
@@ -121,7 +121,7 @@ void printCategoryBlocks(prn::PrinterObject& p, const SheetRequest& request, dou
         if (lines.next()) {
             if (pagesDrawn() > 0)
                 p.newPage();
-            block(lines, true, [&] { printAt(p, 12, headingY, QStringLiteral("項目　未区分")); });
+            block(lines, true, [&] { printAt(p, 12, a4::kHeadingY, QStringLiteral("項目　未区分")); });
         } else {
             throwIfFailed(lines);
         }
@@ -149,15 +149,16 @@ void drawColumnRules(prn::PrinterObject& p)
     }
 }
 
-void drawRowRules(prn::PrinterObject& p, int rows, double step, double ruleY)
+void drawRowRules(prn::PrinterObject& p)
 {
-    for (int i = 0; i < rows - 1; ++i) {
-        const double y = 42 + step * i;
+    // Each rule halfway between two rows' baselines.
+    for (int i = 0; i < a4::kRowsPerPage - 1; ++i) {
+        const double y = a4::rowY(i) + a4::kRowStep / 2;
         p.setDrawStyle(prn::kStyleDot);
         p.line(12, y, 192, y, kBlack);
     }
     p.setDrawStyle(prn::kStyleSolid);
-    p.line(12, ruleY, 192, ruleY, kBlack);
+    p.line(12, a4::kSubtotalY, 192, a4::kSubtotalY, kBlack);
 }
 
 } // namespace printing

@@ -8,6 +8,24 @@
 
 namespace printing {
 
+// The measures of the A4 sheets, in millimetres from the top-left corner of the printable area.
+namespace a4 {
+inline constexpr int kRowsPerPage = 28;       // lines (or groups) a page
+inline constexpr double kFirstRowY = 38;
+inline constexpr double kRowStep = 8;
+inline constexpr double kHeadingY = 18;       // a category block's heading
+inline constexpr double kSubtotalY = 258;     // the page's 小計, on the rule under the rows
+inline constexpr double kTotalY = 262;        // 合計, under the last page's 小計
+inline constexpr double kTitleSize = 14.25;   // points
+inline constexpr double kTextSize = 9.75;
+
+// Where the row (from 0) of a page is printed.
+inline double rowY(int row)
+{
+    return kFirstRowY + kRowStep * row;
+}
+} // namespace a4
+
 // One print job, the same for every page engine: the hourglass while it runs, the page set-up
 // before the first page, the document finished and sent whole or, when the database fails midway,
 // abandoned; the copy pen back after an A4 sheet, and the outcome with the printer's own reason
@@ -56,7 +74,7 @@ using BlockPrinter = std::function<void(QSqlQuery& lines, bool onRow, const Head
 // Every category of the request as one block under "項目" and its name, each from a new page;
 // then, when all are printed, the lines without a category under "項目　未区分" when there are any
 // (on a new page once a page was drawn). Stops when the job is abandoned. Throws db::DbError.
-void printCategoryBlocks(prn::PrinterObject& p, const SheetRequest& request, double headingY,
+void printCategoryBlocks(prn::PrinterObject& p, const SheetRequest& request,
                          const std::function<int()>& pagesDrawn, const BlockPrinter& block);
 
 // The page number left of "頁" at the top right, measured on its digits and printed as a number
@@ -70,8 +88,8 @@ void printSumLine(prn::PrinterObject& p, const QString& caption, double y, doubl
 // The dotted column rules of the A4 count layouts, from the box's top to its bottom.
 void drawColumnRules(prn::PrinterObject& p);
 
-// The dotted rules between rows rows, step apart from 42 mm down, and the solid rule at ruleY
-// over the last line.
-void drawRowRules(prn::PrinterObject& p, int rows, double step, double ruleY);
+// The dotted rules between a page's rows and the solid rule under the last one, where the page's
+// 小計 stands.
+void drawRowRules(prn::PrinterObject& p);
 
 } // namespace printing

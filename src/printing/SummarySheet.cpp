@@ -24,15 +24,10 @@ SummaryGrouping summaryGroupingOf(const QString& groupHeading)
 
 namespace {
 
-constexpr int kGroupsPerPage = 28;
-constexpr double kFirstRowY = 38;
-constexpr double kRowStep = 8;
-constexpr double kSubtotalY = 258;
-constexpr double kTotalY = 262;
+using namespace a4;
+
 constexpr double kAmountBase = 120;
 constexpr double kCountBase = 135;
-constexpr double kTitleSize = 14.25;
-constexpr double kTextSize = 9.75;
 
 // The grouped rows: 日付, the group's name, 合計, 集計数.
 enum Column { kName = 1, kAmount = 2, kCount = 3 };
@@ -85,13 +80,7 @@ void SummaryJob::PrintSummaryPageFrame()
 
     m_p.setDrawStyle(prn::kStyleSolid);
     m_p.line(12, 35, 192, 35, kBlack);
-    m_p.setDrawStyle(prn::kStyleDot);
-    for (int i = 0; i < kGroupsPerPage - 1; ++i) {
-        const double y = 42 + kRowStep * i;
-        m_p.line(12, y, 192, y, kBlack);
-    }
-    m_p.setDrawStyle(prn::kStyleSolid);
-    m_p.line(12, kSubtotalY, 192, kSubtotalY, kBlack);
+    drawRowRules(m_p);
     for (double x : {97.0, 132.0, 147.0})
         m_p.line(x, 29, x, 270, kBlack);
 
@@ -102,7 +91,7 @@ void SummaryJob::PrintSummaryPageFrame()
 
 void SummaryJob::PrintSummaryRow(const QSqlQuery& q)
 {
-    const double y = kFirstRowY + kRowStep * m_lineCounter;
+    const double y = rowY(m_lineCounter);
     // A group without a name (a master row whose name is empty) or without an amount (no line of
     // it has a price) leaves that column blank; the rest of the line is still printed.
     const QVariant name = q.value(kName), amount = q.value(kAmount), count = q.value(kCount);
@@ -140,7 +129,7 @@ bool SummaryJob::draw(SheetResult&)
     m_lineCounter = 0;
     PrintSummaryPageFrame();
     for (bool row = true; row && alive(); row = groups.next()) {
-        if (m_lineCounter > kGroupsPerPage - 1) {
+        if (m_lineCounter > kRowsPerPage - 1) {
             PrintSummarySubtotal();
             m_p.newPage();
             PrintSummaryPageFrame();
