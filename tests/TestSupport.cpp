@@ -8,6 +8,8 @@
 #include <QFile>
 #include <QKeyEvent>
 #include <QSettings>
+#include <QSqlQuery>
+#include <QSqlRecord>
 
 #include <csignal>
 
@@ -73,6 +75,19 @@ void Env::clearSettings() const
     QSettings s(QSettings::IniFormat, QSettings::UserScope, QStringLiteral("Brevotane"), QStringLiteral("Brevotane"));
     s.clear();
     s.sync();
+}
+
+QStringList queryRows(const QString& sql, const QVariantList& args)
+{
+    QStringList out;
+    QSqlQuery q = db::exec(sql, args);
+    while (q.next()) {
+        QStringList fields;
+        for (int c = 0; c < q.record().count(); ++c)
+            fields << q.value(c).toString();
+        out << fields.join('|');
+    }
+    return out;
 }
 
 void typeText(QWidget* w, const QString& text)

@@ -5,6 +5,8 @@
 
 #include <QApplication>
 #include <QString>
+#include <QStringList>
+#include <QVariantList>
 #include <QTemporaryDir>
 #include <QtTest>
 #include <memory>
@@ -37,6 +39,9 @@ private:
 // Types text into the focused widget as the keyboard would, one key event per character (works
 // for Japanese text, which QTest::keyClicks cannot type).
 void typeText(QWidget* w, const QString& text);
+
+// The rows a query reads on the shared connection, each as its fields' texts joined by '|'.
+QStringList queryRows(const QString& sql, const QVariantList& args = {});
 
 // Every file write past the given size fails while it lives, as on a full disk (permission bits
 // cannot make a write fail for root).

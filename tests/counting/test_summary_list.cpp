@@ -19,15 +19,7 @@ namespace {
 // The rows of a query as texts joined by '|', one string per row.
 QStringList rowsOf(const ListSql& q)
 {
-    QStringList out;
-    QSqlQuery r = db::exec(q.sql, q.args);
-    while (r.next()) {
-        QStringList cells;
-        for (int c = 0; c < r.record().count(); ++c)
-            cells << r.value(c).toString();
-        out << cells.join('|');
-    }
-    return out;
+    return testsupport::queryRows(q.sql, q.args);
 }
 
 QStringList columnsOf(const ListSql& q)

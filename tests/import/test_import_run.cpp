@@ -97,15 +97,7 @@ int count(const QString& sql, const QVariantList& args = {})
 
 QStringList column(const QString& sql)
 {
-    QStringList out;
-    QSqlQuery q = db::exec(sql);
-    while (q.next()) {
-        QStringList row;
-        for (int i = 0; i < q.record().count(); ++i)
-            row << q.value(i).toString();
-        out << row.join('|');
-    }
-    return out;
+    return testsupport::queryRows(sql);
 }
 
 // Notes, at every paint of a widget, what the probe reads at that moment.

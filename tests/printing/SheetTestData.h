@@ -129,6 +129,14 @@ inline bool near(double a, double b)
     return qAbs(a - b) < 1e-6;
 }
 
+// The right edge of a column: the base plus the width of its reference text, in the rows' font.
+inline double edge(prn::RecordingPrinter& p, double base, const QString& reference)
+{
+    p.setFontName(QStringLiteral("ＭＳ 明朝"));
+    p.setFontSize(9.75);
+    return base + p.textWidth(reference);
+}
+
 // The page number printed left of "頁".
 inline prn::Recorded pageNumber(const prn::RecordingPrinter& p, int page)
 {

@@ -15,17 +15,6 @@ using printing::PrintA4Full;
 using printing::PrintA4Simple;
 using prn::RecordingPrinter;
 
-namespace {
-
-// The right edge of a column: the base plus the width of its reference text, in the rows' font.
-double edge(RecordingPrinter& p, double base, const QString& reference)
-{
-    p.setFontSize(9.75);
-    return base + p.textWidth(reference);
-}
-
-} // namespace
-
 class TestCountSheet : public QObject {
     Q_OBJECT
 private slots:

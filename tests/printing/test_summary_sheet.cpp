@@ -65,14 +65,6 @@ QStringList groups(const RecordingPrinter& p, int page)
     return out;
 }
 
-// The right edge of a column: the base plus the width of its reference text in the rows' font.
-double edge(RecordingPrinter& p, double base, const QString& reference)
-{
-    p.setFontName(QStringLiteral("ＭＳ 明朝"));
-    p.setFontSize(9.75);
-    return base + p.textWidth(reference);
-}
-
 // A recorder that breaks off the database's running statement once it has printed n texts, as a
 // database that fails while the sheet is being drawn.
 class InterruptingPrinter : public RecordingPrinter {

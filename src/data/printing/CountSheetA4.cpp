@@ -2,7 +2,6 @@
 // the printable area.
 #include "printing/CountSheet.h"
 
-#include "platform/Db.h"
 #include "platform/PrinterObject.h"
 #include "platform/VbFormat.h"
 #include "printing/PagePrimitives.h"
@@ -15,27 +14,20 @@ namespace {
 
 enum class Frame { Full, Simple };
 
-constexpr int kRowsPerPage = 28;
-constexpr double kFirstRowY = 38;
-constexpr double kRowStep = 8;
-constexpr double kHeadingY = 18;
-constexpr double kSubtotalY = 258;
-constexpr double kTotalY = 262;
-constexpr double kTitleSize = 14.25;
-constexpr double kTextSize = 9.75;
+using namespace a4;
 
-// One job: the counters and sums of the sheet and the printer it draws on.
-class A4Job {
+// One job: the counters and sums of the sheet.
+class A4Job : public SheetJob {
 public:
     A4Job(prn::PrinterObject& p, const SheetRequest& r, Frame f)
-        : m_p(p), m_request(r), m_frame(f), m_dateText(r.date.toString(QStringLiteral("yyyy/MM/dd")))
+        : SheetJob(p, PageSetUp::A4Millimetres, r.date), m_request(r), m_frame(f)
     {
     }
 
-    SheetResult run();
-
 private:
-    bool alive() const { return m_p.jobState() != prn::JobState::Abandoned; }
+    bool draw(SheetResult& result) override;
+    int pagesDrawn() const override { return m_pageCounter; }
+    double printedTotal() const override { return m_printedTotal; }
     void drawFrame();
     void drawLines();
     void printRow(const QSqlQuery& q);
@@ -45,10 +37,8 @@ private:
     // One category from a new frame, with its last page's subtotal.
     void printBlock(QSqlQuery& q, bool onRow, const Heading& heading);
 
-    prn::PrinterObject& m_p;
     const SheetRequest& m_request;
     const Frame m_frame;
-    const QString m_dateText;
     int m_pageCounter = 0;
     int m_rowCounter = 0;
     double m_pageSubtotal = 0;
@@ -92,12 +82,12 @@ void A4Job::drawLines()
     m_p.line(12, 35, 192, 35, kBlack);
     if (m_frame == Frame::Full)
         drawColumnRules(m_p);
-    drawRowRules(m_p, kRowsPerPage, kRowStep, kSubtotalY);
+    drawRowRules(m_p);
 }
 
 void A4Job::printRow(const QSqlQuery& q)
 {
-    const double y = kFirstRowY + kRowStep * m_rowCounter;
+    const double y = rowY(m_rowCounter);
     // Each column stands on its own: an empty field leaves its column blank and the rest of the
     // row is still printed.
     const QVariant name = q.value(0), quantity = q.value(1), unit = q.value(2), price = q.value(3),
@@ -129,9 +119,7 @@ void A4Job::printRow(const QSqlQuery& q)
 
 void A4Job::printSubtotal()
 {
-    const QString caption = QStringLiteral("小計");
-    printAt(m_p, 17, kSubtotalY, caption);
-    printAligned(m_p, 154, kSubtotalY, caption, amountText(m_pageSubtotal));
+    printSumLine(m_p, QStringLiteral("小計"), kSubtotalY, 154, m_pageSubtotal);
 }
 
 void A4Job::printLines(QSqlQuery& q, bool onRow, const Heading& heading)
@@ -164,29 +152,13 @@ void A4Job::printBlock(QSqlQuery& q, bool onRow, const Heading& heading)
     printSubtotal();
 }
 
-SheetResult A4Job::run()
+bool A4Job::draw(SheetResult&)
 {
-    SheetResult result;
-    beginA4Millimetres(m_p);
-    try {
-        printCategoryBlocks(m_p, m_request, kHeadingY, [&] { return m_pageCounter; },
-                            [&](QSqlQuery& lines, bool onRow, const Heading& heading) {
-                                printBlock(lines, onRow, heading);
-                            });
-        const QString caption = QStringLiteral("合計");
-        printAt(m_p, 17, kTotalY, caption);
-        printAligned(m_p, 154, kTotalY, caption, amountText(m_printedTotal));
-        result.printed = m_p.endDoc();
-    } catch (const db::DbError& e) {
-        // A sheet with lines missing is worse than none: the begun document is dropped.
-        m_p.abortDoc();
-        takeDatabaseFailure(e, result);
-    }
-    m_p.setDrawMode(prn::kModeCopyPen);
-    result.printedTotal = m_printedTotal;
-    result.pages = m_pageCounter;
-    takePrinterOutcome(m_p, result);
-    return result;
+    begin();
+    printCategoryBlocks(m_p, m_request, [&] { return m_pageCounter; },
+                        [&](QSqlQuery& lines, bool onRow, const Heading& heading) { printBlock(lines, onRow, heading); });
+    printSumLine(m_p, QStringLiteral("合計"), kTotalY, 154, m_printedTotal);
+    return true;
 }
 
 } // namespace

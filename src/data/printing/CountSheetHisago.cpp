@@ -51,17 +51,14 @@ QString leftChars(const QString& s, int n)
     return s.left(n);
 }
 
-class HisagoJob {
+class HisagoJob : public SheetJob {
 public:
-    HisagoJob(prn::PrinterObject& p, const SheetRequest& r)
-        : m_p(p), m_request(r), m_dateText(r.date.toString(QStringLiteral("yyyy/MM/dd")))
-    {
-    }
-
-    SheetResult run();
+    HisagoJob(prn::PrinterObject& p, const SheetRequest& r) : SheetJob(p, PageSetUp::A4Twips, r.date), m_request(r) {}
 
 private:
-    bool alive() const { return m_p.jobState() != prn::JobState::Abandoned; }
+    bool draw(SheetResult& result) override;
+    int pagesDrawn() const override { return m_page; }
+    double printedTotal() const override { return m_runningTotal; }
     float x(double mm) const { return static_cast<float>(mm * kTwipsPerMm - m_physX + m_offX); }
     float y(double mm) const { return static_cast<float>(mm * kTwipsPerMm - m_physY + m_offY); }
     void at(double xTw, double yTw, const QString& text, prn::After after = prn::After::NextLine)
@@ -82,9 +79,7 @@ private:
     // brought forward stands at its top.
     void printFootFields(double yTw);
 
-    prn::PrinterObject& m_p;
     const SheetRequest& m_request;
-    const QString m_dateText;
     int m_physX = 0, m_physY = 0, m_offX = 0, m_offY = 0;
 
     int m_page = 0;
@@ -170,62 +165,50 @@ void HisagoJob::printTotals()
     printFootFields(foot);
 }
 
-SheetResult HisagoJob::run()
+bool HisagoJob::draw(SheetResult& result)
 {
-    SheetResult result;
-    m_p.setPaperSize(prn::kPaperA4);
-    m_p.setOrientation(prn::kPortrait);
-    m_p.setScaleMode(prn::kScaleTwips);
+    begin();
     const auto offX = offsetTwips(m_request.offsetX);
     const auto offY = offsetTwips(m_request.offsetY);
     if (!offX || !offY) {
         result.error = QStringLiteral("the offset is not a number of millimetres the form can take");
-        return result;
+        return false;
     }
     m_offX = *offX;
     m_offY = *offY;
     m_physX = static_cast<int>(vb::roundHalfEven(static_cast<float>(m_p.pixelsToTwipsX(m_request.physOffsetX))));
     m_physY = static_cast<int>(vb::roundHalfEven(static_cast<float>(m_p.pixelsToTwipsY(m_request.physOffsetY))));
     m_linesPerPage = 29;
-    try {
-        QSqlQuery q = streamQuery(QStringLiteral("SELECT 日付, 品名, 数量, 単位, 単価, 価格 FROM 棚卸マスター "
-                                                 "WHERE 日付 = ? ORDER BY 日付 ASC, ID ASC"),
-                                  {db::isoDate(m_request.date)});
-        printHead();
-        if (m_firstPage)
-            ++m_linesPerPage;
-        bool any = false;
-        while (alive() && q.next()) {
-            any = true;
-            if (++m_lineCounter > m_linesPerPage) {
-                m_lineCounter = 1;
-                printCarryToNext();
-                printHead();
-                printCarryFromPrev();
-                if (m_firstPage) {
-                    --m_linesPerPage;
-                    m_firstPage = false;
-                }
+    QSqlQuery q = streamQuery(QStringLiteral("SELECT 日付, 品名, 数量, 単位, 単価, 価格 FROM 棚卸マスター "
+                                             "WHERE 日付 = ? ORDER BY 日付 ASC, ID ASC"),
+                              {db::isoDate(m_request.date)});
+    printHead();
+    if (m_firstPage)
+        ++m_linesPerPage;
+    bool any = false;
+    while (alive() && q.next()) {
+        any = true;
+        if (++m_lineCounter > m_linesPerPage) {
+            m_lineCounter = 1;
+            printCarryToNext();
+            printHead();
+            printCarryFromPrev();
+            if (m_firstPage) {
+                --m_linesPerPage;
+                m_firstPage = false;
             }
-            const double amount = numberOr0(q.value(5));
-            m_runningTotal += amount;
-            m_pageAmount += amount;
-            printRow(q);
         }
-        throwIfFailed(q);
-        if (any) {
-            printTotals();
-            m_p.newPage();
-        }
-        result.printed = m_p.endDoc();
-    } catch (const db::DbError& e) {
-        m_p.abortDoc();
-        takeDatabaseFailure(e, result);
+        const double amount = numberOr0(q.value(5));
+        m_runningTotal += amount;
+        m_pageAmount += amount;
+        printRow(q);
     }
-    result.printedTotal = m_runningTotal;
-    result.pages = m_page;
-    takePrinterOutcome(m_p, result);
-    return result;
+    throwIfFailed(q);
+    if (any) {
+        printTotals();
+        m_p.newPage();
+    }
+    return true;
 }
 
 } // namespace

@@ -2,7 +2,6 @@
 // area.
 #include "printing/EntryBook.h"
 
-#include "platform/Db.h"
 #include "platform/PrinterObject.h"
 #include "platform/VbFormat.h"
 #include "printing/PagePrimitives.h"
@@ -13,38 +12,30 @@ namespace printing {
 
 namespace {
 
-constexpr int kRowsPerPage = 28;
-constexpr double kFirstRowY = 38;
-constexpr double kRowStep = 8;
-constexpr double kHeadingY = 18;
-constexpr double kTitleSize = 14.25;
-constexpr double kTextSize = 9.75;
+using namespace a4;
 
 // The columns of linesOfCategory() the book prints.
 constexpr int kName = 0;
 constexpr int kUnit = 2;
 constexpr int kPrice = 3;
 
-class EntryBookJob {
+class EntryBookJob : public SheetJob {
 public:
     EntryBookJob(prn::PrinterObject& p, const SheetRequest& r)
-        : m_p(p), m_request(r), m_dateText(r.date.toString(QStringLiteral("yyyy/MM/dd")))
+        : SheetJob(p, PageSetUp::A4Millimetres, r.date), m_request(r)
     {
     }
 
-    SheetResult run();
-
 private:
-    bool alive() const { return m_p.jobState() != prn::JobState::Abandoned; }
+    bool draw(SheetResult& result) override;
+    int pagesDrawn() const override { return m_pageNumber; }
     void PrintEntryBookPageFrame();
     void PrintEntryBookRow(const QSqlQuery& q);
     // One block of lines under its heading: the first page, then 28 rows a page, a new page (with
     // the heading again) only when one more line is to be printed.
     void printBlock(QSqlQuery& q, bool onRow, const Heading& heading);
 
-    prn::PrinterObject& m_p;
     const SheetRequest& m_request;
-    const QString m_dateText;
     int m_pageNumber = 0;
     int m_lineCounter = 0;
     double m_priceEdge = 0;
@@ -74,7 +65,7 @@ void EntryBookJob::PrintEntryBookPageFrame()
     printAt(m_p, 167, 30, QStringLiteral("備考"));
 
     drawColumnRules(m_p);
-    drawRowRules(m_p, kRowsPerPage, kRowStep, 258);
+    drawRowRules(m_p);
 
     printPageNumber(m_p, m_pageNumber);
     printAt(m_p, 142, 20, QStringLiteral("前期棚卸日"));
@@ -86,7 +77,7 @@ void EntryBookJob::PrintEntryBookPageFrame()
 
 void EntryBookJob::PrintEntryBookRow(const QSqlQuery& q)
 {
-    const double y = kFirstRowY + kRowStep * m_lineCounter;
+    const double y = rowY(m_lineCounter);
     const QVariant name = q.value(kName), unit = q.value(kUnit), price = q.value(kPrice);
     if (hasValue(name))
         printAt(m_p, 15, y, name.toString());
@@ -119,25 +110,12 @@ void EntryBookJob::printBlock(QSqlQuery& q, bool onRow, const Heading& heading)
     throwIfFailed(q);
 }
 
-SheetResult EntryBookJob::run()
+bool EntryBookJob::draw(SheetResult&)
 {
-    SheetResult result;
-    beginA4Millimetres(m_p);
-    try {
-        printCategoryBlocks(m_p, m_request, kHeadingY, [&] { return m_pageNumber; },
-                            [&](QSqlQuery& lines, bool onRow, const Heading& heading) {
-                                printBlock(lines, onRow, heading);
-                            });
-        result.printed = m_p.endDoc();
-    } catch (const db::DbError& e) {
-        // A book with lines missing would send the counters out without rows to write on.
-        m_p.abortDoc();
-        takeDatabaseFailure(e, result);
-    }
-    m_p.setDrawMode(prn::kModeCopyPen);
-    result.pages = m_pageNumber;
-    takePrinterOutcome(m_p, result);
-    return result;
+    begin();
+    printCategoryBlocks(m_p, m_request, [&] { return m_pageNumber; },
+                        [&](QSqlQuery& lines, bool onRow, const Heading& heading) { printBlock(lines, onRow, heading); });
+    return true;
 }
 
 } // namespace

@@ -1,18 +1,15 @@
 #include "printing/SheetJob.h"
 
+#include "platform/Db.h"
 #include "platform/PrinterObject.h"
 #include "printing/PagePrimitives.h"
 #include "printing/SheetQuery.h"
 
+#include <exception>
+
 namespace printing {
 
-void beginA4Millimetres(prn::PrinterObject& p)
-{
-    p.setPaperSize(prn::kPaperA4);
-    p.setOrientation(prn::kPortrait);
-    p.setScaleMode(prn::kScaleMillimetres);
-    p.setDrawMode(prn::kModeNotXorPen);
-}
+namespace {
 
 void takePrinterOutcome(const prn::PrinterObject& p, SheetResult& result)
 {
@@ -48,7 +45,55 @@ void takeDatabaseFailure(const std::exception& e, SheetResult& result)
     result.failure = PrintFailure::Database;
 }
 
-void printCategoryBlocks(prn::PrinterObject& p, const SheetRequest& request, double headingY,
+} // namespace
+
+SheetJob::SheetJob(prn::PrinterObject& p, PageSetUp setUp, const QDate& date)
+    : m_p(p), m_dateText(date.toString(QStringLiteral("yyyy/MM/dd"))), m_setUp(setUp)
+{
+}
+
+bool SheetJob::alive() const
+{
+    return m_p.jobState() != prn::JobState::Abandoned;
+}
+
+void SheetJob::begin()
+{
+    m_begun = true;
+    m_p.setPaperSize(prn::kPaperA4);
+    m_p.setOrientation(prn::kPortrait);
+    if (m_setUp == PageSetUp::A4Twips) {
+        m_p.setScaleMode(prn::kScaleTwips);
+        return;
+    }
+    m_p.setScaleMode(prn::kScaleMillimetres);
+    m_p.setDrawMode(prn::kModeNotXorPen);
+}
+
+SheetResult SheetJob::run()
+{
+    SheetResult result;
+    if (!wanted())
+        return result;
+    try {
+        if (draw(result))
+            result.printed = m_p.endDoc();
+    } catch (const db::DbError& e) {
+        // A sheet with lines missing is worse than none, and would pass for a whole one: the begun
+        // document is dropped.
+        m_p.abortDoc();
+        takeDatabaseFailure(e, result);
+    }
+    if (m_begun && m_setUp == PageSetUp::A4Millimetres)
+        m_p.setDrawMode(prn::kModeCopyPen);
+    result.printedTotal = printedTotal();
+    result.pages = pagesDrawn();
+    if (m_begun)
+        takePrinterOutcome(m_p, result);
+    return result;
+}
+
+void printCategoryBlocks(prn::PrinterObject& p, const SheetRequest& request,
                          const std::function<int()>& pagesDrawn, const BlockPrinter& block)
 {
     const auto alive = [&] { return p.jobState() != prn::JobState::Abandoned; };
@@ -59,9 +104,9 @@ void printCategoryBlocks(prn::PrinterObject& p, const SheetRequest& request, dou
         {
             QSqlQuery lines = linesOfCategory(request.date, id);
             block(lines, false, [&] {
-                printAt(p, 12, headingY, QStringLiteral("項目"));
+                printAt(p, 12, a4::kHeadingY, QStringLiteral("項目"));
                 if (hasValue(name))
-                    printAt(p, 20, headingY, name.toString());
+                    printAt(p, 20, a4::kHeadingY, name.toString());
             });
         }
         more = categories.next();
@@ -75,7 +120,7 @@ void printCategoryBlocks(prn::PrinterObject& p, const SheetRequest& request, dou
         if (lines.next()) {
             if (pagesDrawn() > 0)
                 p.newPage();
-            block(lines, true, [&] { printAt(p, 12, headingY, QStringLiteral("項目　未区分")); });
+            block(lines, true, [&] { printAt(p, 12, a4::kHeadingY, QStringLiteral("項目　未区分")); });
         } else {
             throwIfFailed(lines);
         }
@@ -89,6 +134,12 @@ void printPageNumber(prn::PrinterObject& p, int page)
     printAligned(p, 185, 10, mark, prn::PrinterObject::numberText(page), prn::PrinterObject::plainNumber(page));
 }
 
+void printSumLine(prn::PrinterObject& p, const QString& caption, double y, double amountX, double amount)
+{
+    printAt(p, 17, y, caption);
+    printAligned(p, amountX, y, caption, amountText(amount));
+}
+
 void drawColumnRules(prn::PrinterObject& p)
 {
     for (double x : {82.0, 102.0, 112.0, 137.0, 162.0}) {
@@ -97,15 +148,16 @@ void drawColumnRules(prn::PrinterObject& p)
     }
 }
 
-void drawRowRules(prn::PrinterObject& p, int rows, double step, double ruleY)
+void drawRowRules(prn::PrinterObject& p)
 {
-    for (int i = 0; i < rows - 1; ++i) {
-        const double y = 42 + step * i;
+    // Each rule halfway between two rows' baselines.
+    for (int i = 0; i < a4::kRowsPerPage - 1; ++i) {
+        const double y = a4::rowY(i) + a4::kRowStep / 2;
         p.setDrawStyle(prn::kStyleDot);
         p.line(12, y, 192, y, kBlack);
     }
     p.setDrawStyle(prn::kStyleSolid);
-    p.line(12, ruleY, 192, ruleY, kBlack);
+    p.line(12, a4::kSubtotalY, 192, a4::kSubtotalY, kBlack);
 }
 
 } // namespace printing

@@ -3,7 +3,6 @@
 #include "printing/SummarySheet.h"
 
 #include "counting/SummaryList.h"
-#include "platform/Db.h"
 #include "platform/PrinterObject.h"
 #include "printing/PagePrimitives.h"
 #include "printing/SheetJob.h"
@@ -25,15 +24,10 @@ SummaryGrouping summaryGroupingOf(const QString& groupHeading)
 
 namespace {
 
-constexpr int kGroupsPerPage = 28;
-constexpr double kFirstRowY = 38;
-constexpr double kRowStep = 8;
-constexpr double kSubtotalY = 258;
-constexpr double kTotalY = 262;
+using namespace a4;
+
 constexpr double kAmountBase = 120;
 constexpr double kCountBase = 135;
-constexpr double kTitleSize = 14.25;
-constexpr double kTextSize = 9.75;
 
 // The grouped rows: 日付, the group's name, 合計, 集計数.
 enum Column { kName = 1, kAmount = 2, kCount = 3 };
@@ -46,24 +40,25 @@ QSqlQuery groupRows(SummaryGrouping grouping, const QDate& date)
     return streamQuery(sql.sql, sql.args);
 }
 
-class SummaryJob {
+class SummaryJob : public SheetJob {
 public:
     SummaryJob(prn::PrinterObject& p, const SummaryRequest& r)
-        : m_p(p), m_request(r), m_dateText(r.date.toString(QStringLiteral("yyyy/MM/dd")))
+        : SheetJob(p, PageSetUp::A4Millimetres, r.date), m_request(r),
+          m_grouping(summaryGroupingOf(r.groupHeading))
     {
     }
 
-    SheetResult run();
-
 private:
-    bool alive() const { return m_p.jobState() != prn::JobState::Abandoned; }
+    bool wanted() const override { return m_grouping != SummaryGrouping::None; }
+    bool draw(SheetResult& result) override;
+    int pagesDrawn() const override { return m_pageNumber; }
+    double printedTotal() const override { return m_total; }
     void PrintSummaryPageFrame();
     void PrintSummaryRow(const QSqlQuery& q);
     void PrintSummarySubtotal();
 
-    prn::PrinterObject& m_p;
     const SummaryRequest& m_request;
-    const QString m_dateText;
+    const SummaryGrouping m_grouping;
     int m_pageNumber = 0;
     int m_lineCounter = 0;
     double m_pageSum = 0;
@@ -93,13 +88,7 @@ void SummaryJob::PrintSummaryPageFrame()
 
     m_p.setDrawStyle(prn::kStyleSolid);
     m_p.line(12, 35, 192, 35, kBlack);
-    m_p.setDrawStyle(prn::kStyleDot);
-    for (int i = 0; i < kGroupsPerPage - 1; ++i) {
-        const double y = 42 + kRowStep * i;
-        m_p.line(12, y, 192, y, kBlack);
-    }
-    m_p.setDrawStyle(prn::kStyleSolid);
-    m_p.line(12, kSubtotalY, 192, kSubtotalY, kBlack);
+    drawRowRules(m_p);
     for (double x : {97.0, 132.0, 147.0})
         m_p.line(x, 29, x, 270, kBlack);
 
@@ -110,7 +99,7 @@ void SummaryJob::PrintSummaryPageFrame()
 
 void SummaryJob::PrintSummaryRow(const QSqlQuery& q)
 {
-    const double y = kFirstRowY + kRowStep * m_lineCounter;
+    const double y = rowY(m_lineCounter);
     // A group without a name (a master row whose name is empty) or without an amount (no line of
     // it has a price) leaves that column blank; the rest of the line is still printed.
     const QVariant name = q.value(kName), amount = q.value(kAmount), count = q.value(kCount);
@@ -128,62 +117,39 @@ void SummaryJob::PrintSummaryRow(const QSqlQuery& q)
 
 void SummaryJob::PrintSummarySubtotal()
 {
-    const QString caption = QStringLiteral("小計");
-    printAt(m_p, 17, kSubtotalY, caption);
-    printAligned(m_p, kAmountBase, kSubtotalY, caption, amountText(m_pageSum));
+    printSumLine(m_p, QStringLiteral("小計"), kSubtotalY, kAmountBase, m_pageSum);
 }
 
-SheetResult SummaryJob::run()
+bool SummaryJob::draw(SheetResult&)
 {
-    SheetResult result;
-    const SummaryGrouping grouping = summaryGroupingOf(m_request.groupHeading);
-    if (grouping == SummaryGrouping::None)
-        return result;
-    bool begun = false;
-    try {
-        QSqlQuery groups = groupRows(grouping, m_request.date);
-        if (!groups.next()) {
-            // A date without lines: no page and no message.
-            throwIfFailed(groups);
-            return result;
-        }
-        begun = true;
-        beginA4Millimetres(m_p);
-        m_pageSum = 0;
-        m_lineCounter = 0;
-        PrintSummaryPageFrame();
-        for (bool row = true; row && alive(); row = groups.next()) {
-            if (m_lineCounter > kGroupsPerPage - 1) {
-                PrintSummarySubtotal();
-                m_p.newPage();
-                PrintSummaryPageFrame();
-                m_pageSum = 0;
-                m_lineCounter = 0;
-            }
-            PrintSummaryRow(groups);
-            const double amount = numberOr0(groups.value(kAmount));
-            m_pageSum += amount;
-            m_total += amount;
-            ++m_lineCounter;
-        }
+    QSqlQuery groups = groupRows(m_grouping, m_request.date);
+    if (!groups.next()) {
+        // A date without lines: no page and no message.
         throwIfFailed(groups);
-        PrintSummarySubtotal();
-        const QString caption = QStringLiteral("合計");
-        printAt(m_p, 17, kTotalY, caption);
-        printAligned(m_p, kAmountBase, kTotalY, caption, amountText(m_total));
-        result.printed = m_p.endDoc();
-    } catch (const db::DbError& e) {
-        // A summary with groups missing would pass for a whole one: the begun document is dropped.
-        m_p.abortDoc();
-        takeDatabaseFailure(e, result);
+        return false;
     }
-    if (begun)
-        m_p.setDrawMode(prn::kModeCopyPen);
-    result.printedTotal = m_total;
-    result.pages = m_pageNumber;
-    if (begun)
-        takePrinterOutcome(m_p, result);
-    return result;
+    begin();
+    m_pageSum = 0;
+    m_lineCounter = 0;
+    PrintSummaryPageFrame();
+    for (bool row = true; row && alive(); row = groups.next()) {
+        if (m_lineCounter > kRowsPerPage - 1) {
+            PrintSummarySubtotal();
+            m_p.newPage();
+            PrintSummaryPageFrame();
+            m_pageSum = 0;
+            m_lineCounter = 0;
+        }
+        PrintSummaryRow(groups);
+        const double amount = numberOr0(groups.value(kAmount));
+        m_pageSum += amount;
+        m_total += amount;
+        ++m_lineCounter;
+    }
+    throwIfFailed(groups);
+    PrintSummarySubtotal();
+    printSumLine(m_p, QStringLiteral("合計"), kTotalY, kAmountBase, m_total);
+    return true;
 }
 
 } // namespace

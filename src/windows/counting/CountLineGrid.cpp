@@ -15,10 +15,9 @@
 
 namespace counting {
 
-CountLineModel::CountLineModel(QObject* parent) : QSqlTableModel(parent, db::connection())
+CountLineModel::CountLineModel(QObject* parent) : PendingEditModel(parent)
 {
     setTable(QStringLiteral("棚卸マスター"));
-    setEditStrategy(QSqlTableModel::OnRowChange);
     // The lines shown come from select(); the table model's own filter only ever empties it.
     setFilter(QStringLiteral("0 = 1"));
 }
@@ -36,13 +35,11 @@ bool CountLineModel::select()
         setLastError(q.lastError());
         return false;
     }
-    // Callers store what they want kept before they select again.
-    m_badCells.clear();
-    m_editedRows.clear();
     beginResetModel();
-    // The table model's own select, on a filter that matches nothing, is what empties the cache of
-    // edited and stored rows it keeps over the result.
-    QSqlTableModel::select();
+    // Callers store what they want kept before they select again. The table model's own select, on
+    // a filter that matches nothing, is what empties the cache of edited and stored rows it keeps
+    // over the result.
+    PendingEditModel::select();
     // Reads the first rows only; the rest come in as the grid scrolls (fetchMore).
     QSqlQueryModel::setQuery(std::move(q));
     endResetModel();
@@ -102,18 +99,6 @@ bool CountLineModel::fetchUpTo(int row)
     return row >= 0 && row < rowCount();
 }
 
-int CountLineModel::pendingRow() const
-{
-    for (int row : m_editedRows) {
-        if (m_badCells.contains(row))
-            return row;
-        for (int c = 0; c < columnCount(); ++c)
-            if (isDirty(index(row, c)))
-                return row;
-    }
-    return -1;
-}
-
 QVariant CountLineModel::storedKey(int row) const
 {
     if (row < 0 || row >= rowCount())
@@ -121,43 +106,9 @@ QVariant CountLineModel::storedKey(int row) const
     return primaryValues(row).value(QStringLiteral("ID"));
 }
 
-QString CountLineModel::pendingRefusal() const
+QString CountLineModel::refusalOf(const QSqlError& error) const
 {
-    for (auto r = m_badCells.cbegin(); r != m_badCells.cend(); ++r)
-        if (!r.value().isEmpty())
-            return r.value().cbegin().value();
-    return {};
-}
-
-bool CountLineModel::storePending()
-{
-    if (!isDirty())
-        return true;
-    m_lastRefusal = pendingRefusal();
-    if (!m_lastRefusal.isEmpty())
-        return false;
-    if (submitAll()) {
-        m_editedRows.clear();
-        return true;
-    }
-    m_lastRefusal = refusalReason(lastError());
-    return false;
-}
-
-bool CountLineModel::submit()
-{
-    if (!isDirty())
-        return true;
-    m_lastRefusal = pendingRefusal();
-    if (m_lastRefusal.isEmpty()) {
-        if (QSqlTableModel::submit()) {
-            m_editedRows.clear();
-            return true;
-        }
-        m_lastRefusal = refusalReason(lastError());
-    }
-    emit editRefused(m_lastRefusal);
-    return false;
+    return refusalReason(error);
 }
 
 bool CountLineModel::setData(const QModelIndex& index, const QVariant& value, int role)
@@ -166,28 +117,7 @@ bool CountLineModel::setData(const QModelIndex& index, const QVariant& value, in
         return QSqlTableModel::setData(index, value, role);
     const CellValue cell = readLineCell(record().fieldName(index.column()), value.toString());
     // A refused text stays in the cell as typed, for the user to correct.
-    const QVariant stored = cell.accepted() ? cell.value : value;
-    if (!QSqlTableModel::setData(index, stored, role))
-        return false;
-    m_editedRows.insert(index.row());
-    if (cell.accepted()) {
-        auto it = m_badCells.find(index.row());
-        if (it != m_badCells.end()) {
-            it->remove(index.column());
-            if (it->isEmpty())
-                m_badCells.erase(it);
-        }
-    } else {
-        m_badCells[index.row()].insert(index.column(), cell.refusal);
-    }
-    return true;
-}
-
-void CountLineModel::revertRow(int row)
-{
-    m_badCells.remove(row);
-    m_editedRows.remove(row);
-    QSqlTableModel::revertRow(row);
+    return setCell(index, cell.accepted() ? cell.value : value, cell.refusal);
 }
 
 CountLineDelegate::CountLineDelegate(QObject* parent, int dateColumn, QSet<int> rightAligned)

@@ -4,17 +4,16 @@
 // drops an edit that cannot be stored; a delegate that edits cells as text (dates with a date
 // picker); and the column layout.
 #include "counting/CountLineQueries.h"
+#include "platform/PendingEditModel.h"
 
-#include <QHash>
-#include <QSqlTableModel>
-#include <QStyledItemDelegate>
 #include <QSet>
+#include <QStyledItemDelegate>
 
 class QTableView;
 
 namespace counting {
 
-class CountLineModel : public QSqlTableModel {
+class CountLineModel : public PendingEditModel {
     Q_OBJECT
 public:
     explicit CountLineModel(QObject* parent = nullptr);
@@ -26,41 +25,24 @@ public:
     bool refresh();
     // Reads rows in until the row is there; false when the selection has fewer rows.
     bool fetchUpTo(int row);
-    // Stores the pending edits. When they are refused they stay pending (and on screen), false is
-    // returned and lastRefusal() tells why, in words for the user.
-    bool storePending();
-    QString lastRefusal() const { return m_lastRefusal; }
-    // The row holding edits not yet stored, or -1.
-    int pendingRow() const;
     // The key the row was read with; an edit of its ID cell does not change it. Invalid when the
     // row does not exist.
     QVariant storedKey(int row) const;
 
     // Runs the selection with its values bound (the table model's own select cannot bind).
     bool select() override;
-    // The grid leaving a row stores it; a refusal is announced by editRefused.
-    bool submit() override;
     // Text typed into a number field is read as the entry window reads it; what cannot be stored
     // stays in the cell as typed and is refused when the line is stored.
     bool setData(const QModelIndex& index, const QVariant& value, int role = Qt::EditRole) override;
-    void revertRow(int row) override;
-
-signals:
-    void editRefused(const QString& why);
 
 protected:
     // Stores the changed fields of a line by the key it was read with. The table model's own
     // update would first reset the grid's open result, which then starts over from its first row.
     bool updateRowInTable(int row, const QSqlRecord& values) override;
+    QString refusalOf(const QSqlError& error) const override;
 
 private:
-    // The reason the pending edits cannot go to the database, or empty when they can.
-    QString pendingRefusal() const;
-
     LineQuery m_query = noLines();
-    QHash<int, QHash<int, QString>> m_badCells;   // row -> column -> why it is refused
-    QSet<int> m_editedRows;
-    QString m_lastRefusal;
 };
 
 // Edits every cell as text, the way users type into the grid; the date column shows yyyy/MM/dd

@@ -9,11 +9,9 @@
 #include "platform/Form.h"
 
 #include <QDateEdit>
-#include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
 #include <QSignalBlocker>
-#include <QVBoxLayout>
 #include <QWidget>
 
 namespace counting {
@@ -67,28 +65,6 @@ void makeDateBox(QWidget* parent, QLabel*& label, const char* labelName, QDateEd
     box->setDisplayFormat(QStringLiteral("yyyy/MM/dd"));
     box->setCalendarPopup(true);
     label->setBuddy(box);
-}
-
-void makeTotalLine(QWidget* parent, QWidget*& picture, QLineEdit*& box)
-{
-    picture = named(new QWidget(parent), "Picture1");
-    auto* row = new QHBoxLayout(picture);
-    row->setContentsMargins(0, 0, 0, 0);
-    box = named(new QLineEdit(picture), "Text1");
-    box->setReadOnly(true);
-    row->addWidget(box);
-}
-
-void layOutListWindow(QWidget* w, QWidget* search, QWidget* buttons, QWidget* grid, QWidget* totals)
-{
-    auto* root = new QVBoxLayout(w);
-    auto* top = new QHBoxLayout;
-    top->addWidget(search, 1);
-    top->addWidget(buttons, 0, Qt::AlignBottom);
-    root->addLayout(top);
-    root->addWidget(grid, 1);
-    root->addWidget(totals);
-    w->resize(1000, 640);
 }
 
 } // namespace counting

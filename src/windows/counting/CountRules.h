@@ -37,11 +37,4 @@ void ImeOff(QWidget* field);
 // The closing-date box and its 決算日 label (the label's name differs between the windows).
 void makeDateBox(QWidget* parent, QLabel*& label, const char* labelName, QDateEdit*& box);
 
-// The read-only totals line under a list window's grid: Picture1 holding Text1.
-void makeTotalLine(QWidget* parent, QWidget*& picture, QLineEdit*& box);
-
-// A list window's layout: the search frame with the button frame at its foot on the right, the
-// grid below taking the height, the totals line last.
-void layOutListWindow(QWidget* w, QWidget* search, QWidget* buttons, QWidget* grid, QWidget* totals);
-
 } // namespace counting

@@ -21,7 +21,6 @@
 #include <QSqlRecord>
 #include <QTableView>
 #include <QTimer>
-#include <QVBoxLayout>
 
 using counting::CountLineModel;
 
@@ -36,29 +35,13 @@ const QString frmInAmd2::kEditRefused =
 const QString frmInAmd2::kEditLost =
     QStringLiteral("データベースファイルが切り替わったため、入力された値は保存されませんでした。");
 
-frmInAmd2::frmInAmd2()
+frmInAmd2::frmInAmd2() : CountListForm("frmInAmd2", QStringLiteral("棚　卸　表　訂　正"))
 {
-    setObjectName("frmInAmd2");
-    setWindowTitle(QStringLiteral("棚　卸　表　訂　正"));
-    setEnterAsTab(true);
     buildUi();
 }
 
-void frmInAmd2::buildUi()
+void frmInAmd2::buildSearch(QGridLayout* f1)
 {
-    buildFrame1();
-    buildFrame2();
-    buildGrid();
-    counting::makeTotalLine(this, Picture1, Text1);
-    counting::layOutListWindow(this, Frame1, Frame2, dgdSub, Picture1);
-    connectHandlers();
-}
-
-void frmInAmd2::buildFrame1()
-{
-    Frame1 = named(new QGroupBox(this), "Frame1");
-    auto* f1 = new QGridLayout(Frame1);
-    counting::makeDateBox(Frame1, Label3, "Label3", DTPicker1);
     Label7 = named(new QLabel(QStringLiteral("項目/分類名(&N)"), Frame1), "Label7");
     dbcNouhin = named(new DataCombo(Frame1), "dbcNouhin");
     dbcNouhin->setToolTip(QStringLiteral("検索する仕入先名の文字列を入力してください。"));
@@ -75,8 +58,6 @@ void frmInAmd2::buildFrame1()
     Command1->hide();
     Command5 = named(new QPushButton(QStringLiteral("Command5"), Frame1), "Command5");
     Command5->hide();
-    f1->addWidget(Label3, 0, 0);
-    f1->addWidget(DTPicker1, 0, 1);
     f1->addWidget(Label7, 1, 0);
     f1->addWidget(dbcNouhin, 1, 1);
     f1->addWidget(Label2, 1, 2);
@@ -89,10 +70,8 @@ void frmInAmd2::buildFrame1()
     dbcNouhin->bindKeyBox(Text2);
 }
 
-void frmInAmd2::buildFrame2()
+void frmInAmd2::buildButtons(QHBoxLayout* f2)
 {
-    Frame2 = named(new QGroupBox(this), "Frame2");
-    auto* f2 = new QHBoxLayout(Frame2);
     Command2 = named(new QPushButton(QStringLiteral("単価未入力の棚卸(&T)"), Frame2), "Command2");
     Command4 = named(new QPushButton(QStringLiteral("すべての棚卸(&A)"), Frame2), "Command4");
     Command4->setToolTip(QStringLiteral("決算日を含むすべての棚卸を表示"));
@@ -105,9 +84,8 @@ void frmInAmd2::buildFrame2()
     f2->addWidget(cmdMasterCancel);
 }
 
-void frmInAmd2::buildGrid()
+void frmInAmd2::setUpGrid()
 {
-    dgdSub = named(new QTableView(this), "dgdSub");
     grid::numberRows(dgdSub);
     dgdSub->setSelectionBehavior(QAbstractItemView::SelectItems);
     dgdSub->setEditTriggers(QAbstractItemView::DoubleClicked | QAbstractItemView::EditKeyPressed
@@ -131,12 +109,10 @@ void frmInAmd2::connectHandlers()
     connect(dbcShohin, &DataCombo::Click, this, [this] { dbcShohin_Click(); });
 }
 
-QDate frmInAmd2::closingDate() const { return DTPicker1->date(); }
-
 void frmInAmd2::Form_Load()
 {
     // The totals line is read once, after the date is in place.
-    counting::loadCountWindow(this, dgdSub, DTPicker1);
+    loadPlaceAndDate();
     ShowTotal();
 }
 
@@ -165,7 +141,7 @@ void frmInAmd2::Form_Unload(bool& cancel)
     if (m_grid) {
         m_grid->storePending();
         // Released now, not when the window is destroyed later: the connection may go first.
-        dropGrid();
+        dropModel(m_grid);
     }
 }
 
@@ -177,7 +153,7 @@ void frmInAmd2::connectionClosing()
     // The line was edited in the file that is closing: it is stored there or not at all.
     if (!m_grid->storePending())
         dlg::Information(kEditLost + QLatin1Char('\n') + m_grid->lastRefusal(), this);
-    dropGrid();
+    dropModel(m_grid);
 }
 
 void frmInAmd2::connectionOpened()
@@ -195,25 +171,11 @@ void frmInAmd2::connectionOpened()
     }
 }
 
-void frmInAmd2::dropGrid()
-{
-    // The model holds the connection: it goes before the connection does, and its selection
-    // model with it.
-    grid::setModel(dgdSub, nullptr);
-    delete m_grid;
-    m_grid = nullptr;
-}
-
 void frmInAmd2::fillCategoryList()
 {
     // Every category, 未区分 included.
     dbcNouhin->setRowSource(QStringLiteral("SELECT * FROM 項目分類 ORDER BY 項目ID ASC"), {},
                             QStringLiteral("項目分類名"), QStringLiteral("項目ID"));
-}
-
-void frmInAmd2::ShowTotal()
-{
-    counting::ShowTotal(Text1, closingDate());
 }
 
 void frmInAmd2::ImeOn()

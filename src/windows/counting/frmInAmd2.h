@@ -2,24 +2,18 @@
 // The count correction window: looks up the count lines already entered, edits them in place,
 // deletes them, and moves lines whose category was deleted to 未区分.
 #include "counting/CountLineQueries.h"
-#include "platform/Form.h"
+#include "counting/CountListForm.h"
 
-#include <QDate>
 #include <optional>
 
 class DataCombo;
-class QDateEdit;
-class QGroupBox;
-class QLabel;
-class QLineEdit;
 class QPushButton;
-class QTableView;
 
 namespace counting {
 class CountLineModel;
 }
 
-class frmInAmd2 : public Form {
+class frmInAmd2 : public counting::CountListForm {
     Q_OBJECT
 public:
     frmInAmd2();
@@ -31,7 +25,6 @@ public:
     void connectionClosing() override;
     void connectionOpened() override;
 
-    QDate closingDate() const;
     // The grid's lines; nullptr until the first search or orphan listing, and again once the
     // database file was closed under the window or the window unloaded.
     counting::CountLineModel* gridModel() const { return m_grid; }
@@ -52,12 +45,7 @@ public:
     void dbcShohin_Click();
     void CheckOrphanCategory();
 
-    // Controls, named as in the window's design.
-    QGroupBox* Frame1 = nullptr;
-    QGroupBox* Frame2 = nullptr;
-    QWidget* Picture1 = nullptr;
-    QLabel* Label3 = nullptr;
-    QDateEdit* DTPicker1 = nullptr;
+    // Controls, named as in the window's design (the shared ones in CountListForm).
     QLabel* Label7 = nullptr;
     DataCombo* dbcNouhin = nullptr;
     QLabel* Label2 = nullptr;
@@ -70,8 +58,6 @@ public:
     QPushButton* Command4 = nullptr;
     QPushButton* Command3 = nullptr;
     QPushButton* cmdMasterCancel = nullptr;
-    QTableView* dgdSub = nullptr;
-    QLineEdit* Text1 = nullptr;
 
     // Told when the database refuses an edit of the grid; the edit stays for the user to correct.
     static const QString kEditRefused;
@@ -83,16 +69,13 @@ private:
     // the old file are not.
     enum class Listing { None, Search, Orphans };
 
-    void buildUi();
-    void buildFrame1();
-    void buildFrame2();
-    void buildGrid();
-    void connectHandlers();
-    void ShowTotal();
+    void buildSearch(QGridLayout* frame) override;
+    void buildButtons(QHBoxLayout* frame) override;
+    void setUpGrid() override;
+    void connectHandlers() override;
     void ImeOn();
     void fillCategoryList();
     counting::CountLineModel* grid();
-    void dropGrid();
     // Stores the grid's pending edits; on refusal tells the user and returns false.
     bool storeGridEdits();
     // Replaces the grid's lines; false when pending edits could not be stored first (the grid

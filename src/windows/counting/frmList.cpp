@@ -21,7 +21,6 @@
 #include <QSignalBlocker>
 #include <QSqlRecord>
 #include <QTableView>
-#include <QVBoxLayout>
 
 using counting::ListMode;
 
@@ -56,29 +55,13 @@ private:
 
 } // namespace
 
-frmList::frmList()
+frmList::frmList() : CountListForm("frmList", QStringLiteral("決算日別　棚卸集計表"))
 {
-    setObjectName("frmList");
-    setWindowTitle(QStringLiteral("決算日別　棚卸集計表"));
-    setEnterAsTab(true);
     buildUi();
 }
 
-void frmList::buildUi()
+void frmList::buildSearch(QGridLayout* f1)
 {
-    buildFrame1();
-    buildFrame2();
-    buildGrid();
-    counting::makeTotalLine(this, Picture1, Text1);
-    counting::layOutListWindow(this, Frame1, Frame2, dgdSub, Picture1);
-    connectHandlers();
-}
-
-void frmList::buildFrame1()
-{
-    Frame1 = named(new QGroupBox(this), "Frame1");
-    auto* f1 = new QGridLayout(Frame1);
-    counting::makeDateBox(Frame1, Label3, "Label3", DTPicker1);
     Label4 = named(new QLabel(QStringLiteral("集計項目(&Q)"), Frame1), "Label4");
     Combo1 = named(new QComboBox(Frame1), "Combo1");
     Combo1->setEditable(true);
@@ -89,18 +72,14 @@ void frmList::buildFrame1()
     Label4->setBuddy(Combo1);
     Command1 = named(new QPushButton(QStringLiteral("検索開始(&F)"), Frame1), "Command1");
     Command1->hide();
-    f1->addWidget(Label3, 0, 0);
-    f1->addWidget(DTPicker1, 0, 1);
     f1->addWidget(Label4, 1, 0);
     f1->addWidget(Combo1, 1, 1);
     f1->addWidget(Command1, 2, 0);
     f1->setColumnStretch(2, 1);
 }
 
-void frmList::buildFrame2()
+void frmList::buildButtons(QHBoxLayout* f2)
 {
-    Frame2 = named(new QGroupBox(this), "Frame2");
-    auto* f2 = new QHBoxLayout(Frame2);
     Command2 = named(new QPushButton(QStringLiteral("印　刷(&P)"), Frame2), "Command2");
     Command3 = named(new QPushButton(QStringLiteral("Excel(&P)"), Frame2), "Command3");
     Command2->setEnabled(false);
@@ -109,9 +88,8 @@ void frmList::buildFrame2()
     f2->addWidget(Command3);
 }
 
-void frmList::buildGrid()
+void frmList::setUpGrid()
 {
-    dgdSub = named(new QTableView(this), "dgdSub");
     dgdSub->setEditTriggers(QAbstractItemView::NoEditTriggers);
     dgdSub->setItemDelegate(new counting::CountLineDelegate(dgdSub, -1, {}));
 }
@@ -125,11 +103,9 @@ void frmList::connectHandlers()
     connect(DTPicker1, &QDateEdit::dateChanged, this, [this] { DTPicker1_Change(); });
 }
 
-QDate frmList::closingDate() const { return DTPicker1->date(); }
-
 void frmList::Form_Load()
 {
-    counting::loadCountWindow(this, dgdSub, DTPicker1);
+    loadPlaceAndDate();
     Combo1->addItems(counting::listModeNames());
     Combo1->setCurrentIndex(-1);
     Combo1->setEditText(QString());
@@ -153,12 +129,13 @@ void frmList::Form_Unload(bool& cancel)
 {
     (void)cancel;
     // Released now, not when the window is destroyed later: the connection may go first.
-    dropList();
+    dropModel(m_list);
 }
 
 void frmList::connectionClosing()
 {
-    dropList();
+    // The model holds a statement on the connection.
+    dropModel(m_list);
 }
 
 void frmList::connectionOpened()
@@ -170,20 +147,6 @@ void frmList::connectionOpened()
         showListing(*m_shown);
     else
         m_shown.reset();
-}
-
-void frmList::ShowTotal()
-{
-    counting::ShowTotal(Text1, closingDate());
-}
-
-void frmList::dropList()
-{
-    // The model holds a statement on the connection: it goes before the connection does, and its
-    // selection model with it.
-    grid::setModel(dgdSub, nullptr);
-    delete m_list;
-    m_list = nullptr;
 }
 
 counting::SummaryListModel* frmList::listForRun()

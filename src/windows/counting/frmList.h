@@ -3,21 +3,15 @@
 // price, summed by category or by product, or checked for lines whose category or product is
 // missing from its master; hands over to the print dialogs and writes the list to Excel.
 #include "counting/CountLineQueries.h"
+#include "counting/CountListForm.h"
 #include "counting/SummaryList.h"
-#include "platform/Form.h"
 
-#include <QDate>
 #include <functional>
 
 class QComboBox;
-class QDateEdit;
-class QGroupBox;
-class QLabel;
-class QLineEdit;
 class QPushButton;
-class QTableView;
 
-class frmList : public Form {
+class frmList : public counting::CountListForm {
     Q_OBJECT
 public:
     frmList();
@@ -29,7 +23,6 @@ public:
     void connectionClosing() override;
     void connectionOpened() override;
 
-    QDate closingDate() const;
     // The rows the grid shows; nullptr before the first list and after the file was closed.
     counting::SummaryListModel* listModel() const { return m_list; }
 
@@ -39,27 +32,18 @@ public:
     void Command3_Click();   // Excel
     void DTPicker1_Change();
 
-    // Controls, named as in the window's design.
-    QGroupBox* Frame1 = nullptr;
-    QGroupBox* Frame2 = nullptr;
-    QWidget* Picture1 = nullptr;
-    QLabel* Label3 = nullptr;
-    QDateEdit* DTPicker1 = nullptr;
+    // Controls, named as in the window's design (the shared ones in CountListForm).
     QLabel* Label4 = nullptr;
     QComboBox* Combo1 = nullptr;
     QPushButton* Command1 = nullptr;
     QPushButton* Command2 = nullptr;
     QPushButton* Command3 = nullptr;
-    QTableView* dgdSub = nullptr;
-    QLineEdit* Text1 = nullptr;
 
 private:
-    void buildUi();
-    void buildFrame1();
-    void buildFrame2();
-    void buildGrid();
-    void connectHandlers();
-    void ShowTotal();
+    void buildSearch(QGridLayout* frame) override;
+    void buildButtons(QHBoxLayout* frame) override;
+    void setUpGrid() override;
+    void connectHandlers() override;
     void ListOrphanKoumoku();
     void ListOrphanShohin();
     // Lists a listing mode's rows with its layout; the buttons are left to the caller.
@@ -68,7 +52,6 @@ private:
     void showLines(const counting::LineQuery& lines);
     counting::SummaryListModel* listForRun();
     void showRows(const QString& sql, const QVariantList& args, const std::function<void()>& layOut);
-    void dropList();
     void resetColumns();
 
     counting::SummaryListModel* m_list = nullptr;

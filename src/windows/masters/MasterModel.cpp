@@ -1,10 +1,8 @@
 #include "masters/MasterModel.h"
 
 #include "common/global.h"
-#include "platform/Db.h"
-
 #include "platform/VbFormat.h"
-#include <QSqlError>
+
 #include <QSqlField>
 #include <QSqlRecord>
 #include <cmath>
@@ -38,11 +36,9 @@ QString numberRefusal(const QString& field)
 }
 } // namespace
 
-MasterModel::MasterModel(const MasterTable& table, QObject* parent)
-    : QSqlTableModel(parent, db::connection()), m_table(table)
+MasterModel::MasterModel(const MasterTable& table, QObject* parent) : PendingEditModel(parent), m_table(table)
 {
     setTable(table.table);
-    setEditStrategy(QSqlTableModel::OnRowChange);
     m_keyColumn = record().indexOf(table.keyField);
     m_nameColumn = record().indexOf(table.nameField);
 }
@@ -59,7 +55,7 @@ QString MasterModel::selectStatement() const
 
 bool MasterModel::load()
 {
-    m_lastRefusal.clear();
+    clearRefusal();
     if (!select())
         return false;
     while (canFetchMore())
@@ -80,15 +76,6 @@ int MasterModel::rowOfKey(qint64 key) const
     return -1;
 }
 
-int MasterModel::dirtyRow() const
-{
-    for (int r = 0; r < rowCount(); ++r)
-        for (int c = 0; c < columnCount(); ++c)
-            if (isDirty(index(r, c)))
-                return r;
-    return -1;
-}
-
 bool MasterModel::isNumberColumn(int column) const
 {
     return column != m_keyColumn && isNumberType(record().field(column).metaType());
@@ -99,22 +86,24 @@ bool MasterModel::setData(const QModelIndex& index, const QVariant& value, int r
     if (role != Qt::EditRole || !index.isValid())
         return QSqlTableModel::setData(index, value, role);
     QVariant v = value;
+    QString refusal;
     if (isNumberColumn(index.column()) && v.typeId() == QMetaType::QString) {
         const QString text = v.toString();
         if (text.trimmed().isEmpty()) {
             v = QVariant(record().field(index.column()).metaType());
         } else if (const auto n = vb::parseNumber(text)) {
             v = *n;
+        } else {
+            // It stays as typed, so the user sees it and can correct it; storing the row refuses it.
+            refusal = numberRefusal(record().fieldName(index.column()));
         }
-        // Anything else stays as typed, so the user sees it and can correct it; storing the row
-        // refuses it.
     } else if (v.typeId() == QMetaType::QString) {
         v = global::StorableText(v.toString());
     }
     const QVariant old = QSqlTableModel::data(index, Qt::EditRole);
     if ((isEmptyValue(old) && isEmptyValue(v)) || (!isEmptyValue(old) && old == v && old.typeId() == v.typeId()))
         return true;
-    return QSqlTableModel::setData(index, v, role);
+    return setCell(index, v, refusal);
 }
 
 Qt::ItemFlags MasterModel::flags(const QModelIndex& index) const
@@ -123,43 +112,6 @@ Qt::ItemFlags MasterModel::flags(const QModelIndex& index) const
     if (index.column() == m_keyColumn)
         f &= ~Qt::ItemIsEditable;
     return f;
-}
-
-bool MasterModel::updateRowInTable(int row, const QSqlRecord& values)
-{
-    for (int c = 0; c < values.count(); ++c) {
-        if (!values.isGenerated(c) || !isNumberColumn(record().indexOf(values.fieldName(c))))
-            continue;
-        const QVariant v = values.value(c);
-        if (!v.isNull() && v.typeId() == QMetaType::QString) {
-            setLastError(QSqlError(QString(), numberRefusal(values.fieldName(c)), QSqlError::StatementError,
-                                   QStringLiteral("masters")));
-            return false;
-        }
-    }
-    return QSqlTableModel::updateRowInTable(row, values);
-}
-
-bool MasterModel::storePending()
-{
-    if (!isDirty())
-        return true;
-    if (submitAll())
-        return true;
-    const QSqlError e = lastError();
-    // Our own reasons are Japanese; the driver's own text is not shown to the user.
-    m_lastRefusal = e.nativeErrorCode() == QStringLiteral("masters") ? e.databaseText() : QString();
-    return false;
-}
-
-bool MasterModel::submit()
-{
-    if (!isDirty())
-        return true;
-    if (storePending())
-        return true;
-    emit editRefused(m_lastRefusal);
-    return false;
 }
 
 } // namespace masters

@@ -4,13 +4,11 @@
 // is never dropped: it stays pending (and on screen) until it is corrected, and the refusal is
 // told in Japanese. The key is made by the key rule and is not edited by hand.
 #include "masters/MasterData.h"
-
-#include <QSqlTableModel>
-#include <optional>
+#include "platform/PendingEditModel.h"
 
 namespace masters {
 
-class MasterModel : public QSqlTableModel {
+class MasterModel : public PendingEditModel {
     Q_OBJECT
 public:
     MasterModel(const MasterTable& table, QObject* parent = nullptr);
@@ -30,15 +28,8 @@ public:
     // The row showing this key, or -1.
     int rowOfKey(qint64 key) const;
     // The first row holding a pending edit, or -1.
-    int dirtyRow() const;
+    int dirtyRow() const { return pendingRow(); }
 
-    // Stores the pending edits. When they are refused they stay pending, false is returned and
-    // lastRefusal() tells why (in Japanese; empty when the database gave no reason of its own).
-    bool storePending();
-    QString lastRefusal() const { return m_lastRefusal; }
-
-    // The grid leaving a row stores it; a refusal is announced by editRefused.
-    bool submit() override;
     // Text typed into a number field becomes a number (full-width digits too); an empty text is
     // no value. Setting what the field already holds is no edit.
     bool setData(const QModelIndex& index, const QVariant& value, int role = Qt::EditRole) override;
@@ -46,20 +37,14 @@ public:
 
     bool isNumberColumn(int column) const;
 
-
-signals:
-    void editRefused(const QString& why);
-
 protected:
     QString selectStatement() const override;
-    bool updateRowInTable(int row, const QSqlRecord& values) override;
 
 private:
     const MasterTable& m_table;
     Order m_order = Order::ByName;
     int m_keyColumn = -1;
     int m_nameColumn = -1;
-    QString m_lastRefusal;
 };
 
 } // namespace masters

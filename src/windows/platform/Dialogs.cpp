@@ -239,22 +239,26 @@ int ScriptedBackend::message(QWidget*, const QString& title, const QString& text
     return answer;
 }
 
-std::optional<QString> ScriptedBackend::openFile(QWidget*, const QString& title, const QString& filter, int)
+namespace {
+// The next queued file name (none: cancelled), the dialog noted as shown.
+std::optional<QString> takeFile(ScriptedBackend& b, const QString& kind, const QString& title, const QString& filter)
 {
     std::optional<QString> f;
-    if (!files.isEmpty())
-        f = files.takeFirst();
-    shown.append({QStringLiteral("open"), title, filter, Icon::None, false, f ? 1 : 0, QFont(), false});
+    if (!b.files.isEmpty())
+        f = b.files.takeFirst();
+    b.shown.append({kind, title, filter, Icon::None, false, f ? 1 : 0, QFont(), false});
     return f;
+}
+} // namespace
+
+std::optional<QString> ScriptedBackend::openFile(QWidget*, const QString& title, const QString& filter, int)
+{
+    return takeFile(*this, QStringLiteral("open"), title, filter);
 }
 
 std::optional<QString> ScriptedBackend::saveFile(QWidget*, const QString& title, const QString& filter, int)
 {
-    std::optional<QString> f;
-    if (!files.isEmpty())
-        f = files.takeFirst();
-    shown.append({QStringLiteral("save"), title, filter, Icon::None, false, f ? 1 : 0, QFont(), false});
-    return f;
+    return takeFile(*this, QStringLiteral("save"), title, filter);
 }
 
 std::optional<QFont> ScriptedBackend::chooseFont(QWidget*, const QFont& initial, bool fixedPitchOnly)

@@ -21,6 +21,21 @@ bool s_testMode = false;
 bool s_quitWhenEmpty = false;
 QStringList s_shownModal;
 
+// The window is no longer loaded: not in the load order, not any class's default instance, not
+// the active one.
+void forget(Form* f)
+{
+    s_loaded.removeAll(f);
+    for (auto it = s_byType.begin(); it != s_byType.end();) {
+        if (it.value() == f)
+            it = s_byType.erase(it);
+        else
+            ++it;
+    }
+    if (s_active == f)
+        s_active = nullptr;
+}
+
 // Enter acts as Tab in the windows that ask for it. One filter on the application sees the key
 // before the focused control does.
 class EnterAsTabFilter : public QObject {
@@ -114,15 +129,7 @@ Form::Form(QWidget* parent) : QWidget(parent, Qt::Window)
 
 Form::~Form()
 {
-    forms::s_loaded.removeAll(this);
-    for (auto it = forms::s_byType.begin(); it != forms::s_byType.end();) {
-        if (it.value() == this)
-            it = forms::s_byType.erase(it);
-        else
-            ++it;
-    }
-    if (forms::s_active == this)
-        forms::s_active = nullptr;
+    forms::forget(this);
 }
 
 void Form::activateForm()
@@ -227,15 +234,7 @@ bool Form::unload()
     if (cancel)
         return false;
     m_unloaded = true;
-    forms::s_loaded.removeAll(this);
-    for (auto it = forms::s_byType.begin(); it != forms::s_byType.end();) {
-        if (it.value() == this)
-            it = forms::s_byType.erase(it);
-        else
-            ++it;
-    }
-    if (forms::s_active == this)
-        forms::s_active = nullptr;
+    forms::forget(this);
     hide();
     if (m_modalLoop)
         m_modalLoop->quit();
