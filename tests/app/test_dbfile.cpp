@@ -322,6 +322,7 @@ private slots:
         QTest::addColumn<QStringList>("told");   // what the notifier told the windows
         const QString saveFailed = QStringLiteral("データベースの保存に失敗しました。");
         QTest::newRow("new, copy fails") << "new" << "open" << "" << true << QStringList{"close", "opened"};
+        QTest::newRow("first run, copy fails") << "first" << "open" << "" << true << QStringList{"close", "opened"};
         QTest::newRow("new, copy fails, file gone") << "new" << "gone" << "" << false << QStringList{"close"};
         QTest::newRow("new, copy fails, none open") << "new" << "none" << "" << false << QStringList{};
         QTest::newRow("save as, copy fails, file gone") << "save" << "gone" << saveFailed << false << QStringList{"close"};
@@ -358,6 +359,8 @@ private slots:
         dbfile::FileResult r;
         if (command == "new")
             r = files.newFile(env.path("folder.idb"), replace);
+        else if (command == "first")
+            r = files.firstFile(env.path("folder.idb"), replace);
         else if (command == "save")
             r = files.saveAs(env.path("folder.idb"), replace);
         else if (command == "cancel")

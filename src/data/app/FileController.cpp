@@ -74,12 +74,16 @@ FileResult FileController::firstFile(const std::optional<QString>& chosen, const
     const QString path = *chosen;
     if (paths::isTemplatePath(path))
         return refused(QString());
+    const QString previous = global::DbFilePath;
     closeStep();
     if (QFileInfo::exists(path) && !mayReplace(steps, path))
         return cancelled();
     starting(steps, path);
-    if (!makeFromTemplate(path))
+    if (!makeFromTemplate(path)) {
+        // The file named was never made: the exit must not try to back it up.
+        rollBack(previous);
         return refused(QString());
+    }
     return ConnectDatabase(path);
 }
 
