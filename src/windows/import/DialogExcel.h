@@ -24,20 +24,20 @@ public:
     void Form_Load() override;
     void Form_Activate() override;
 
-    QLabel* Label6 = nullptr;        // count import only
-    QDateEdit* DTPicker1 = nullptr;  // count import only
-    QLabel* Label1 = nullptr;
+    QLabel* Label6 = nullptr;               // caption of the closing date; count import only
+    QDateEdit* DTPicker1 = nullptr;         // closing date of the imported lines; count import only
+    QLabel* Label1 = nullptr;               // caption of the file name
     QLineEdit* txtFileName = nullptr;
-    QPushButton* Command2 = nullptr;
-    QPushButton* Command1 = nullptr;
-    QPushButton* Command3 = nullptr;
-    QPushButton* Command4 = nullptr;
-    QCheckBox* Check1 = nullptr;     // product import only
-    QProgressBar* ProgressBar1 = nullptr;
-    QLabel* Label4 = nullptr;
-    QLabel* Label2 = nullptr;        // count import only
-    QLabel* Label3 = nullptr;        // count import only
-    QLabel* Label5 = nullptr;
+    QPushButton* Command2 = nullptr;        // chooses the file
+    QPushButton* Command1 = nullptr;        // starts the import
+    QPushButton* Command3 = nullptr;        // the mapping window
+    QPushButton* Command4 = nullptr;        // help
+    QCheckBox* Check1 = nullptr;            // updates known products' price and unit; product import only
+    QProgressBar* ProgressBar1 = nullptr;   // the run's progress
+    QLabel* Label4 = nullptr;               // shown while the import runs
+    QLabel* Label2 = nullptr;               // count lines imported; count import only
+    QLabel* Label3 = nullptr;               // new categories; count import only
+    QLabel* Label5 = nullptr;               // new products
 
     void Command1_Click();
     void Command2_Click();
