@@ -6,9 +6,9 @@
 #include "common/AppPaths.h"
 #include "common/global.h"
 #include "import/DialogExcel.h"
-#include "import/DialogTab.h"
 #include "import/ImportFile.h"
 #include "import/Mapping.h"
+#include "import/MappingDialog.h"
 #include "platform/CodePage.h"
 #include "platform/Form.h"
 

@@ -1,9 +1,9 @@
 #include "import/DialogExcel.h"
 
 #include "common/WindowTable.h"
-#include "import/DialogTab.h"
 #include "import/ImportFile.h"
 #include "import/ImportStore.h"
+#include "import/MappingDialog.h"
 #include "platform/Cursor.h"
 #include "platform/Db.h"
 #include "platform/Dialogs.h"

@@ -1,4 +1,4 @@
-#include "import/DialogTab.h"
+#include "import/MappingDialog.h"
 
 #include "common/WindowTable.h"
 #include "import/DialogExcel.h"
