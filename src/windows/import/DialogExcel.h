@@ -14,7 +14,7 @@ class QLineEdit;
 class QProgressBar;
 class QPushButton;
 class MappingDialog;
-namespace import {
+namespace importer {
 struct Outcome;
 }
 
@@ -47,10 +47,10 @@ public:
     // The mapping window's OK: the file it was given comes back and the run may start.
     void receiveMapping(const QString& fileName);
 
-    import::Kind kind() const { return m_kind; }
+    importer::Kind kind() const { return m_kind; }
 
 protected:
-    explicit ImportDialog(import::Kind kind);
+    explicit ImportDialog(importer::Kind kind);
     // The mapping window of this kind of import, loaded.
     virtual MappingDialog* mappingDialog() = 0;
 
@@ -59,16 +59,16 @@ private:
     void runProducts();
     // The steps shared by both runs after their first questions: the mapping read from its file
     // and the file's data lines. False when the run stopped.
-    bool prepareRun(QStringList& dataLines, import::Mapping& mapping);
+    bool prepareRun(QStringList& dataLines, importer::Mapping& mapping);
     // Shows "インポート処理中" and paints the whole window before a run that keeps the event loop
     // from running.
     void paintBeforeRun();
     // The failure message, with what went wrong (which line, why) below it when that is known.
     void fail(const QString& detail = QString());
-    void failAfterRun(const import::Outcome& out);
+    void failAfterRun(const importer::Outcome& out);
     void showProgress(int done);
 
-    import::Kind m_kind;
+    importer::Kind m_kind;
     QElapsedTimer m_repaint;
 };
 

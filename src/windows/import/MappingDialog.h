@@ -37,10 +37,10 @@ public:
     void Command4_Click();
     void Command6_Click();
 
-    import::Kind kind() const { return m_kind; }
+    importer::Kind kind() const { return m_kind; }
 
 protected:
-    explicit MappingDialog(import::Kind kind);
+    explicit MappingDialog(importer::Kind kind);
     // The import dialog that OK hands the file back to.
     virtual void handBack() = 0;
 
@@ -50,9 +50,9 @@ private:
     // The target field of the grid's current row (1..N), 0 when there is no row.
     int currentField() const;
 
-    import::Kind m_kind;
+    importer::Kind m_kind;
     // The mapping as the rows show it: read from the mapping file at load, saved by OK.
-    import::Mapping m_mapping;
+    importer::Mapping m_mapping;
 };
 
 class DialogTabA : public MappingDialog {
