@@ -20,7 +20,7 @@
 
 #include "common/MainWindowInfo.h"
 #include "common/WindowTable.h"
-#include "counting/CountData.h"
+#include "counting/ClosingDateTotals.h"
 #include "counting/OrphanQuestions.h"
 #include "counting/frmInAmd2.h"
 #include "counting/frmTana.h"

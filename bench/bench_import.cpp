@@ -68,10 +68,10 @@ QString writeImportFile(const QString& path, int lines, int products, int catego
 
 void saveIdentityMapping()
 {
-    import::Mapping mapping(import::Kind::Count);
+    importer::Mapping mapping(importer::Kind::Count);
     for (int i = 1; i <= 7; ++i)
         mapping.assign(i, QStringLiteral("列%1").arg(i), i);
-    if (!import::saveMapping(mapping))
+    if (!importer::saveMapping(mapping))
         qFatal("cannot save the mapping");
 }
 
@@ -169,7 +169,7 @@ int main(int argc, char** argv)
     for (int r = 0; r < kRounds; ++r) {
         QElapsedTimer t;
         t.start();
-        if (!import::readHeadings(file))
+        if (!importer::readHeadings(file))
             qFatal("no headings in %s", qPrintable(file));
         headingMs << t.nsecsElapsed() / 1e6;
         t.restart();

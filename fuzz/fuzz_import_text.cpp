@@ -11,20 +11,20 @@
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
     const QByteArray bytes(reinterpret_cast<const char*>(data), static_cast<qsizetype>(size));
-    const import::DecodedLines decoded = import::decodeImportLines(bytes);
+    const importer::DecodedLines decoded = importer::decodeImportLines(bytes);
     const QStringList& lines = decoded.lines;
     qsizetype length = 0;
     for (const QString& line : lines) {
         if (line.contains(QLatin1Char('\n')))
             __builtin_trap();
         length += line.size();
-        const std::optional<QStringList> cells = import::cutLine(line);
+        const std::optional<QStringList> cells = importer::cutLine(line);
         if (cells) {
-            if (cells->isEmpty() || cells->size() > import::kMaxCells || cells->join(QLatin1Char('\t')) != line)
+            if (cells->isEmpty() || cells->size() > importer::kMaxCells || cells->join(QLatin1Char('\t')) != line)
                 __builtin_trap();
-            if (!import::cellAt(*cells, 0).isEmpty() || !import::cellAt(*cells, import::kMaxCells + 1).isEmpty())
+            if (!importer::cellAt(*cells, 0).isEmpty() || !importer::cellAt(*cells, importer::kMaxCells + 1).isEmpty())
                 __builtin_trap();
-        } else if (line.count(QLatin1Char('\t')) < import::kMaxCells) {
+        } else if (line.count(QLatin1Char('\t')) < importer::kMaxCells) {
             __builtin_trap();
         }
     }
@@ -37,7 +37,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
             __builtin_trap();
         previous = n;
     }
-    if (!lines.isEmpty() && import::headingsOf(lines.first()).join(QLatin1Char('\t')) != lines.first())
+    if (!lines.isEmpty() && importer::headingsOf(lines.first()).join(QLatin1Char('\t')) != lines.first())
         __builtin_trap();
 
     // Inputs smaller than the heading reader's block are read whole by it, so it must see what the
@@ -45,9 +45,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     QBuffer buffer;
     buffer.setData(bytes);
     buffer.open(QIODevice::ReadOnly);
-    const std::optional<QStringList> headings = import::readHeadings(buffer);
+    const std::optional<QStringList> headings = importer::readHeadings(buffer);
     const bool readable = !lines.isEmpty() && decoded.damaged.value(0) != 1;
-    if (size < 64 * 1024 && (headings.has_value() != readable || (headings && *headings != import::headingsOf(lines.first()))))
+    if (size < 64 * 1024 && (headings.has_value() != readable || (headings && *headings != importer::headingsOf(lines.first()))))
         __builtin_trap();
     return 0;
 }

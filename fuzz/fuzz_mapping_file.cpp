@@ -9,12 +9,12 @@
 namespace {
 void check(const QByteArray& bytes, int n)
 {
-    const std::optional<QList<import::Pair>> pairs = import::parseMapping(bytes, n);
+    const std::optional<QList<importer::Pair>> pairs = importer::parseMapping(bytes, n);
     if (!pairs)
         return;
     if (pairs->size() != n)
         __builtin_trap();
-    for (const import::Pair& p : *pairs) {
+    for (const importer::Pair& p : *pairs) {
         bool ok = true;
         cp932::encode(p.first, &ok);
         if (!ok)
@@ -23,7 +23,7 @@ void check(const QByteArray& bytes, int n)
         if (!ok)
             return;
     }
-    const std::optional<QList<import::Pair>> again = import::parseMapping(import::formatMapping(*pairs), n);
+    const std::optional<QList<importer::Pair>> again = importer::parseMapping(importer::formatMapping(*pairs), n);
     if (!again || *again != *pairs)
         __builtin_trap();
 }

@@ -4,7 +4,7 @@
 
 #include "app/frmAMain.h"
 #include "common/Settings.h"
-#include "counting/CountRules.h"
+#include "counting/CountWindowRules.h"
 #include "counting/frmTana.h"
 #include "platform/Db.h"
 #include "platform/Form.h"

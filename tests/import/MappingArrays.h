@@ -1,7 +1,7 @@
 #pragma once
 // The import tests set, save and read mappings through two arrays shared by both kinds of import,
 // entry i (from 1) holding field i's heading and column text; the functions on them are built on
-// import::Mapping, the value the program hands around.
+// importer::Mapping, the value the program hands around.
 #include "import/ImportFile.h"
 #include "import/Mapping.h"
 
@@ -13,7 +13,7 @@ inline std::array<QString, 1001> ImportFieldNames;
 inline std::array<QString, 1001> ImportFieldColumns;
 } // namespace global
 
-namespace import {
+namespace importer {
 
 // The arrays' mapping of a kind. A field set since the arrays were cleared has a column text
 // ("0" for none); a field not set reads what the kind's mapping file holds, as a mapping window
@@ -69,4 +69,4 @@ inline void clearField(int field)
     global::ImportFieldColumns[field] = QStringLiteral("0");
 }
 
-} // namespace import
+} // namespace importer

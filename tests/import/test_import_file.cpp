@@ -6,9 +6,9 @@
 #include "common/AppPaths.h"
 #include "common/global.h"
 #include "import/DialogExcel.h"
-#include "import/DialogTab.h"
 #include "import/ImportFile.h"
 #include "import/Mapping.h"
+#include "import/MappingDialog.h"
 #include "platform/CodePage.h"
 #include "platform/Form.h"
 
@@ -94,32 +94,32 @@ private slots:
 
     void cuttingLines()
     {
-        QCOMPARE(*import::cutLine("x\t\tz"), (QStringList{"x", "", "z"}));
-        QCOMPARE(*import::cutLine(""), QStringList{""});
-        QCOMPARE(*import::cutLine(" a \t\"b\""), (QStringList{" a ", "\"b\""}));   // nothing trimmed or unquoted
-        QCOMPARE(*import::cutLine("*"), QStringList{"*"});                           // the sentinel is no cell
-        QCOMPARE(*import::cutLine("a\t*"), (QStringList{"a", "*"}));
+        QCOMPARE(*importer::cutLine("x\t\tz"), (QStringList{"x", "", "z"}));
+        QCOMPARE(*importer::cutLine(""), QStringList{""});
+        QCOMPARE(*importer::cutLine(" a \t\"b\""), (QStringList{" a ", "\"b\""}));   // nothing trimmed or unquoted
+        QCOMPARE(*importer::cutLine("*"), QStringList{"*"});                           // the sentinel is no cell
+        QCOMPARE(*importer::cutLine("a\t*"), (QStringList{"a", "*"}));
 
         QStringList thousand;
         for (int i = 1; i <= 1000; ++i)
             thousand << QString::number(i);
-        const auto cells = import::cutLine(thousand.join('\t'));
+        const auto cells = importer::cutLine(thousand.join('\t'));
         QVERIFY(cells);
-        QCOMPARE(import::cellAt(*cells, 1000), QStringLiteral("1000"));
+        QCOMPARE(importer::cellAt(*cells, 1000), QStringLiteral("1000"));
         thousand << "1001";
-        QVERIFY(!import::cutLine(thousand.join('\t')));
+        QVERIFY(!importer::cutLine(thousand.join('\t')));
 
         // Cell 0 and cells a line lacks read empty.
-        QCOMPARE(import::cellAt(*import::cutLine("a\tb"), 0), QString());
-        QCOMPARE(import::cellAt(*import::cutLine("a\tb"), 3), QString());
-        QCOMPARE(import::cellAt(*import::cutLine("a\tb"), -1), QString());
+        QCOMPARE(importer::cellAt(*importer::cutLine("a\tb"), 0), QString());
+        QCOMPARE(importer::cellAt(*importer::cutLine("a\tb"), 3), QString());
+        QCOMPARE(importer::cellAt(*importer::cutLine("a\tb"), -1), QString());
 
-        QCOMPARE(import::headingsOf("A\t\tC"), (QStringList{"A", "", "C"}));
+        QCOMPARE(importer::headingsOf("A\t\tC"), (QStringList{"A", "", "C"}));
     }
 
     void lineEnds()
     {
-        auto lines = [](QByteArrayView bytes) { return import::decodeImportLines(bytes).lines; };
+        auto lines = [](QByteArrayView bytes) { return importer::decodeImportLines(bytes).lines; };
         QCOMPARE(lines("h\r\na\r\nb\r\n"), (QStringList{"h", "a", "b"}));
         QCOMPARE(lines("h\na\r\nb"), (QStringList{"h", "a", "b"}));
         QCOMPARE(lines("h\r\na\r\n\r\n"), (QStringList{"h", "a", ""}));   // a trailing blank line
@@ -181,9 +181,9 @@ private slots:
         QFETCH(QStringList, lines);
         QFETCH(QString, encoding);
         QFETCH(QList<int>, damaged);
-        const import::DecodedLines decoded = import::decodeImportLines(bytes);
+        const importer::DecodedLines decoded = importer::decodeImportLines(bytes);
         QCOMPARE(decoded.lines, lines);
-        QCOMPARE(import::encodingName(decoded.encoding), encoding);
+        QCOMPARE(importer::encodingName(decoded.encoding), encoding);
         QCOMPARE(decoded.damaged, damaged);
     }
 
@@ -192,20 +192,20 @@ private slots:
         testsupport::Env env;
         const QByteArray sjis("h1\th2\r\n\x87\x40\x87\x8A\r\n", 13);
         const QString path = writeFile(env.path("sjis.txt"), sjis);
-        QCOMPARE(*import::readImportFile(path), (QStringList{"h1\th2", QStringLiteral("①㈱")}));
-        QCOMPARE(*import::readHeadings(path), (QStringList{"h1", "h2"}));
+        QCOMPARE(*importer::readImportFile(path), (QStringList{"h1\th2", QStringLiteral("①㈱")}));
+        QCOMPARE(*importer::readHeadings(path), (QStringList{"h1", "h2"}));
         QString why;
-        QVERIFY(!import::readImportFile(env.path("missing.txt"), &why));
+        QVERIFY(!importer::readImportFile(env.path("missing.txt"), &why));
         QCOMPARE(why, QStringLiteral("ファイル「%1」を開けません。").arg(env.path("missing.txt")));
-        QVERIFY(!import::readHeadings(writeFile(env.path("empty.txt"), QByteArray())));
-        QVERIFY(!import::readHeadings(writeFile(env.path("bad-heading.txt"), "A\x81\tB\r\nx\r\n")));
+        QVERIFY(!importer::readHeadings(writeFile(env.path("empty.txt"), QByteArray())));
+        QVERIFY(!importer::readHeadings(writeFile(env.path("bad-heading.txt"), "A\x81\tB\r\nx\r\n")));
 
         // One stray byte in a later line: the file is refused naming the line, the headings come
         // from the first line all the same, in the mapping window too.
         const QString stray = writeFile(env.path("stray.txt"), sjis + "ok\r\n\x8A\tx\r\n\x81\r\n");
-        QVERIFY(!import::readImportFile(stray, &why));
+        QVERIFY(!importer::readImportFile(stray, &why));
         QCOMPARE(why, QStringLiteral("4行目：シフトJISとして読めない文字があります（ほかに1行）。"));
-        QCOMPARE(*import::readHeadings(stray), (QStringList{"h1", "h2"}));
+        QCOMPARE(*importer::readHeadings(stray), (QStringList{"h1", "h2"}));
         auto* tab = forms::get<DialogTabA>();
         env.dialogs.files = {stray, writeFile(env.path("unicode.txt"), QByteArray("\xFF\xFE\x41\x00\x09\x00\xC1\x54\x0D\x00\x0A\x00", 12))};
         tab->Command1_Click();
@@ -217,7 +217,7 @@ private slots:
         QBuffer big;
         big.setData(QByteArray("A\tB\r\n") + QByteArray(4 << 20, 'x'));
         QVERIFY(big.open(QIODevice::ReadOnly));
-        QCOMPARE(*import::readHeadings(big), (QStringList{"A", "B"}));
+        QCOMPARE(*importer::readHeadings(big), (QStringList{"A", "B"}));
         QVERIFY(big.pos() <= 64 * 1024);
     }
 
@@ -225,60 +225,60 @@ private slots:
     {
         testsupport::Env env;
         // The product example: 品名 from column 2 (X), 単位 unassigned, 単価 from column 5 (Y).
-        import::assignField(1, "X", 2);
-        import::clearField(2);
-        import::assignField(3, "Y", 5);
-        QVERIFY(import::saveMapping(import::Kind::Product));
+        importer::assignField(1, "X", 2);
+        importer::clearField(2);
+        importer::assignField(3, "Y", 5);
+        QVERIFY(importer::saveMapping(importer::Kind::Product));
         const QString path = env.programFolder() + "Brevotane_B.log";
-        QCOMPARE(import::mappingPath(import::Kind::Product), path);
+        QCOMPARE(importer::mappingPath(importer::Kind::Product), path);
         QCOMPARE(readFile(path), QByteArray("X\r\n2\r\n\r\n0\r\nY\r\n5\r\n"));
 
         clearMappingArrays();
-        QVERIFY(import::loadMapping(import::Kind::Product));
-        QCOMPARE(import::fieldColumns(import::Kind::Product), (QList<int>{0, 2, 0, 5}));
+        QVERIFY(importer::loadMapping(importer::Kind::Product));
+        QCOMPARE(importer::fieldColumns(importer::Kind::Product), (QList<int>{0, 2, 0, 5}));
         QCOMPARE(global::ImportFieldNames[3], QStringLiteral("Y"));
 
         // Headings with commas, quotes and Japanese text come back whole, in code page 932.
-        import::assignField(1, QStringLiteral("品名,\"仮\""), 1);
-        import::assignField(3, QStringLiteral("単価, 税込"), 3);
-        QVERIFY(import::saveMapping(import::Kind::Product));
+        importer::assignField(1, QStringLiteral("品名,\"仮\""), 1);
+        importer::assignField(3, QStringLiteral("単価, 税込"), 3);
+        QVERIFY(importer::saveMapping(importer::Kind::Product));
         QVERIFY(readFile(path).contains(cp932::encode(QStringLiteral("単価, 税込"))));
         clearMappingArrays();
-        QVERIFY(import::loadMapping(import::Kind::Product));
+        QVERIFY(importer::loadMapping(importer::Kind::Product));
         QCOMPARE(global::ImportFieldNames[1], QStringLiteral("品名,\"仮\""));
         QCOMPARE(global::ImportFieldNames[3], QStringLiteral("単価, 税込"));
-        QCOMPARE(import::fieldColumns(import::Kind::Product), (QList<int>{0, 1, 0, 3}));
+        QCOMPARE(importer::fieldColumns(importer::Kind::Product), (QList<int>{0, 1, 0, 3}));
 
         // Too few lines: not loaded, the arrays keep what they held.
         writeFile(path, "A\r\n1\r\n\r\n0\r\nB\r\n");
-        QVERIFY(!import::loadMapping(import::Kind::Product));
+        QVERIFY(!importer::loadMapping(importer::Kind::Product));
         QCOMPARE(global::ImportFieldNames[1], QStringLiteral("品名,\"仮\""));
-        QVERIFY(!import::parseMapping("", 1));
-        QCOMPARE(import::parseMapping("a\nb\n", 1)->at(0), (import::Pair{"a", "b"}));
+        QVERIFY(!importer::parseMapping("", 1));
+        QCOMPARE(importer::parseMapping("a\nb\n", 1)->at(0), (importer::Pair{"a", "b"}));
 
         // A stray lead byte in an LF-only file damages its own entry; every other pair keeps its place.
         writeFile(path, "X\x81\n2\n\n0\nY\n5\n");
-        QVERIFY(import::loadMapping(import::Kind::Product));
-        QCOMPARE(import::fieldColumns(import::Kind::Product), (QList<int>{0, 2, 0, 5}));
+        QVERIFY(importer::loadMapping(importer::Kind::Product));
+        QCOMPARE(importer::fieldColumns(importer::Kind::Product), (QList<int>{0, 2, 0, 5}));
         QCOMPARE(global::ImportFieldNames[1], QStringLiteral("X\uFFFD"));
         QCOMPARE(global::ImportFieldNames[3], QStringLiteral("Y"));
 
         // A full disk: the save fails and the old file stays whole.
         {
             const testsupport::FullDisk full(0);
-            QVERIFY(!import::saveMapping(import::Kind::Product));
+            QVERIFY(!importer::saveMapping(importer::Kind::Product));
         }
         QCOMPARE(readFile(path), QByteArray("X\x81\n2\n\n0\nY\n5\n"));
 
         // A column that is no number in range reads as no column.
         writeFile(path, "A\r\nzz\r\nB\r\n1001\r\nC\r\n-1\r\n");
-        QVERIFY(import::loadMapping(import::Kind::Product));
-        QCOMPARE(import::fieldColumns(import::Kind::Product), (QList<int>{0, 0, 0, 0}));
+        QVERIFY(importer::loadMapping(importer::Kind::Product));
+        QCOMPARE(importer::fieldColumns(importer::Kind::Product), (QList<int>{0, 0, 0, 0}));
 
         // A save that cannot be completed leaves the old file whole.
         QFile::setPermissions(env.programFolder(), QFileDevice::ReadOwner | QFileDevice::ExeOwner);
-        import::assignField(1, "new", 1);
-        const bool saved = import::saveMapping(import::Kind::Product);
+        importer::assignField(1, "new", 1);
+        const bool saved = importer::saveMapping(importer::Kind::Product);
         QFile::setPermissions(env.programFolder(), QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
         if (!saved)
             QCOMPARE(readFile(path), QByteArray("A\r\nzz\r\nB\r\n1001\r\nC\r\n-1\r\n"));
@@ -294,20 +294,20 @@ private slots:
         QVERIFY(paths::writableFolder() != env.programFolder());
 
         // Read from beside the program: the window shows it and the import finds it.
-        QVERIFY(import::mappingExists(import::Kind::Product));
+        QVERIFY(importer::mappingExists(importer::Kind::Product));
         auto* tab = forms::get<DialogTabB>();
         QCOMPARE(gridNames(tab), (QStringList{"X", "", "Y"}));
         tab->Command4_Click();
 
         // Saved where it can be written, the per-user folder; that save is read from then on.
         const QString own = paths::userFolder() + "Brevotane_B.log";
-        import::assignField(2, "Z", 3);
-        QVERIFY(import::saveMapping(import::Kind::Product));
+        importer::assignField(2, "Z", 3);
+        QVERIFY(importer::saveMapping(importer::Kind::Product));
         QCOMPARE(readFile(own), QByteArray("X\r\n2\r\nZ\r\n3\r\nY\r\n5\r\n"));
         QCOMPARE(readFile(beside), QByteArray("X\r\n2\r\n\r\n0\r\nY\r\n5\r\n"));
         clearMappingArrays();
-        QVERIFY(import::loadMapping(import::Kind::Product));
-        QCOMPARE(import::fieldColumns(import::Kind::Product), (QList<int>{0, 2, 3, 5}));
+        QVERIFY(importer::loadMapping(importer::Kind::Product));
+        QCOMPARE(importer::fieldColumns(importer::Kind::Product), (QList<int>{0, 2, 3, 5}));
         QFile::remove(own);
     }
 

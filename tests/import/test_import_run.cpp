@@ -6,9 +6,9 @@
 #include "common/WindowTable.h"
 #include "common/global.h"
 #include "import/DialogExcel.h"
-#include "import/DialogTab.h"
 #include "import/ImportStore.h"
 #include "import/Mapping.h"
+#include "import/MappingDialog.h"
 #include "platform/CodePage.h"
 #include "platform/Db.h"
 #include "platform/Form.h"
@@ -54,21 +54,21 @@ void saveCountMapping(QList<int> columns = {1, 2, 3, 4, 5, 6, 7})
     global::ImportFieldColumns.fill(QString());
     for (int i = 0; i < columns.size(); ++i) {
         if (columns[i] > 0)
-            import::assignField(i + 1, QStringLiteral("列%1").arg(columns[i]), columns[i]);
+            importer::assignField(i + 1, QStringLiteral("列%1").arg(columns[i]), columns[i]);
         else
-            import::clearField(i + 1);
+            importer::clearField(i + 1);
     }
-    QVERIFY(import::saveMapping(import::Kind::Count));
+    QVERIFY(importer::saveMapping(importer::Kind::Count));
 }
 
 void saveProductMapping()
 {
     global::ImportFieldNames.fill(QString());
     global::ImportFieldColumns.fill(QString());
-    import::assignField(1, QStringLiteral("品名"), 1);
-    import::assignField(2, QStringLiteral("単位"), 2);
-    import::assignField(3, QStringLiteral("単価"), 3);
-    QVERIFY(import::saveMapping(import::Kind::Product));
+    importer::assignField(1, QStringLiteral("品名"), 1);
+    importer::assignField(2, QStringLiteral("単位"), 2);
+    importer::assignField(3, QStringLiteral("単価"), 3);
+    QVERIFY(importer::saveMapping(importer::Kind::Product));
 }
 
 // Chooses the file with 参照 and starts the run with the answers given to its boxes in order.
@@ -490,7 +490,7 @@ private slots:
         env.openNewDatabase();
         // Progress counts lines added; a short line after a long one reads empty cells.
         QList<int> seen;
-        const import::Outcome out = import::storeCountLines({"c\tn\t1\tu\t1\t1\tremark", "c\tn\t2\t\t\t0"}, QDate(2026, 1, 2),
+        const importer::Outcome out = importer::storeCountLines({"c\tn\t1\tu\t1\t1\tremark", "c\tn\t2\t\t\t0"}, QDate(2026, 1, 2),
                                                             {0, 1, 2, 3, 4, 5, 6, 7}, [&](int done) { seen << done; });
         QVERIFY(!out.failed);
         QCOMPARE(seen, (QList<int>{1, 2}));
@@ -499,24 +499,24 @@ private slots:
         // character outside the basic plane.
         const QString wide = QStringLiteral("é①ｱ𠮷㈱");
         const QString long49 = QString(49, QLatin1Char('x')) + QStringLiteral("𠮷tail");
-        const import::Outcome texts = import::storeCountLines({wide + "\t" + long49 + "\t1\t" + wide + "\t1\t1\t" + wide},
+        const importer::Outcome texts = importer::storeCountLines({wide + "\t" + long49 + "\t1\t" + wide + "\t1\t1\t" + wide},
                                                               QDate(2026, 1, 3), {0, 1, 2, 3, 4, 5, 6, 7});
         QVERIFY(!texts.failed);
         QCOMPARE(column("SELECT 品名, 単位, 備考 FROM 棚卸マスター WHERE 日付 = '2026-01-03'"),
                  QStringList{QString(49, QLatin1Char('x')) + "|" + wide + "|" + wide});
         QCOMPARE(column("SELECT 項目分類名 FROM 項目分類 ORDER BY 項目ID DESC LIMIT 1"), QStringList{wide});
         QCOMPARE(column("SELECT hex(備考) FROM 棚卸マスター WHERE 日付 = '2026-01-03'"), QStringList{"C3A9E291A0EFBDB1F0A0AEB7E388B1"});
-        QCOMPARE(import::readNumber(" 1,234.5 ").value_or(-1), 1234.5);
-        QVERIFY(!import::readNumber("1e999"));
+        QCOMPARE(importer::readNumber(" 1,234.5 ").value_or(-1), 1234.5);
+        QVERIFY(!importer::readNumber("1e999"));
         // Cells read as the windows read typed numbers.
-        QCOMPARE(import::readNumber(QStringLiteral("１２")).value_or(-1), 12.0);
-        QCOMPARE(import::readNumber(QStringLiteral("￥1,500")).value_or(-1), 1500.0);
-        QVERIFY(!import::wholeNumber(3e9));
-        QCOMPARE(*import::wholeNumber(-0.5), 0.0);
+        QCOMPARE(importer::readNumber(QStringLiteral("１２")).value_or(-1), 12.0);
+        QCOMPARE(importer::readNumber(QStringLiteral("￥1,500")).value_or(-1), 1500.0);
+        QVERIFY(!importer::wholeNumber(3e9));
+        QCOMPARE(*importer::wholeNumber(-0.5), 0.0);
 
         // Keys continue from the highest stored key, also past gaps, and stop at the 32-bit end.
         db::exec("INSERT INTO 仕入商品 (品名ID, 品名) VALUES (2147483647, 'last')");
-        const import::Outcome full = import::storeProducts({"new\t\t1"}, {0, 1, 2, 3}, false);
+        const importer::Outcome full = importer::storeProducts({"new\t\t1"}, {0, 1, 2, 3}, false);
         QVERIFY(full.failed);
         QCOMPARE(full.error, global::kKeyRangeText);
         QCOMPARE(count("SELECT COUNT(*) FROM 仕入商品 WHERE 品名 = 'new'"), 0);

@@ -8,7 +8,7 @@
 #include <cstring>
 #include <vector>
 
-namespace import {
+namespace importer {
 
 namespace {
 
@@ -365,4 +365,4 @@ QString firstChars(const QString& text, int n)
     return text.left(cut);
 }
 
-} // namespace import
+} // namespace importer

@@ -10,7 +10,7 @@
 
 class QIODevice;
 
-namespace import {
+namespace importer {
 
 // A data line holds at most this many cells; cell numbers run from 1 to it.
 inline constexpr int kMaxCells = 1000;
@@ -71,4 +71,4 @@ QString firstChars(const QString& text, int n);
 // part of a code page 932 or UTF-8 character), a CR before the LF dropped.
 QList<QByteArrayView> byteLines(QByteArrayView bytes);
 
-} // namespace import
+} // namespace importer

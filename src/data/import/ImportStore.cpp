@@ -17,7 +17,7 @@
 #include <unordered_map>
 #include <vector>
 
-namespace import {
+namespace importer {
 
 namespace {
 
@@ -600,4 +600,4 @@ void ensureNameIndexes()
     db::exec(QStringLiteral("CREATE INDEX IF NOT EXISTS 項目分類_項目分類名 ON 項目分類 (項目分類名)"));
 }
 
-} // namespace import
+} // namespace importer

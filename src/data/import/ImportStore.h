@@ -11,7 +11,7 @@
 #include <functional>
 #include <optional>
 
-namespace import {
+namespace importer {
 
 // The values one data line gives, read from its cells through the mapping. A number is nothing
 // when its cell holds no number (or one that does not fit); the store refuses it only where the
@@ -73,4 +73,4 @@ Outcome storeProducts(const QStringList& dataLines, const QList<int>& columns, b
 // file made before they existed. Adds no row and changes none. Throws db::DbError.
 void ensureNameIndexes();
 
-} // namespace import
+} // namespace importer

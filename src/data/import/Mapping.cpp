@@ -8,7 +8,7 @@
 
 #include <algorithm>
 
-namespace import {
+namespace importer {
 
 const MappingLayout& layoutOf(Kind kind)
 {
@@ -41,7 +41,7 @@ QString noColumn()
 }
 } // namespace
 
-Mapping::Mapping(Kind kind) : m_kind(kind), m_fields(import::fieldCount(kind), Pair{QString(), noColumn()})
+Mapping::Mapping(Kind kind) : m_kind(kind), m_fields(importer::fieldCount(kind), Pair{QString(), noColumn()})
 {
 }
 
@@ -160,4 +160,4 @@ bool saveMapping(const Mapping& mapping)
     return f.commit();
 }
 
-} // namespace import
+} // namespace importer

@@ -10,7 +10,7 @@
 
 #include "import/MappingFile.h"
 
-namespace import {
+namespace importer {
 
 enum class Kind { Count, Product };
 
@@ -79,4 +79,4 @@ std::optional<Mapping> readMapping(Kind kind);
 // False on failure.
 bool saveMapping(const Mapping& mapping);
 
-} // namespace import
+} // namespace importer

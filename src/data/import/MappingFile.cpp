@@ -3,7 +3,7 @@
 #include "import/ImportFile.h"
 #include "platform/CodePage.h"
 
-namespace import {
+namespace importer {
 
 std::optional<QList<Pair>> parseMapping(const QByteArray& bytes, int n)
 {
@@ -32,4 +32,4 @@ QByteArray formatMapping(const QList<Pair>& pairs)
     return out;
 }
 
-} // namespace import
+} // namespace importer

@@ -7,7 +7,7 @@
 #include <optional>
 #include <utility>
 
-namespace import {
+namespace importer {
 
 using Pair = std::pair<QString, QString>;   // heading, column number as text
 
@@ -18,4 +18,4 @@ std::optional<QList<Pair>> parseMapping(const QByteArray& bytes, int n);
 // The bytes of the pairs, written as they stand (no quotes, no escaping).
 QByteArray formatMapping(const QList<Pair>& pairs);
 
-} // namespace import
+} // namespace importer

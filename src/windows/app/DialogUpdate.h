@@ -15,12 +15,12 @@ public:
     void Form_Load() override;
     void Form_Activate() override;
 
-    QLabel* Picture1 = nullptr;
-    QGroupBox* Frame1 = nullptr;
-    QLabel* Label1 = nullptr;
-    QLabel* Label6 = nullptr;
-    QLineEdit* Text1 = nullptr;
-    QLabel* Label5 = nullptr;
+    QLabel* Picture1 = nullptr;    // the download icon
+    QGroupBox* Frame1 = nullptr;   // how to set up the update
+    QLabel* Label1 = nullptr;      // the folder is on the clipboard
+    QLabel* Label6 = nullptr;      // where to paste the folder
+    QLineEdit* Text1 = nullptr;    // the program folder, to unpack into
+    QLabel* Label5 = nullptr;      // how to download the file
     QPushButton* OKButton = nullptr;
     QPushButton* CancelButton = nullptr;
 

@@ -60,9 +60,9 @@ frmAbout::frmAbout()
     grid->addWidget(Picture1, 0, 0, 3, 1, Qt::AlignTop);
     grid->addWidget(lblVersion, 0, 1);
     grid->addWidget(lblDescription, 1, 1);
-    grid->addWidget(line("Line1"), 2, 1);
+    grid->addWidget(line("Line1"), 2, 1);      // rule under the description
     grid->addWidget(Label1, 3, 1);
-    grid->addWidget(line("Line2"), 4, 0, 1, 2);
+    grid->addWidget(line("Line2"), 4, 0, 1, 2);   // rule above the buttons
     auto* buttons = new QHBoxLayout;
     buttons->addStretch(1);
     buttons->addWidget(cmdOK);

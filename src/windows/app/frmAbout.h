@@ -12,10 +12,10 @@ public:
     void Form_Load() override;
     void Form_Activate() override;
 
-    QLabel* Picture1 = nullptr;
+    QLabel* Picture1 = nullptr;   // the program's icon
     QLabel* lblVersion = nullptr;
     QLabel* lblDescription = nullptr;
-    QLabel* Label1 = nullptr;
+    QLabel* Label1 = nullptr;     // the product's name
     QPushButton* cmdOK = nullptr;
     QPushButton* cmdSysInfo = nullptr;
 

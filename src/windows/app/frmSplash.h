@@ -12,7 +12,7 @@ public:
     void Form_Load() override;
 
     QFrame* fraMainFrame = nullptr;
-    QLabel* Picture2 = nullptr;
+    QLabel* Picture2 = nullptr;   // the program's icon
     QLabel* lblVersion = nullptr;
     QLabel* lblProductName = nullptr;
     QLabel* lblLicenseTo = nullptr;

@@ -23,8 +23,8 @@ public:
     // Fills a fresh tip window with the lines and shows it modal.
     static void showLines(const QStringList& lines);
 
-    QLabel* Picture1 = nullptr;
-    QTextEdit* RichTextBox1 = nullptr;
+    QLabel* Picture1 = nullptr;          // the information icon
+    QTextEdit* RichTextBox1 = nullptr;   // the lines the caller wrote
     QPushButton* cmdOK = nullptr;
 
     void cmdOK_Click();

@@ -1,6 +1,6 @@
 #include "counting/CountListForm.h"
 
-#include "counting/CountRules.h"
+#include "counting/CountWindowRules.h"
 #include "platform/GridLayout.h"
 
 #include <QDateEdit>

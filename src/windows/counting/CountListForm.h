@@ -23,13 +23,13 @@ public:
     QDate closingDate() const;
 
     // Controls, named as in the windows' design.
-    QGroupBox* Frame1 = nullptr;   // the search, the closing date first
-    QGroupBox* Frame2 = nullptr;   // the buttons
-    QWidget* Picture1 = nullptr;   // the totals line, holding Text1
-    QLabel* Label3 = nullptr;
-    QDateEdit* DTPicker1 = nullptr;
+    QGroupBox* Frame1 = nullptr;      // the search, the closing date first
+    QGroupBox* Frame2 = nullptr;      // the window's buttons
+    QWidget* Picture1 = nullptr;      // the totals line, holding Text1
+    QLabel* Label3 = nullptr;         // caption of the closing date
+    QDateEdit* DTPicker1 = nullptr;   // the closing date searched and totalled
     QTableView* dgdSub = nullptr;
-    QLineEdit* Text1 = nullptr;
+    QLineEdit* Text1 = nullptr;       // the date's totals (read only)
 
 protected:
     CountListForm(const char* name, const QString& caption);

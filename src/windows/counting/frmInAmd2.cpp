@@ -2,7 +2,7 @@
 
 #include "counting/CountLineGrid.h"
 #include "counting/CountLineStore.h"
-#include "counting/CountRules.h"
+#include "counting/CountWindowRules.h"
 #include "counting/OrphanQuestions.h"
 #include "platform/Cursor.h"
 #include "platform/DataCombo.h"

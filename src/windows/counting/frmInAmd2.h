@@ -46,17 +46,17 @@ public:
     void CheckOrphanCategory();
 
     // Controls, named as in the window's design (the shared ones in CountListForm).
-    QLabel* Label7 = nullptr;
+    QLabel* Label7 = nullptr;          // caption of the category list
     DataCombo* dbcNouhin = nullptr;
-    QLabel* Label2 = nullptr;
-    QLineEdit* Text2 = nullptr;
-    QLabel* Label6 = nullptr;
+    QLabel* Label2 = nullptr;          // caption of the category key
+    QLineEdit* Text2 = nullptr;        // the picked category's key
+    QLabel* Label6 = nullptr;          // caption of the product list
     DataCombo* dbcShohin = nullptr;
-    QPushButton* Command1 = nullptr;
-    QPushButton* Command5 = nullptr;
-    QPushButton* Command2 = nullptr;
-    QPushButton* Command4 = nullptr;
-    QPushButton* Command3 = nullptr;
+    QPushButton* Command1 = nullptr;   // hidden: searches the picked category's lines
+    QPushButton* Command5 = nullptr;   // hidden: searches the lines of the typed product
+    QPushButton* Command2 = nullptr;   // lines without a unit price
+    QPushButton* Command4 = nullptr;   // every line of every date
+    QPushButton* Command3 = nullptr;   // stores the grid's edits
     QPushButton* cmdMasterCancel = nullptr;
 
     // Told when the database refuses an edit of the grid; the edit stays for the user to correct.

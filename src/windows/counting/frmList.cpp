@@ -3,7 +3,7 @@
 #include "app/ListExport.h"
 #include "common/WindowTable.h"
 #include "counting/CountLineGrid.h"
-#include "counting/CountRules.h"
+#include "counting/CountWindowRules.h"
 #include "counting/OrphanQuestions.h"
 #include "platform/Cursor.h"
 #include "platform/GridLayout.h"

@@ -33,11 +33,11 @@ public:
     void DTPicker1_Change();
 
     // Controls, named as in the window's design (the shared ones in CountListForm).
-    QLabel* Label4 = nullptr;
-    QComboBox* Combo1 = nullptr;
-    QPushButton* Command1 = nullptr;
-    QPushButton* Command2 = nullptr;
-    QPushButton* Command3 = nullptr;
+    QLabel* Label4 = nullptr;          // caption of the list mode
+    QComboBox* Combo1 = nullptr;       // the list mode: every line, sums, missing masters
+    QPushButton* Command1 = nullptr;   // runs the chosen list
+    QPushButton* Command2 = nullptr;   // print dialog of the list shown
+    QPushButton* Command3 = nullptr;   // writes the list to an Excel workbook
 
 private:
     void buildSearch(QGridLayout* frame) override;

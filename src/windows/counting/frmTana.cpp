@@ -2,8 +2,9 @@
 
 #include "common/WindowTable.h"
 #include "common/global.h"
+#include "counting/ClosingDateTotals.h"
 #include "counting/CountLineStore.h"
-#include "counting/CountRules.h"
+#include "counting/CountWindowRules.h"
 #include "counting/EntryLine.h"
 #include "platform/Cursor.h"
 #include "platform/DataCombo.h"

@@ -42,30 +42,30 @@ public:
     void tablesCleared(const QStringList& tables) override;
 
     // Controls, named as in the window's design.
-    QLabel* Label1 = nullptr;
-    QDateEdit* DTPicker1 = nullptr;
-    QLabel* Label2 = nullptr;
+    QLabel* Label1 = nullptr;              // caption of the closing date
+    QDateEdit* DTPicker1 = nullptr;        // the closing date of the lines entered
+    QLabel* Label2 = nullptr;              // caption of the category
     DataCombo* dbcNouhin = nullptr;
-    QLabel* Label3 = nullptr;
+    QLabel* Label3 = nullptr;              // caption of the product
     DataCombo* dbcShohin = nullptr;
-    QLabel* Label4 = nullptr;
+    QLabel* Label4 = nullptr;              // caption of the quantity
     QLineEdit* txtCnt = nullptr;
-    QLabel* Label5 = nullptr;
+    QLabel* Label5 = nullptr;              // caption of the unit
     DataCombo* dbcTani = nullptr;
-    QLabel* Label6 = nullptr;
+    QLabel* Label6 = nullptr;              // caption of the unit price
     QLineEdit* txtTanka = nullptr;
-    QLabel* Label7 = nullptr;
+    QLabel* Label7 = nullptr;              // caption of the remark
     QLineEdit* txtMemo = nullptr;
     QPushButton* cmdSubAdd = nullptr;
     QPushButton* cmdMasterCancel = nullptr;
     QTableView* dgdSub = nullptr;
-    QLabel* Label8 = nullptr;
-    QTableWidget* MSFlexGrid1 = nullptr;
-    QLineEdit* Text3 = nullptr;
-    QLineEdit* Text1 = nullptr;
-    QLineEdit* Text2 = nullptr;
-    QPushButton* Command4 = nullptr;
-    QPushButton* Command1 = nullptr;
+    QLabel* Label8 = nullptr;              // caption of the history
+    QTableWidget* MSFlexGrid1 = nullptr;   // the history: the product's earlier count lines
+    QLineEdit* Text3 = nullptr;            // the date's totals
+    QLineEdit* Text1 = nullptr;            // the category's key
+    QLineEdit* Text2 = nullptr;            // the product's key
+    QPushButton* Command4 = nullptr;       // help
+    QPushButton* Command1 = nullptr;       // closes the window
 
     // Handlers.
     void Command1_Click();

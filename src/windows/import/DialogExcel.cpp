@@ -1,9 +1,9 @@
 #include "import/DialogExcel.h"
 
 #include "common/WindowTable.h"
-#include "import/DialogTab.h"
 #include "import/ImportFile.h"
 #include "import/ImportStore.h"
+#include "import/MappingDialog.h"
 #include "platform/Cursor.h"
 #include "platform/Db.h"
 #include "platform/Dialogs.h"
@@ -32,9 +32,9 @@ QString dateText(const QDate& d)
 }
 } // namespace
 
-ImportDialog::ImportDialog(import::Kind kind) : m_kind(kind)
+ImportDialog::ImportDialog(importer::Kind kind) : m_kind(kind)
 {
-    const bool count = kind == import::Kind::Count;
+    const bool count = kind == importer::Kind::Count;
     auto* root = new QVBoxLayout(this);
     auto* top = new QGridLayout;
     int row = 0;
@@ -145,7 +145,7 @@ void ImportDialog::receiveMapping(const QString& fileName)
 void ImportDialog::Command1_Click()
 {
     try {
-        if (m_kind == import::Kind::Count)
+        if (m_kind == importer::Kind::Count)
             runCount();
         else
             runProducts();
@@ -158,7 +158,7 @@ void ImportDialog::fail(const QString& detail)
 {
     pointer::reset();
     Label4->hide();
-    QString text = m_kind == import::Kind::Count
+    QString text = m_kind == importer::Kind::Count
                        ? QStringLiteral("インポートに失敗しました。インポートしたデータをチェックしてください。")
                        : QStringLiteral("インポートに失敗しました。インポートされだデータをチェックしてください。");
     if (!detail.isEmpty())
@@ -166,10 +166,10 @@ void ImportDialog::fail(const QString& detail)
     dlg::Information(text, this);
 }
 
-void ImportDialog::failAfterRun(const import::Outcome& out)
+void ImportDialog::failAfterRun(const importer::Outcome& out)
 {
     // The store numbers the data lines from 1; the file's own line numbers count the heading too.
-    fail(out.failedLine > 0 ? import::atLine(out.failedLine + 1, out.error) : out.error);
+    fail(out.failedLine > 0 ? importer::atLine(out.failedLine + 1, out.error) : out.error);
 }
 
 void ImportDialog::paintBeforeRun()
@@ -184,10 +184,10 @@ void ImportDialog::paintBeforeRun()
     m_repaint.invalidate();
 }
 
-bool ImportDialog::prepareRun(QStringList& dataLines, import::Mapping& mapping)
+bool ImportDialog::prepareRun(QStringList& dataLines, importer::Mapping& mapping)
 {
     Command1->setEnabled(false);
-    if (!import::mappingExists(m_kind)) {
+    if (!importer::mappingExists(m_kind)) {
         dlg::Information(QStringLiteral("設定ファイルが見つかりませんでした。インポートの設定を行います。"), this);
         MappingDialog* tab = mappingDialog();
         tab->Text2->setText(txtFileName->text());
@@ -195,14 +195,14 @@ bool ImportDialog::prepareRun(QStringList& dataLines, import::Mapping& mapping)
         tab->showModal();
         return false;
     }
-    std::optional<import::Mapping> saved = import::readMapping(m_kind);
+    std::optional<importer::Mapping> saved = importer::readMapping(m_kind);
     if (!saved) {
-        fail(QStringLiteral("設定ファイル「%1」を読み取れません。").arg(import::mappingPath(m_kind)));
+        fail(QStringLiteral("設定ファイル「%1」を読み取れません。").arg(importer::mappingPath(m_kind)));
         return false;
     }
     mapping = std::move(*saved);
     QString why;
-    std::optional<QStringList> lines = import::readImportFile(txtFileName->text(), &why);
+    std::optional<QStringList> lines = importer::readImportFile(txtFileName->text(), &why);
     if (!lines) {
         fail(why);
         return false;
@@ -218,14 +218,14 @@ bool ImportDialog::prepareRun(QStringList& dataLines, import::Mapping& mapping)
     ProgressBar1->setValue(0);
     ProgressBar1->show();
 
-    const int nameColumn = mapping.column(import::layoutOf(m_kind).requiredField);
+    const int nameColumn = mapping.column(importer::layoutOf(m_kind).requiredField);
     if (dataCount > 0) {
-        const std::optional<QStringList> last = import::cutLine(lines->last());
+        const std::optional<QStringList> last = importer::cutLine(lines->last());
         if (!last) {
-            fail(import::atLine(static_cast<int>(lines->size()), import::tooManyCells()));
+            fail(importer::atLine(static_cast<int>(lines->size()), importer::tooManyCells()));
             return false;
         }
-        if (!import::cellAt(*last, nameColumn).isEmpty()) {
+        if (!importer::cellAt(*last, nameColumn).isEmpty()) {
             dataLines = lines->mid(1);
             return true;
         }
@@ -253,7 +253,7 @@ void ImportDialog::runCount()
         return;
     }
     QStringList dataLines;
-    import::Mapping mapping(m_kind);
+    importer::Mapping mapping(m_kind);
     if (!prepareRun(dataLines, mapping))
         return;
     if (db::scalar(QStringLiteral("SELECT 1 FROM 棚卸マスター WHERE 日付 = ? LIMIT 1"), {db::isoDate(date)}).isValid()
@@ -262,7 +262,7 @@ void ImportDialog::runCount()
         return;
 
     paintBeforeRun();
-    const import::Outcome out = import::storeCountLines(dataLines, date, mapping,
+    const importer::Outcome out = importer::storeCountLines(dataLines, date, mapping,
                                                         [this](int done) { showProgress(done); });
     ProgressBar1->setValue(out.lines);
     pointer::reset();
@@ -280,12 +280,12 @@ void ImportDialog::runCount()
 void ImportDialog::runProducts()
 {
     QStringList dataLines;
-    import::Mapping mapping(m_kind);
+    importer::Mapping mapping(m_kind);
     if (!prepareRun(dataLines, mapping))
         return;
     paintBeforeRun();
     int read = 0;
-    const import::Outcome out = import::storeProducts(dataLines, mapping, Check1->isChecked(),
+    const importer::Outcome out = importer::storeProducts(dataLines, mapping, Check1->isChecked(),
                                                       [this, &read](int done) {
                                                           read = done;
                                                           showProgress(done);
@@ -301,7 +301,7 @@ void ImportDialog::runProducts()
     Label4->hide();
 }
 
-DialogExcelA::DialogExcelA() : ImportDialog(import::Kind::Count)
+DialogExcelA::DialogExcelA() : ImportDialog(importer::Kind::Count)
 {
     setObjectName("DialogExcelA");
     setWindowTitle(QStringLiteral("棚卸のインポート"));
@@ -312,7 +312,7 @@ MappingDialog* DialogExcelA::mappingDialog()
     return forms::get<DialogTabA>();
 }
 
-DialogExcelB::DialogExcelB() : ImportDialog(import::Kind::Product)
+DialogExcelB::DialogExcelB() : ImportDialog(importer::Kind::Product)
 {
     setObjectName("DialogExcelB");
     setWindowTitle(QStringLiteral("品名情報のインポート"));

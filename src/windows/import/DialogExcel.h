@@ -14,7 +14,7 @@ class QLineEdit;
 class QProgressBar;
 class QPushButton;
 class MappingDialog;
-namespace import {
+namespace importer {
 struct Outcome;
 }
 
@@ -24,20 +24,20 @@ public:
     void Form_Load() override;
     void Form_Activate() override;
 
-    QLabel* Label6 = nullptr;        // count import only
-    QDateEdit* DTPicker1 = nullptr;  // count import only
-    QLabel* Label1 = nullptr;
+    QLabel* Label6 = nullptr;               // caption of the closing date; count import only
+    QDateEdit* DTPicker1 = nullptr;         // closing date of the imported lines; count import only
+    QLabel* Label1 = nullptr;               // caption of the file name
     QLineEdit* txtFileName = nullptr;
-    QPushButton* Command2 = nullptr;
-    QPushButton* Command1 = nullptr;
-    QPushButton* Command3 = nullptr;
-    QPushButton* Command4 = nullptr;
-    QCheckBox* Check1 = nullptr;     // product import only
-    QProgressBar* ProgressBar1 = nullptr;
-    QLabel* Label4 = nullptr;
-    QLabel* Label2 = nullptr;        // count import only
-    QLabel* Label3 = nullptr;        // count import only
-    QLabel* Label5 = nullptr;
+    QPushButton* Command2 = nullptr;        // chooses the file
+    QPushButton* Command1 = nullptr;        // starts the import
+    QPushButton* Command3 = nullptr;        // the mapping window
+    QPushButton* Command4 = nullptr;        // help
+    QCheckBox* Check1 = nullptr;            // updates known products' price and unit; product import only
+    QProgressBar* ProgressBar1 = nullptr;   // the run's progress
+    QLabel* Label4 = nullptr;               // shown while the import runs
+    QLabel* Label2 = nullptr;               // count lines imported; count import only
+    QLabel* Label3 = nullptr;               // new categories; count import only
+    QLabel* Label5 = nullptr;               // new products
 
     void Command1_Click();
     void Command2_Click();
@@ -47,10 +47,10 @@ public:
     // The mapping window's OK: the file it was given comes back and the run may start.
     void receiveMapping(const QString& fileName);
 
-    import::Kind kind() const { return m_kind; }
+    importer::Kind kind() const { return m_kind; }
 
 protected:
-    explicit ImportDialog(import::Kind kind);
+    explicit ImportDialog(importer::Kind kind);
     // The mapping window of this kind of import, loaded.
     virtual MappingDialog* mappingDialog() = 0;
 
@@ -59,16 +59,16 @@ private:
     void runProducts();
     // The steps shared by both runs after their first questions: the mapping read from its file
     // and the file's data lines. False when the run stopped.
-    bool prepareRun(QStringList& dataLines, import::Mapping& mapping);
+    bool prepareRun(QStringList& dataLines, importer::Mapping& mapping);
     // Shows "インポート処理中" and paints the whole window before a run that keeps the event loop
     // from running.
     void paintBeforeRun();
     // The failure message, with what went wrong (which line, why) below it when that is known.
     void fail(const QString& detail = QString());
-    void failAfterRun(const import::Outcome& out);
+    void failAfterRun(const importer::Outcome& out);
     void showProgress(int done);
 
-    import::Kind m_kind;
+    importer::Kind m_kind;
     QElapsedTimer m_repaint;
 };
 

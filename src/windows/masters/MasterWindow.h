@@ -60,15 +60,15 @@ public:
     qint64 currentKey() const;
 
     // Controls, named as in the window's design.
-    QLabel* Label1 = nullptr;
+    QLabel* Label1 = nullptr;          // caption of the key
     QLineEdit* txtID = nullptr;
-    QLabel* Label2 = nullptr;
-    QLineEdit* nameBox = nullptr;   // txtShohin or txtName
+    QLabel* Label2 = nullptr;          // caption of the name
+    QLineEdit* nameBox = nullptr;      // txtShohin or txtName
     QPushButton* cmdAdd = nullptr;
     QPushButton* cmdUpdate = nullptr;
     QPushButton* cmdCancel = nullptr;
     QPushButton* cmdDelete = nullptr;
-    QTableView* DataGrid1 = nullptr;
+    QTableView* DataGrid1 = nullptr;   // the table's rows
 
     static const QString kConnectionFailed;
     static const QString kDeleteQuestion;

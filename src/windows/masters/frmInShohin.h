@@ -16,11 +16,11 @@ public:
     void Command1_Click();   // product import
     void Command3_Click();   // Excel
 
-    QGroupBox* Frame2 = nullptr;
-    QRadioButton* Option2 = nullptr;   // 品名昇順
-    QRadioButton* Option1 = nullptr;   // 項目ID昇順
-    QPushButton* Command3 = nullptr;
-    QPushButton* Command1 = nullptr;
+    QGroupBox* Frame2 = nullptr;       // the sort order
+    QRadioButton* Option2 = nullptr;   // by name (品名昇順)
+    QRadioButton* Option1 = nullptr;   // by category key (項目ID昇順)
+    QPushButton* Command3 = nullptr;   // writes the product list to an Excel workbook
+    QPushButton* Command1 = nullptr;   // the product import
 
 protected:
     void layoutGrid() override;

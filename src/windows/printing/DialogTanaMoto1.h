@@ -22,9 +22,9 @@ public:
     // The request the dialog's state makes for an engine.
     printing::SheetRequest sheetRequest() const;
 
-    QLabel* Label2 = nullptr;
-    QComboBox* Combo1 = nullptr;
-    QLineEdit* Text1 = nullptr;   // hidden: the database total of the date, shown as text
+    QLabel* Label2 = nullptr;      // caption of the paper kind
+    QComboBox* Combo1 = nullptr;   // the paper kind: the A4 layouts or the preprinted form
+    QLineEdit* Text1 = nullptr;    // hidden: the database total of the date, shown as text
 
     bool CategoryCheckOk = false;
 

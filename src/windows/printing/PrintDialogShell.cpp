@@ -4,7 +4,7 @@
 #include "common/Settings.h"
 #include "common/WindowTable.h"
 #include "common/global.h"
-#include "counting/CountRules.h"
+#include "counting/CountWindowRules.h"
 #include "platform/Cursor.h"
 #include "platform/DataCombo.h"
 #include "platform/Dialogs.h"

@@ -86,31 +86,31 @@ public:
     long PhysOffsetY = 0;
 
     // Controls, named as in the window's design.
-    QGroupBox* Frame2 = nullptr;
-    QLabel* Label3 = nullptr;
-    QComboBox* Combo6 = nullptr;
-    QPushButton* Command1 = nullptr;
-    QToolButton* Picture4 = nullptr;
+    QGroupBox* Frame2 = nullptr;        // the printer and the font
+    QLabel* Label3 = nullptr;           // caption of the printer list
+    QComboBox* Combo6 = nullptr;        // the printer list: the desktop's queues and the PDF entry
+    QPushButton* Command1 = nullptr;    // chooses the print font
+    QToolButton* Picture4 = nullptr;    // the font icon; chooses the font too
     QLineEdit* txtFontName = nullptr;
-    QPushButton* Command7 = nullptr;
-    QPushButton* Command3 = nullptr;
-    QGroupBox* Frame12 = nullptr;
-    QLabel* Label25 = nullptr;
-    QLineEdit* Text2 = nullptr;
-    UpDownControl* UpDown1 = nullptr;
-    QLabel* Label27 = nullptr;
-    QLabel* Label26 = nullptr;
-    QLineEdit* Text8 = nullptr;
-    UpDownControl* UpDown2 = nullptr;
-    QLabel* Label28 = nullptr;
-    QLabel* Label1 = nullptr;
-    QDateEdit* DTPicker1 = nullptr;
-    QGroupBox* Frame1 = nullptr;      // category choice only
-    QRadioButton* Option1 = nullptr;
-    QRadioButton* Option2 = nullptr;
-    QLabel* Label10 = nullptr;
+    QPushButton* Command7 = nullptr;    // the printer setup window
+    QPushButton* Command3 = nullptr;    // prints
+    QGroupBox* Frame12 = nullptr;       // the print-position offsets
+    QLabel* Label25 = nullptr;          // caption of the horizontal offset
+    QLineEdit* Text2 = nullptr;         // horizontal offset in mm
+    UpDownControl* UpDown1 = nullptr;   // steps the horizontal offset
+    QLabel* Label27 = nullptr;          // unit of the horizontal offset
+    QLabel* Label26 = nullptr;          // caption of the vertical offset
+    QLineEdit* Text8 = nullptr;         // vertical offset in mm
+    UpDownControl* UpDown2 = nullptr;   // steps the vertical offset
+    QLabel* Label28 = nullptr;          // unit of the vertical offset
+    QLabel* Label1 = nullptr;           // caption of the date
+    QDateEdit* DTPicker1 = nullptr;     // the closing date whose lines are printed
+    QGroupBox* Frame1 = nullptr;        // one category or all; category choice only
+    QRadioButton* Option1 = nullptr;    // one category
+    QRadioButton* Option2 = nullptr;    // every category
+    QLabel* Label10 = nullptr;          // caption of the category list
     DataCombo* dbcNouhin = nullptr;
-    QLineEdit* Text3 = nullptr;       // hidden
+    QLineEdit* Text3 = nullptr;         // hidden: the category's key, or the summary sheet's title
 
     static const QString kLoadFailed;
 

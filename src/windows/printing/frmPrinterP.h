@@ -40,32 +40,32 @@ public:
     // True when the paper part is greyed because the printer could not be asked.
     bool paperPartGreyed() const { return m_greyed; }
 
-    QGroupBox* Frame2 = nullptr;
-    QLabel* Label1 = nullptr;
-    QComboBox* Combo3 = nullptr;
-    QPushButton* Command3 = nullptr;
-    QLabel* Label6 = nullptr;
-    QLabel* Label4 = nullptr;
-    QComboBox* Combo1 = nullptr;   // hidden: the paper codes
-    QGroupBox* Frame1 = nullptr;
-    QLabel* Label2 = nullptr;
-    QComboBox* Combo2 = nullptr;
-    QLabel* Label3 = nullptr;
-    QLabel* Label7 = nullptr;
-    QPushButton* Command1 = nullptr;
-    QPushButton* Command5 = nullptr;
-    QGroupBox* Frame12 = nullptr;
-    QLabel* Label21 = nullptr;
-    QLabel* Label25 = nullptr;
-    QLineEdit* Text1 = nullptr;
-    printing::UpDownControl* UpDown1 = nullptr;
-    QLabel* Label27 = nullptr;
-    QLabel* Label26 = nullptr;
-    QLineEdit* Text3 = nullptr;
-    printing::UpDownControl* UpDown2 = nullptr;
-    QLabel* Label28 = nullptr;
-    QPushButton* Command2 = nullptr;
-    QPushButton* Command4 = nullptr;
+    QGroupBox* Frame2 = nullptr;                  // the printer
+    QLabel* Label1 = nullptr;                     // caption of the printer list
+    QComboBox* Combo3 = nullptr;                  // the printers
+    QPushButton* Command3 = nullptr;              // the printer's property sheet
+    QLabel* Label6 = nullptr;                     // the largest number of copies
+    QLabel* Label4 = nullptr;                     // tells when the property sheet cannot be shown
+    QComboBox* Combo1 = nullptr;                  // hidden: the paper codes
+    QGroupBox* Frame1 = nullptr;                  // the printer's papers
+    QLabel* Label2 = nullptr;                     // caption of the paper list
+    QComboBox* Combo2 = nullptr;                  // the papers by name
+    QLabel* Label3 = nullptr;                     // caption of the paper source
+    QLabel* Label7 = nullptr;                     // the paper source
+    QPushButton* Command1 = nullptr;              // OK
+    QPushButton* Command5 = nullptr;              // cancel
+    QGroupBox* Frame12 = nullptr;                 // the print-position offsets
+    QLabel* Label21 = nullptr;                    // the offset frame's note
+    QLabel* Label25 = nullptr;                    // caption of the horizontal offset
+    QLineEdit* Text1 = nullptr;                   // horizontal offset in mm
+    printing::UpDownControl* UpDown1 = nullptr;   // steps the horizontal offset
+    QLabel* Label27 = nullptr;                    // unit of the horizontal offset
+    QLabel* Label26 = nullptr;                    // caption of the vertical offset
+    QLineEdit* Text3 = nullptr;                   // vertical offset in mm
+    printing::UpDownControl* UpDown2 = nullptr;   // steps the vertical offset
+    QLabel* Label28 = nullptr;                    // unit of the vertical offset
+    QPushButton* Command2 = nullptr;              // registers the offsets
+    QPushButton* Command4 = nullptr;              // cancels the offsets
 
     static const QString kCannotShow;
 

@@ -1,4 +1,4 @@
-#include "import/DialogTab.h"
+#include "import/MappingDialog.h"
 
 #include "common/WindowTable.h"
 #include "import/DialogExcel.h"
@@ -21,7 +21,7 @@ namespace {
 const QString kOpenFilter = QStringLiteral("DAT形式のファイル (*.dat)|*.dat|タブ区切りのテキストファイル (*.txt)|*.txt");
 }
 
-MappingDialog::MappingDialog(import::Kind kind) : m_kind(kind), m_mapping(kind)
+MappingDialog::MappingDialog(importer::Kind kind) : m_kind(kind), m_mapping(kind)
 {
     auto* root = new QVBoxLayout(this);
 
@@ -81,7 +81,7 @@ void MappingDialog::Form_Load()
 {
     // Without a readable mapping file (none yet, or a damaged one) every row shows unassigned, so
     // that the user can map again and OK writes a whole file over it.
-    if (std::optional<import::Mapping> saved = import::readMapping(m_kind))
+    if (std::optional<importer::Mapping> saved = importer::readMapping(m_kind))
         m_mapping = std::move(*saved);
     fillGrid();
     Combo1->setEnabled(false);
@@ -89,7 +89,7 @@ void MappingDialog::Form_Load()
 
 void MappingDialog::fillGrid()
 {
-    const import::MappingLayout& s = import::layoutOf(m_kind);
+    const importer::MappingLayout& s = importer::layoutOf(m_kind);
     MSFlexGrid1->clear();
     MSFlexGrid1->setColumnCount(2);
     MSFlexGrid1->setHorizontalHeaderLabels({s.gridHeading, QStringLiteral("インポートする項目")});
@@ -119,7 +119,7 @@ void MappingDialog::Form_Activate()
 
 void MappingDialog::listHeadings()
 {
-    const std::optional<QStringList> headings = import::readHeadings(Text2->text());
+    const std::optional<QStringList> headings = importer::readHeadings(Text2->text());
     if (!headings)
         return;
     Combo1->clear();
@@ -170,13 +170,13 @@ void MappingDialog::Command5_Click()
 
 void MappingDialog::Command3_Click()
 {
-    const int required = import::layoutOf(m_kind).requiredField;
+    const int required = importer::layoutOf(m_kind).requiredField;
     if (m_mapping.heading(required).isEmpty()) {
         dlg::Information(QStringLiteral("品名の項目が設定されていません。"), this);
         return;
     }
     // A failed save keeps the previous mapping file whole; the import then reports what it finds.
-    import::saveMapping(m_mapping);
+    importer::saveMapping(m_mapping);
     handBack();
     unload();
 }
@@ -190,10 +190,10 @@ void MappingDialog::Command6_Click()
 {
     windows::showTip({QStringLiteral("インポートの設定について"), QString(),
                         QStringLiteral("インポートするファイルを選択すると「項目（F)」にファイルの項目が表示されます。"),
-                        import::layoutOf(m_kind).helpLine, QString()});
+                        importer::layoutOf(m_kind).helpLine, QString()});
 }
 
-DialogTabA::DialogTabA() : MappingDialog(import::Kind::Count)
+DialogTabA::DialogTabA() : MappingDialog(importer::Kind::Count)
 {
     setObjectName("DialogTabA");
     setWindowTitle(QStringLiteral("棚　卸　ｲﾝﾎﾟｰﾄの設定"));
@@ -205,7 +205,7 @@ void DialogTabA::handBack()
         d->receiveMapping(Text2->text());
 }
 
-DialogTabB::DialogTabB() : MappingDialog(import::Kind::Product)
+DialogTabB::DialogTabB() : MappingDialog(importer::Kind::Product)
 {
     setObjectName("DialogTabB");
     setWindowTitle(QStringLiteral("品名情報　ｲﾝﾎﾟｰﾄの設定"));

@@ -1,7 +1,8 @@
 // Rules the count windows share: totals line, narrowing lists and their key boxes.
 #include "TestSupport.h"
 
-#include "counting/CountRules.h"
+#include "counting/ClosingDateTotals.h"
+#include "counting/CountWindowRules.h"
 #include "platform/DataCombo.h"
 #include "platform/Db.h"
 
@@ -13,7 +14,7 @@
 
 using counting::NarrowList;
 
-class TestCountRules : public QObject {
+class TestCountWindowRules : public QObject {
     Q_OBJECT
 private slots:
     void totalsLine()
@@ -104,5 +105,5 @@ private slots:
     }
 };
 
-BREVOTANE_TEST_MAIN(TestCountRules)
-#include "test_count_rules.moc"
+BREVOTANE_TEST_MAIN(TestCountWindowRules)
+#include "test_count_window_rules.moc"

@@ -1,7 +1,8 @@
-#include "counting/CountRules.h"
+#include "counting/CountWindowRules.h"
 
 #include "common/MainWindowInfo.h"
 #include "common/Settings.h"
+#include "counting/ClosingDateTotals.h"
 #include "platform/DataCombo.h"
 #include "platform/GridLayout.h"
 #include "platform/WindowPlace.h"

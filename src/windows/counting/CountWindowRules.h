@@ -1,8 +1,10 @@
 #pragma once
 // The widget side of the rules the count windows share: the totals box, the narrowing lists,
 // where the windows open, and the input method of their fields. The data they show comes from
-// CountData.
-#include "counting/CountData.h"
+// ClosingDateTotals and NarrowingLists.
+#include "counting/NarrowingLists.h"
+
+#include <QDate>
 
 class DataCombo;
 class QDateEdit;

@@ -1,16 +1,10 @@
 #pragma once
-// The data side of the count windows' shared rules: the totals line of a closing date and the
-// queries behind the narrowing lists. No widget here; the window helpers in CountRules use these.
-#include <QDate>
+// The queries behind the count windows' narrowing lists: the category, product and unit lists that
+// shrink to the rows containing the typed text. No widget here; counting::narrow in the windows'
+// CountWindowRules runs them on a list box.
 #include <QString>
 
 namespace counting {
-
-// "Max Record <count>   Total <sum as #,##0>" for the lines of the date. A date without lines
-// reads "Max Record 0   Total 0". Throws db::DbError.
-QString totalsText(const QDate& closingDate);
-// The same text for a sum and count already read.
-QString totalsText(double sum, long long count);
 
 // The narrowing lists: each lists the rows whose name contains the typed text (the user's % and _
 // stay wildcards).

@@ -16,18 +16,18 @@ public:
     void Form_Load() override;
     void Form_Activate() override;
 
-    QLabel* Label1 = nullptr;
-    QLineEdit* Text2 = nullptr;
-    QPushButton* Command1 = nullptr;
-    QLabel* Label2 = nullptr;
-    QComboBox* Combo1 = nullptr;
-    QPushButton* Command2 = nullptr;
-    QPushButton* Command5 = nullptr;
-    QTableWidget* MSFlexGrid1 = nullptr;
-    QLabel* Label3 = nullptr;
-    QPushButton* Command3 = nullptr;
-    QPushButton* Command4 = nullptr;
-    QPushButton* Command6 = nullptr;
+    QLabel* Label1 = nullptr;              // caption of the file name
+    QLineEdit* Text2 = nullptr;            // the file whose headings are listed
+    QPushButton* Command1 = nullptr;       // chooses the file
+    QLabel* Label2 = nullptr;              // caption of the headings
+    QComboBox* Combo1 = nullptr;           // the file's column headings
+    QPushButton* Command2 = nullptr;       // assigns the heading to the current field
+    QPushButton* Command5 = nullptr;       // clears the current field's heading
+    QTableWidget* MSFlexGrid1 = nullptr;   // the target fields and their headings
+    QLabel* Label3 = nullptr;              // the note on required fields
+    QPushButton* Command3 = nullptr;       // OK: saves the mapping, hands the file back
+    QPushButton* Command4 = nullptr;       // cancel
+    QPushButton* Command6 = nullptr;       // help
 
     void Command1_Click();
     void Command2_Click();
@@ -37,10 +37,10 @@ public:
     void Command4_Click();
     void Command6_Click();
 
-    import::Kind kind() const { return m_kind; }
+    importer::Kind kind() const { return m_kind; }
 
 protected:
-    explicit MappingDialog(import::Kind kind);
+    explicit MappingDialog(importer::Kind kind);
     // The import dialog that OK hands the file back to.
     virtual void handBack() = 0;
 
@@ -50,9 +50,9 @@ private:
     // The target field of the grid's current row (1..N), 0 when there is no row.
     int currentField() const;
 
-    import::Kind m_kind;
+    importer::Kind m_kind;
     // The mapping as the rows show it: read from the mapping file at load, saved by OK.
-    import::Mapping m_mapping;
+    importer::Mapping m_mapping;
 };
 
 class DialogTabA : public MappingDialog {
