@@ -38,10 +38,10 @@ std::optional<QString> askPdfFileName(QWidget* parent)
     return name;
 }
 
-bool chooseOutputFile(PrinterObject& printer, QWidget* parent)
+bool chooseOutputFile(PrinterObject& printer, QWidget* parent, const std::function<bool()>& drawsPages)
 {
     auto* pdf = dynamic_cast<PdfFilePrinter*>(&printer);
-    if (!pdf || !pdf->needsFileName())
+    if (!pdf || !pdf->needsFileName() || (drawsPages && !drawsPages()))
         return true;
     const std::optional<QString> name = askPdfFileName(parent);
     if (!name)

@@ -159,7 +159,9 @@ void DialogTanaMoto1::Command3_Click()
 
     const SheetRequest request = sheetRequest();
     // The preprinted form refuses offsets it cannot take before it begins a document.
-    const bool drawsPages = kind != PaperKind::Hisago || hisagoOffsetsFit(request.offsetX, request.offsetY);
+    const auto drawsPages = [&] {
+        return kind != PaperKind::Hisago || hisagoOffsetsFit(request.offsetX, request.offsetY);
+    };
     m_lastResult = printOnCurrentPrinter([&](prn::PrinterObject& printer) { return engine(printer, request); },
                                          drawsPages);
     m_printRan = true;

@@ -55,11 +55,13 @@ void DialogTanaMoto3::Command3_Click()
     const SummaryRequest request = summaryRequest();
     // A date without a group to print begins no document: no file is asked for. A database that
     // cannot be read is left to the engine, which tells it.
-    bool drawsPages = true;
-    try {
-        drawsPages = summaryHasGroups(request);
-    } catch (const std::exception&) {
-    }
+    const auto drawsPages = [&] {
+        try {
+            return summaryHasGroups(request);
+        } catch (const std::exception&) {
+            return true;
+        }
+    };
     m_lastResult = printOnCurrentPrinter([&](prn::PrinterObject& printer) { return engine(printer, request); },
                                          drawsPages);
     m_printRan = true;

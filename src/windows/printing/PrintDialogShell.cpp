@@ -321,10 +321,10 @@ void PrintDialogShell::tellPrintFailure(const QString& heading, const printing::
 }
 
 SheetResult PrintDialogShell::printOnCurrentPrinter(const std::function<SheetResult(prn::PrinterObject&)>& engine,
-                                                   bool drawsPages)
+                                                   const std::function<bool()>& drawsPages)
 {
     prn::PrinterObject& printer = prn::currentPrinter();
-    if (drawsPages && !prn::chooseOutputFile(printer, this)) {
+    if (!prn::chooseOutputFile(printer, this, drawsPages)) {
         SheetResult cancelled;
         cancelled.cancelled = true;
         cancelled.failure = PrintFailure::Cancelled;

@@ -123,10 +123,10 @@ protected:
     void setOffsetFrameEnabled(bool on);
     // Runs a page engine on the current printer. The PDF entry's output file is asked for first
     // and handed down to the printer; a cancel runs nothing and gives a cancelled result. The
-    // engine runs under the hourglass. drawsPages false: the request prints nothing, so no file is
-    // asked for.
+    // engine runs under the hourglass. drawsPages, asked only when a file would be asked for, false:
+    // the request prints nothing, so no file is asked for.
     SheetResult printOnCurrentPrinter(const std::function<SheetResult(prn::PrinterObject&)>& engine,
-                                      bool drawsPages = true);
+                                      const std::function<bool()>& drawsPages = {});
     // Tells why a print sent nothing (heading, then the reason); nothing when it was sent or the
     // user cancelled it.
     void tellPrintFailure(const QString& heading, const SheetResult& result);
