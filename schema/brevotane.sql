@@ -1,5 +1,5 @@
 -- The four tables of every Brevotane database file, in field order (grids lay columns out by position).
--- STRICT makes the file refuse what the original engine refused (text in a number field).
+-- STRICT makes the file refuse a value of the wrong type (text in a number field) instead of keeping it.
 -- Text comparison: the name columns (品名, 項目分類名, 単位) are COLLATE NOCASE, so an equality
 -- lookup by name, ORDER BY and GROUP BY treat "abc" and "ABC" as the same name, as users expect when
 -- they type a name in other letter case. SQLite's NOCASE folds the 26 ASCII letters only: full-width

@@ -163,6 +163,9 @@ private slots:
         QCOMPARE(global::WindowsFamily, QString());
         QVERIFY(m->Label13->text().startsWith(QStringLiteral("PLATFORM ")));
         QVERIFY(m->Label13->text().size() > 9);
+        // The provider line names the engine the open file really runs on.
+        QCOMPARE(m->Label9->text(),
+                 QStringLiteral("Data Provider SQLite ") + db::scalar(QStringLiteral("SELECT sqlite_version()")).toString());
         QCOMPARE(m->Combo3->count(), 5);
         QCOMPARE(m->Combo3->itemText(0), QStringLiteral("すべて選択"));
         QCOMPARE(m->Combo3->itemText(4), QStringLiteral("数量単位情報"));

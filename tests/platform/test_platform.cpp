@@ -197,6 +197,16 @@ private slots:
         for (const QAbstractButton* b : open->findChildren<QAbstractButton*>())
             buttons << b->text();
         QVERIFY2(buttons.join('|').contains(QStringLiteral("開く")), qPrintable(buttons.join('|')));
+
+        // The type column names a folder in the dialog's language (a file's type is the desktop's
+        // description of its kind, in the user's own language).
+        QTemporaryDir dir;
+        QVERIFY(QDir(dir.path()).mkdir(QStringLiteral("棚卸2026")));
+        open->setDirectory(dir.path());
+        auto* model = open->findChild<QFileSystemModel*>();
+        QVERIFY(model);
+        const QModelIndex folder = model->index(dir.filePath(QStringLiteral("棚卸2026")));
+        QTRY_COMPARE(model->data(folder.siblingAtColumn(2)).toString(), QStringLiteral("フォルダー"));
     }
 
     void everyFileFilterListsFilesWithoutADot()

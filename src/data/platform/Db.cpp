@@ -6,6 +6,8 @@
 #include <QSqlRecord>
 #include <QStringList>
 
+#include <sqlite3.h>
+
 namespace db {
 
 namespace {
@@ -183,6 +185,11 @@ QVariant scalar(const QString& sql, const QVariantList& args)
     if (!q.next())
         return {};
     return q.value(0);
+}
+
+QString engineVersion()
+{
+    return QString::fromLatin1(sqlite3_libversion());
 }
 
 QString isoDate(const QDate& d)

@@ -53,6 +53,9 @@ QSqlQuery exec(const QString& sql, const QVariantList& args = {});
 // First column of the first row, or an invalid QVariant when there is no row.
 QVariant scalar(const QString& sql, const QVariantList& args = {});
 
+// The version of the SQLite library the program runs on, as that library tells it ("3.40.1").
+QString engineVersion();
+
 // Dates are stored as ISO text, always a plain date.
 QString isoDate(const QDate& d);
 QDate fromIso(const QVariant& v);

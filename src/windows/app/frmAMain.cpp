@@ -119,7 +119,7 @@ QWidget* buildDateFrame(frmAMain* w)
     w->DTPicker1->setDisplayFormat(QStringLiteral("yyyy/MM/dd"));
     w->DTPicker1->setDate(QDate::currentDate());
     w->Label1->setBuddy(w->DTPicker1);
-    w->Label9 = named(new QLabel(QStringLiteral("Data Provider Microsoft.Jet.OLEDB.4.0"), w->Picture3), "Label9");
+    w->Label9 = named(new QLabel(QStringLiteral("Data Provider SQLite ") + db::engineVersion(), w->Picture3), "Label9");
     w->Label13 = named(new QLabel(w->Picture3), "Label13");
     w->Label22 = named(new QLabel(QStringLiteral("決算日の棚卸表を入力・訂正・印刷します。"), w->Picture3), "Label22");
     p3->addWidget(w->Label1, 0, 0);
@@ -415,8 +415,8 @@ void frmAMain::Form_Load()
             global::PrintFontName = QStringLiteral("ＭＳ 明朝");
         if (!chooseFileAtStart())
             return;
-        // Neither Windows family applies here: the family stays empty and the platform line says
-        // truthfully what the system is.
+        // The program runs on one kind of system, so there is no family to tell apart: the family
+        // stays empty and the platform line names the system it runs on.
         global::WindowsFamily = QString();
         Label13->setText(QStringLiteral("PLATFORM ") + QSysInfo::prettyProductName());
     } catch (const std::exception&) {

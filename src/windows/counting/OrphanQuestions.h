@@ -12,7 +12,7 @@ class QWidget;
 
 namespace counting {
 
-// The questions, word for word as users know them.
+// The questions about such lines, shared by the windows that ask them and by their tests.
 extern const QString kAskOrphanCategory;      // correction window, at each activation
 extern const QString kAskOrphanKoumokuList;   // summary list, category mode
 extern const QString kAskUncategorised;       // count-sheet print dialog, before printing

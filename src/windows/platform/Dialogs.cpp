@@ -4,6 +4,7 @@
 #include <QDesktopServices>
 #include <QFileDialog>
 #include <QFontDialog>
+#include <QHash>
 #include <QLibraryInfo>
 #include <QMessageBox>
 #include <QPageSetupDialog>
@@ -47,8 +48,8 @@ std::unique_ptr<QFileDialog> fileDialog(QWidget* parent, const QString& title, c
     d->setOption(QFileDialog::DontUseNativeDialog, true);
     // The windows ask their own overwrite question.
     d->setOption(QFileDialog::DontConfirmOverwrite, true);
-    // Like the dialogs users know from the original program: a name that does not exist yet
-    // may be typed in an open dialog (that is how a new database file is named).
+    // A name that does not exist yet may be typed in an open dialog: that is how the first run
+    // and 新規作成 name a new database file.
     d->setFileMode(QFileDialog::AnyFile);
     const QStringList filters = filter.split(";;", Qt::SkipEmptyParts);
     d->setNameFilters(filters);
@@ -56,6 +57,31 @@ std::unique_ptr<QFileDialog> fileDialog(QWidget* parent, const QString& title, c
         d->selectNameFilter(filters.at(filterIndex - 1));
     return d;
 }
+
+namespace {
+
+// The file dialog's type column takes its words from a context Qt's Japanese texts do not cover
+// yet; without these a folder would read "Folder" and a text file "txt File" amid Japanese.
+class FileTypeTexts : public QTranslator {
+public:
+    using QTranslator::QTranslator;
+    bool isEmpty() const override { return false; }
+    QString translate(const char* context, const char* source, const char*, int) const override
+    {
+        if (qstrcmp(context, "QAbstractFileIconProvider") != 0)
+            return {};
+        static const QHash<QByteArray, QString> words = {
+            {"Folder", QStringLiteral("フォルダー")},
+            {"File Folder", QStringLiteral("フォルダー")},
+            {"Drive", QStringLiteral("ドライブ")},
+            {"File", QStringLiteral("ファイル")},
+            {"%1 File", QStringLiteral("%1 ファイル")},
+        };
+        return words.value(QByteArray(source));
+    }
+};
+
+} // namespace
 
 bool installJapaneseTexts()
 {
@@ -67,6 +93,7 @@ bool installJapaneseTexts()
         delete t;
         return false;
     }
+    QCoreApplication::installTranslator(new FileTypeTexts(qApp));
     QCoreApplication::installTranslator(t);
     installed = t;
     return true;

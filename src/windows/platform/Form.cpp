@@ -94,7 +94,6 @@ void registerLoaded(std::type_index t, Form* f)
 
 void setModalDriver(std::function<void(Form*)> driver) { s_driver = std::move(driver); }
 void setTestMode(bool on) { s_testMode = on; }
-bool testMode() { return s_testMode; }
 QStringList& shownModal() { return s_shownModal; }
 void setQuitWhenEmpty(bool on) { s_quitWhenEmpty = on; }
 

@@ -109,7 +109,6 @@ T* find()
 // a modal window is unloaded right after its activation.
 void setModalDriver(std::function<void(Form*)> driver);
 void setTestMode(bool on);
-bool testMode();
 // The class names of the modal windows shown since the last clear (for tests).
 QStringList& shownModal();
 
