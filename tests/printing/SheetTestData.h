@@ -7,6 +7,7 @@
 
 #include <QDate>
 #include <QTest>
+#include <QTextBoundaryFinder>
 #include <QVariant>
 
 // A job that ended without sending anything, its failure told by its kind (a PrintFailure): the
@@ -35,6 +36,11 @@ inline void breakNamesWhere(const QString& condition)
 
 inline const QDate kDate(2026, 3, 31);
 inline const QDate kOtherDate(2025, 3, 31);
+
+// A product name of 40 bytes, as long as the entry window lets one be; a category name longer than
+// the room of a block's heading.
+inline const QString kName40 = QStringLiteral("北海道産小豆使用こしあん最中詰合せ十個入");
+inline const QString kLongCategoryName = QStringLiteral("季節の贈答用菓子").repeated(6);
 
 inline void category(int id, const QString& name)
 {
@@ -107,12 +113,50 @@ inline bool has(const prn::RecordingPrinter& p, int page, const QString& text)
     return !find(p, page, text).op.isEmpty();
 }
 
+// The text printed at (x, y) of a page; empty op when there is none.
+inline prn::Recorded textAt(const prn::RecordingPrinter& p, int page, double x, double y)
+{
+    for (const auto& t : texts(p, page))
+        if (qAbs(t.x - x) < 0.01 && qAbs(t.y - y) < 0.01)
+            return t;
+    return {};
+}
+
 // The text printed at a given height of a page, right of x (for the figures beside a caption).
 inline prn::Recorded at(const prn::RecordingPrinter& p, int page, double y, double fromX)
 {
     for (const auto& r : texts(p, page))
         if (qAbs(r.y - y) < 1e-6 && r.x > fromX)
             return r;
+    return {};
+}
+
+// Why the printed text t of a column is not the stored text cut to end before limit (a rule or
+// the next figure's left edge, in the unit the text was printed in); empty when it is. It must be
+// a leading part of stored, of whole characters (no surrogate pair or mark parted from its
+// letter), end before limit, and be cut no shorter than the column needs: with its next character
+// it would reach to within slack of limit.
+inline QString notCutBefore(prn::RecordingPrinter& p, const prn::Recorded& t, const QString& stored, double limit,
+                            double slack)
+{
+    if (t.op != QLatin1String("text"))
+        return QStringLiteral("「%1」 is not printed").arg(stored);
+    const QString why = QStringLiteral("%1 (stored 「%2」, limit %3): ").arg(t.describe(), stored).arg(limit);
+    if (!stored.startsWith(t.text))
+        return why + QStringLiteral("not a leading part");
+    p.setFontName(t.fontName);
+    p.setFontSize(t.fontSize);
+    if (!(t.x + p.textWidth(t.text) < limit))
+        return why + QStringLiteral("ends at %1").arg(t.x + p.textWidth(t.text));
+    if (t.text.size() == stored.size())
+        return {};
+    QTextBoundaryFinder graphemes(QTextBoundaryFinder::Grapheme, stored);
+    graphemes.setPosition(t.text.size());
+    if (!graphemes.isAtBoundary())
+        return why + QStringLiteral("a character cut in two");
+    const qsizetype next = graphemes.toNextBoundary();
+    if (!(t.x + p.textWidth(stored.left(next)) > limit - slack))
+        return why + QStringLiteral("cut shorter than its column");
     return {};
 }
 

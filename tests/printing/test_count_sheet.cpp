@@ -234,6 +234,81 @@ private slots:
         QCOMPARE(at(p, 1, 262, 100).text, QStringLiteral("1,503,576"));
     }
 
+    // A text column is cut to end before the column's rule or the figure right of it, whichever
+    // comes first; the figure is printed whole. The category heading ends before the date line.
+    void aTextColumnEndsBeforeWhatStandsRightOfIt_data()
+    {
+        QTest::addColumn<bool>("full");
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<double>("quantity");
+        QTest::addColumn<QString>("quantityFigure");
+        QTest::addColumn<QString>("unit");
+        QTest::addColumn<double>("price");
+        QTest::addColumn<QString>("priceFigure");
+
+        QTest::newRow("full, 40-byte name, 7-digit quantity")
+            << true << kName40 << 1234567.0 << "1,234,567" << "ケース入" << 1500.0 << "1,500";
+        QTest::newRow("simple, 40-byte name, 7-digit quantity")
+            << false << kName40 << 1234567.0 << "1,234,567" << "ケース入" << 1500.0 << "1,500";
+        QTest::newRow("a fraction starts where its whole part would")
+            << true << kName40 << 1234567.5 << "1,234,567.50" << "個" << 1500.5 << "1,500.50";
+        QTest::newRow("figures wider than their columns")
+            << true << kName40 << 123456789012.0 << "123,456,789,012" << "ケース入" << 12345678901.0
+            << "12,345,678,901";
+        QTest::newRow("surrogate pairs") << true << QStringLiteral("𠮷").repeated(25) << 1234567.0 << "1,234,567"
+                                         << "𠮷𠮷𠮷𠮷" << 1.0 << "1";
+        QTest::newRow("letters with their marks")
+            << false << QStringLiteral("か\u3099").repeated(25) << 1234567.0 << "1,234,567"
+            << QStringLiteral("は\u309a").repeated(4) << 1.0 << "1";
+        QTest::newRow("short texts stay whole") << true << "鉛筆" << 12.0 << "12" << "本" << 100.0 << "100";
+    }
+
+    void aTextColumnEndsBeforeWhatStandsRightOfIt()
+    {
+        QFETCH(bool, full);
+        QFETCH(QString, name);
+        QFETCH(double, quantity);
+        QFETCH(QString, quantityFigure);
+        QFETCH(QString, unit);
+        QFETCH(double, price);
+        QFETCH(QString, priceFigure);
+        testsupport::Env env;
+        env.openNewDatabase();
+        const QString note = QStringLiteral("倉庫二階奥の棚、賞味期限の近いものから先に出すこと");
+        category(1, kLongCategoryName);
+        Line l;
+        l.name = name;
+        l.quantity = quantity;
+        l.unit = unit;
+        l.price = price;
+        l.amount = 1;
+        l.note = note;
+        add(l);
+
+        RecordingPrinter p;
+        QVERIFY((full ? PrintA4Full(p, request()) : PrintA4Simple(p, request())).printed);
+        const double y = rowY(0);
+        // The figures are printed whole.
+        auto figure = [&](const QString& text) {
+            for (const auto& t : texts(p, 1))
+                if (near(t.y, y) && t.text == text)
+                    return t;
+            return prn::Recorded{};
+        };
+        const auto quantityText = figure(quantityFigure), priceText = figure(priceFigure);
+        QVERIFY(!quantityText.op.isEmpty());
+        QVERIFY(!priceText.op.isEmpty());
+        QVERIFY2(quantityText.x > 15 && priceText.x > quantityText.x, qPrintable(quantityText.describe()));
+        const QString nameCut = notCutBefore(p, textAt(p, 1, 15, y), name, std::min(82.0, quantityText.x), 1);
+        QVERIFY2(nameCut.isEmpty(), qPrintable(nameCut));
+        const QString unitCut = notCutBefore(p, textAt(p, 1, 103, y), unit, std::min(112.0, priceText.x), 1);
+        QVERIFY2(unitCut.isEmpty(), qPrintable(unitCut));
+        const QString noteCut = notCutBefore(p, textAt(p, 1, 164, y), note, 192, 1);
+        QVERIFY2(noteCut.isEmpty(), qPrintable(noteCut));
+        const QString headingCut = notCutBefore(p, textAt(p, 1, 20, 18), kLongCategoryName, 142, 1);
+        QVERIFY2(headingCut.isEmpty(), qPrintable(headingCut));
+    }
+
     void theTwoPageFrames()
     {
         testsupport::Env env;
@@ -384,6 +459,30 @@ private slots:
         const QString fonts = pdfcheck::run("pdffonts", {file});
         QVERIFY2(fonts.contains("IPAMincho"), qPrintable(fonts));
         QCOMPARE(pdfcheck::run("pdfinfo", {file}).contains(QRegularExpression("Pages:\\s+3")), true);
+    }
+
+    // What the PDF's text says is what the paper shows: the cut name, then the whole figure.
+    void aCutNameIntoPdf()
+    {
+        testsupport::Env env;
+        env.openNewDatabase();
+        category(1, QStringLiteral("菓子"));
+        const QString name = kName40;
+        Line l;
+        l.name = name;
+        l.quantity = 1234567;
+        add(l);
+        const QString file = env.path("cut.pdf");
+        prn::PdfFilePrinter pdf(QStringLiteral("PDF"), file);
+        QVERIFY(PrintA4Full(pdf, request()).printed);
+        pdfcheck::keepCopy(file);
+        const QString text = pdfcheck::text(file);
+        const auto match = QRegularExpression(QStringLiteral("(\\S+)\\s+1,234,567\\s")).match(text);
+        QVERIFY2(match.hasMatch(), qPrintable(text.left(600)));
+        const QString printed = match.captured(1);
+        QVERIFY2(name.startsWith(printed) && printed.size() >= name.size() - 2 && printed.size() < name.size(),
+                 qPrintable(printed));
+        QVERIFY(!text.contains(name));
     }
 };
 

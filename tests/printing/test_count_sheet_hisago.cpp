@@ -26,15 +26,6 @@ bool near(double a, double b)
     return std::fabs(a - b) < 0.01;
 }
 
-// The text at (x, y) of a page; empty op when there is none.
-prn::Recorded textAt(const RecordingPrinter& p, int page, double x, double y)
-{
-    for (const auto& t : texts(p, page))
-        if (near(t.x, x) && near(t.y, y))
-            return t;
-    return {};
-}
-
 QString padded(const QString& s, int width)
 {
     return QString(std::max<qsizetype>(0, width - s.size()), QLatin1Char(' ')) + s;
@@ -243,7 +234,11 @@ private slots:
         // Too long for its field: printed as it is; no unit price; the run goes on.
         QCOMPARE(textAt(p, 1, 6237, y3 - 110).text, QStringLiteral("12,345,678"));
         QVERIFY(textAt(p, 1, 6237, y3 + 110).op.isEmpty());
-        QCOMPARE(textAt(p, 1, 2438.1, y4).text, QStringLiteral("あいうえおかきくけこさしすせそたちつてとなにぬねのはひふへほ"));
+        // A name longer than 30 characters: its first 30, and of them what ends before the
+        // quantity's field.
+        const QString cut = notCutBefore(p, textAt(p, 1, 2438.1, y4),
+                                         QStringLiteral("あいうえおかきくけこさしすせそたちつてとなにぬねのはひふへほ"), 6237, 56.7);
+        QVERIFY2(cut.isEmpty(), qPrintable(cut));
         // The consumption tax line counts like any other.
         QCOMPARE(textAt(p, 1, 2438.1, y5).text, QStringLiteral("消費税"));
         QCOMPARE(textAt(p, 1, 10035.9, y5 + 110).text, QStringLiteral("      21,053"));
@@ -254,6 +249,62 @@ private slots:
         QVERIFY(textAt(p, 1, 7654.5, y6 + 110).op.isEmpty());
         QCOMPARE(textAt(p, 1, 10035.9, y6 + 110).text, QStringLiteral("      21,053"));
         QCOMPARE(result.printedTotal, 18000 + 2250.75 + 1 + 1 + 800);
+    }
+
+    // The name's line reaches into the quantity's half above it and the unit price's below: the
+    // name ends before their field at 110 mm, the unit after the quantity before the amount's
+    // column at 135 mm. The figures are printed whole.
+    void aNameEndsBeforeTheFiguresField_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QString>("firstCharacters");   // its first 30, as the form takes them
+        QTest::addColumn<double>("quantity");
+        QTest::addColumn<QString>("quantityField");
+        QTest::addColumn<QString>("unit");
+
+        const QString fullWidth = QStringLiteral("北海道産小豆使用こしあん最中詰合せ十個入り贈答用化粧箱特大号");
+        QTest::newRow("30 full-width characters, 7-digit quantity")
+            << fullWidth << fullWidth << 1234567.0 << "1,234,567" << "個入";
+        const QString bothWidths = QStringLiteral("ボールペン替芯黒赤青0.5mm BOX-12 SET(A4)");
+        QTest::newRow("30 characters of both widths")
+            << bothWidths << bothWidths << 1234567.0 << "1,234,567" << "ケース入";
+        const QString halfWidth = QStringLiteral("ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmn");
+        QTest::newRow("40 half-width characters: their first 30")
+            << halfWidth << halfWidth.left(30) << 12.0 << "       12" << "本";
+        // The 30th code unit is the mark of the 15th が: the letter goes with it.
+        const QString marks = QStringLiteral("あ") + QStringLiteral("か\u3099").repeated(20);
+        QTest::newRow("the 30th character a letter's mark") << marks << marks.left(29) << 12.0 << "       12" << "個";
+    }
+
+    void aNameEndsBeforeTheFiguresField()
+    {
+        QFETCH(QString, name);
+        QFETCH(QString, firstCharacters);
+        QFETCH(double, quantity);
+        QFETCH(QString, quantityField);
+        QFETCH(QString, unit);
+        testsupport::Env env;
+        env.openNewDatabase();
+        Line l;
+        l.name = name;
+        l.quantity = quantity;
+        l.unit = unit;
+        l.price = 1500;
+        add(l);
+
+        RecordingPrinter p;
+        QVERIFY(PrintHisago(p, request()).printed);
+        const double y = lineY(1, true);
+        const auto figure = textAt(p, 1, 6237, y - 110);
+        QCOMPARE(figure.text, quantityField);
+        const QString nameCut = notCutBefore(p, textAt(p, 1, 2438.1, y), firstCharacters, 6237, 56.7);
+        QVERIFY2(nameCut.isEmpty(), qPrintable(nameCut));
+        const QString unitCut =
+            notCutBefore(p, textAt(p, 1, 6237 + figure.width, y - 110), QLatin1Char(' ') + unit, 7654.5, 56.7);
+        QVERIFY2(unitCut.isEmpty(), qPrintable(unitCut));
+        // A unit of two full-width characters, as the entry window allows, fits its field.
+        if (unit.size() <= 2)
+            QCOMPARE(textAt(p, 1, 6237 + figure.width, y - 110).text, QLatin1Char(' ') + unit);
     }
 
     void noTwoFieldsOverlapUpToTheLargestTotal()

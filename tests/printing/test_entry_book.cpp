@@ -324,6 +324,47 @@ private slots:
         QCOMPARE(fRow, QStringList{"f"});
     }
 
+    // The name ends before the quantity column's rule, the unit before the reference price's
+    // rule or the price itself when it is wider than its column, the category's name before the
+    // date line; the price is printed whole.
+    void aTextColumnEndsBeforeWhatStandsRightOfIt_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QString>("unit");
+        QTest::addColumn<double>("price");
+        QTest::addColumn<QString>("priceFigure");
+
+        QTest::newRow("40-byte name, 7-digit price") << kName40 << "ケース入" << 1234567.0 << "1,234,567";
+        QTest::newRow("a price wider than its column")
+            << kName40 + QStringLiteral("贈答用化粧箱") << "ケース入" << 12345678901.0 << "12,345,678,901";
+        QTest::newRow("surrogate pairs") << QStringLiteral("𠮷").repeated(25) << "𠮷𠮷𠮷𠮷" << 1234567.5 << "1,234,567.50";
+        QTest::newRow("short texts stay whole") << "鉛筆" << "本" << 100.0 << "100";
+    }
+
+    void aTextColumnEndsBeforeWhatStandsRightOfIt()
+    {
+        QFETCH(QString, name);
+        QFETCH(QString, unit);
+        QFETCH(double, price);
+        QFETCH(QString, priceFigure);
+        testsupport::Env env;
+        env.openNewDatabase();
+        category(1, kLongCategoryName);
+        priced(name, price, unit);
+
+        RecordingPrinter p;
+        QVERIFY(PrintEntryBook(p, request()).printed);
+        const double y = rowY(0);
+        const auto figure = at(p, 1, y, 105);
+        QCOMPARE(figure.text, priceFigure);
+        const QString nameCut = notCutBefore(p, textAt(p, 1, 15, y), name, 82, 1);
+        QVERIFY2(nameCut.isEmpty(), qPrintable(nameCut));
+        const QString unitCut = notCutBefore(p, textAt(p, 1, 103, y), unit, std::min(112.0, figure.x), 1);
+        QVERIFY2(unitCut.isEmpty(), qPrintable(unitCut));
+        const QString headingCut = notCutBefore(p, textAt(p, 1, 20, 18), kLongCategoryName, 142, 1);
+        QVERIFY2(headingCut.isEmpty(), qPrintable(headingCut));
+    }
+
     void aBookThatCannotFinishIsNotSent()
     {
         testsupport::Env env;

@@ -292,6 +292,45 @@ private slots:
         QCOMPARE(at(q, 1, 262, 100).text, QStringLiteral("5,850"));
     }
 
+    // The group's name ends before the rule at 97 mm, or before its amount when that is wider
+    // than its column; the amount is printed whole.
+    void aGroupsNameEndsBeforeItsAmount_data()
+    {
+        QTest::addColumn<bool>("byCategories");
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<double>("amount");
+        QTest::addColumn<QString>("amountFigure");
+
+        const QString longName = QStringLiteral("北海道産小豆使用こしあん最中詰合せ十個入り贈答用化粧箱特大号");
+        QTest::newRow("by category, 7-digit amount") << true << longName << 1234567.0 << "1,234,567";
+        QTest::newRow("by product, 7-digit amount") << false << longName << 1234567.0 << "1,234,567";
+        QTest::newRow("by product, an amount wider than its column")
+            << false << longName << 10000000000000.0 << "10,000,000,000,000";
+        QTest::newRow("by category, surrogate pairs") << true << QStringLiteral("𠮷").repeated(30) << 1234567.0
+                                                      << "1,234,567";
+        QTest::newRow("a short name stays whole") << false << "鉛筆" << 100.0 << "100";
+    }
+
+    void aGroupsNameEndsBeforeItsAmount()
+    {
+        QFETCH(bool, byCategories);
+        QFETCH(QString, name);
+        QFETCH(double, amount);
+        QFETCH(QString, amountFigure);
+        testsupport::Env env;
+        env.openNewDatabase();
+        category(1, name);
+        product(1, name);
+        countLine(1, 1, amount);
+
+        RecordingPrinter p;
+        QVERIFY(PrintSummarySheet(p, byCategories ? byCategory() : byProduct()).printed);
+        const auto figure = at(p, 1, rowY(0), 20);
+        QCOMPARE(figure.text, amountFigure);
+        const QString cut = notCutBefore(p, textAt(p, 1, 15, rowY(0)), name, std::min(97.0, figure.x), 1);
+        QVERIFY2(cut.isEmpty(), qPrintable(cut));
+    }
+
     void aDateWithoutLinesOrAHeadingOfNoGroupingPrintsNothing()
     {
         testsupport::Env env;

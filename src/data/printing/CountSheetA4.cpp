@@ -8,6 +8,8 @@
 #include "printing/SheetJob.h"
 #include "printing/SheetQuery.h"
 
+#include <algorithm>
+
 namespace printing {
 
 namespace {
@@ -92,20 +94,32 @@ void A4Job::printRow(const QSqlQuery& q)
     // row is still printed.
     const QVariant name = q.value(0), quantity = q.value(1), unit = q.value(2), price = q.value(3),
                    amount = q.value(4), note = q.value(5);
-    if (hasValue(name))
-        printAt(m_p, 15, y, name.toString());
     // A fraction starts where the whole part alone would start, so the whole parts of a column
-    // line up and the decimals run on past its right edge.
+    // line up and the decimals run on past its right edge. A figure wider than its column starts
+    // left of the column's rule, and the text left of it then ends before the figure.
+    double nameLimit = kNameRule, unitLimit = kUnitRule;
+    QString quantityText, priceText;
+    double quantityX = 0, priceX = 0;
     if (hasValue(quantity)) {
         const double v = quantity.toDouble();
-        printAlignedTo(m_p, m_quantityEdge, y, wholeOrTwoDecimals(v), amountText(vb::fix(v)));
+        quantityText = wholeOrTwoDecimals(v);
+        quantityX = startBefore(m_p, m_quantityEdge, amountText(vb::fix(v)));
+        nameLimit = std::min(nameLimit, quantityX);
     }
-    if (hasValue(unit))
-        printAt(m_p, 103, y, unit.toString());
     if (hasValue(price)) {
         const double v = price.toDouble();
-        printAlignedTo(m_p, m_priceEdge, y, wholeOrTwoDecimals(v), amountText(vb::fix(v)));
+        priceText = wholeOrTwoDecimals(v);
+        priceX = startBefore(m_p, m_priceEdge, amountText(vb::fix(v)));
+        unitLimit = std::min(unitLimit, priceX);
     }
+    if (hasValue(name))
+        printFitted(m_p, 15, y, name.toString(), nameLimit);
+    if (hasValue(quantity))
+        printAt(m_p, quantityX, y, quantityText);
+    if (hasValue(unit))
+        printFitted(m_p, 103, y, unit.toString(), unitLimit);
+    if (hasValue(price))
+        printAt(m_p, priceX, y, priceText);
     if (hasValue(amount)) {
         const QString text = amountText(amount.toDouble());
         printAlignedTo(m_p, m_amountEdge, y, text, text);
@@ -113,7 +127,7 @@ void A4Job::printRow(const QSqlQuery& q)
     if (hasValue(note)) {
         const QString text = note.toString();
         if (text != QString(QChar(0)))
-            printAt(m_p, 164, y, text);
+            printFitted(m_p, 164, y, text, kBoxRight);
     }
 }
 

@@ -10,6 +10,9 @@
 #include "printing/SheetJob.h"
 #include "printing/SheetQuery.h"
 
+#include <QTextBoundaryFinder>
+
+#include <algorithm>
 #include <cmath>
 #include <limits>
 #include <optional>
@@ -41,13 +44,16 @@ std::optional<int> offsetTwips(double mm)
     return static_cast<int>(vb::roundHalfEven(tw));
 }
 
-// The first characters of a name, never splitting a character in two.
+// The first characters of a name, never splitting a character in two (a surrogate pair, or a
+// letter and its marks).
 QString leftChars(const QString& s, int n)
 {
     if (s.size() <= n)
         return s;
-    if (s.at(n - 1).isHighSurrogate())
-        --n;
+    QTextBoundaryFinder graphemes(QTextBoundaryFinder::Grapheme, s);
+    graphemes.setPosition(n);
+    if (!graphemes.isAtBoundary())
+        n = static_cast<int>(std::max<qsizetype>(0, graphemes.toPreviousBoundary()));
     return s.left(n);
 }
 
@@ -138,16 +144,19 @@ void HisagoJob::printRow(const QSqlQuery& q)
                    price = q.value(4), amount = q.value(5);
     if (hasValue(date))
         at(x(kDateX), m_linePos, db::fromIso(date).toString(QStringLiteral("MM/dd")));
+    // The name, in the middle of the line, reaches up into the quantity's half and down into the
+    // unit price's: it ends where their field begins. The unit ends before the amount's column.
     if (hasValue(name))
-        at(x(kNameX), m_linePos, leftChars(name.toString(), kNameLength));
+        at(x(kNameX), m_linePos, fittedText(m_p, x(kNameX), leftChars(name.toString(), kNameLength), x(kQuantityX)));
     // An empty field leaves its place blank; the rest of the line is still printed.
     if (hasValue(quantity)) {
         at(x(kQuantityX), upper, padLeft(wholeOrTwoDecimals(quantity.toDouble()), kNarrow), prn::After::SameLine);
         if (hasValue(unit))
-            m_p.print(QLatin1Char(' ') + unit.toString());
+            m_p.print(fittedText(m_p, m_p.currentX(), QLatin1Char(' ') + unit.toString(), x(kAmountX)));
     } else if (hasValue(unit)) {
         // No quantity: the unit stands where it would follow a blank field.
-        at(x(kQuantityX), upper, QString(kNarrow, QLatin1Char(' ')) + QLatin1Char(' ') + unit.toString());
+        const QString text = QString(kNarrow, QLatin1Char(' ')) + QLatin1Char(' ') + unit.toString();
+        at(x(kQuantityX), upper, fittedText(m_p, x(kQuantityX), text, x(kAmountX)));
     }
     if (hasValue(price)) {
         const double v = price.toDouble();

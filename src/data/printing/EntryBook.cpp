@@ -8,6 +8,8 @@
 #include "printing/SheetJob.h"
 #include "printing/SheetQuery.h"
 
+#include <algorithm>
+
 namespace printing {
 
 namespace {
@@ -79,17 +81,22 @@ void EntryBookJob::PrintEntryBookRow(const QSqlQuery& q)
 {
     const double y = rowY(m_lineCounter);
     const QVariant name = q.value(kName), unit = q.value(kUnit), price = q.value(kPrice);
-    if (hasValue(name))
-        printAt(m_p, 15, y, name.toString());
-    if (hasValue(unit))
-        printAt(m_p, 103, y, unit.toString());
     // The whole part of every price ends at the column's edge; the decimals of a fraction run on
     // past it. The whole part is the truncated one, so 999.50 lines up with 999 (its rounded form,
-    // "1,000", would start a digit further left).
+    // "1,000", would start a digit further left). A price wider than its column starts left of
+    // the column's rule, and the unit then ends before it.
+    double unitLimit = kUnitRule, priceX = 0;
     if (hasValue(price)) {
-        const double v = price.toDouble();
-        printAlignedTo(m_p, m_priceEdge, y, wholeOrTwoDecimals(v), amountText(vb::fix(v)));
+        priceX = startBefore(m_p, m_priceEdge, amountText(vb::fix(price.toDouble())));
+        unitLimit = std::min(unitLimit, priceX);
     }
+    // The quantity column stays blank for the hand: the name ends at its rule.
+    if (hasValue(name))
+        printFitted(m_p, 15, y, name.toString(), kNameRule);
+    if (hasValue(unit))
+        printFitted(m_p, 103, y, unit.toString(), unitLimit);
+    if (hasValue(price))
+        printAt(m_p, priceX, y, wholeOrTwoDecimals(price.toDouble()));
 }
 
 void EntryBookJob::printBlock(QSqlQuery& q, bool onRow, const Heading& heading)

@@ -3,8 +3,11 @@
 #include "platform/PrinterObject.h"
 #include "platform/VbFormat.h"
 
+#include <QTextBoundaryFinder>
+
 #include <cmath>
 #include <initializer_list>
+#include <vector>
 
 namespace printing {
 
@@ -65,10 +68,15 @@ void printAligned(prn::PrinterObject& printer, double base, double y, const QStr
     printer.print(text);
 }
 
+double startBefore(const prn::PrinterObject& printer, double rightEdge, const QString& measured)
+{
+    return rightEdge - printer.textWidth(measured);
+}
+
 void printAlignedTo(prn::PrinterObject& printer, double rightEdge, double y, const QString& text,
                     const QString& measured)
 {
-    printer.setCurrentX(rightEdge - printer.textWidth(measured));
+    printer.setCurrentX(startBefore(printer, rightEdge, measured));
     printer.setCurrentY(y);
     printer.print(text);
 }
@@ -78,6 +86,40 @@ void printAt(prn::PrinterObject& printer, double x, double y, const QString& tex
     printer.setCurrentX(x);
     printer.setCurrentY(y);
     printer.print(text);
+}
+
+QString leadingPartWithin(const prn::PrinterObject& printer, const QString& text, double width)
+{
+    if (printer.textWidth(text) <= width)
+        return text;
+    // Every place the text may be cut, after its first character and before its last.
+    std::vector<qsizetype> cuts;
+    QTextBoundaryFinder graphemes(QTextBoundaryFinder::Grapheme, text);
+    for (qsizetype at = graphemes.toNextBoundary(); at > 0 && at < text.size(); at = graphemes.toNextBoundary())
+        cuts.push_back(at);
+    // The widths of the leading parts grow with their length: the longest one that fits is found
+    // by halving, measuring each candidate whole (kerning and shaping make widths of parts no sum).
+    std::size_t low = 0, high = cuts.size();   // the answer is among the first high cuts
+    while (low < high) {
+        const std::size_t mid = (low + high + 1) / 2;
+        if (printer.textWidth(text.left(cuts[mid - 1])) <= width)
+            low = mid;
+        else
+            high = mid - 1;
+    }
+    return low == 0 ? QString() : text.left(cuts[low - 1]);
+}
+
+QString fittedText(const prn::PrinterObject& printer, double x, const QString& text, double limitX)
+{
+    const double unitsPerMm =
+        printer.scaleMode() == prn::kScaleTwips ? prn::kTwipsPerInch / prn::kMillimetresPerInch : 1.0;
+    return leadingPartWithin(printer, text, limitX - kColumnGapMm * unitsPerMm - x);
+}
+
+void printFitted(prn::PrinterObject& printer, double x, double y, const QString& text, double limitX)
+{
+    printAt(printer, x, y, fittedText(printer, x, text, limitX));
 }
 
 QString amountText(double value)

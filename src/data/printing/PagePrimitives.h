@@ -39,8 +39,27 @@ inline void printAligned(prn::PrinterObject& printer, double base, double y, con
 void printAlignedTo(prn::PrinterObject& printer, double rightEdge, double y, const QString& text,
                     const QString& measured);
 
+// Where a text measured as measured starts when it is to end at rightEdge.
+double startBefore(const prn::PrinterObject& printer, double rightEdge, const QString& measured);
+
 // Prints text with its top-left corner at (x, y) and moves to the next line.
 void printAt(prn::PrinterObject& printer, double x, double y, const QString& text);
+
+// A text column never runs into what stands right of it: a figure misread on a count sheet is a
+// wrong count. A text too long for its column is cut to its leading characters, so that what the
+// printer is given (and what a PDF's text says) is what the paper shows. limitX is where the
+// column ends: its rule, or the left edge of the next text or figure when that comes first. The
+// text ends a small gap before it, so it never touches a rule.
+inline constexpr double kColumnGapMm = 0.2;
+// The leading part of text, whole characters only (a grapheme cluster, so neither a surrogate
+// pair nor a base letter and its marks are parted), that the printer draws within width in its
+// current font and unit; the text itself when it fits, empty when not even its first character
+// does.
+QString leadingPartWithin(const prn::PrinterObject& printer, const QString& text, double width);
+// The text as printed at x in a column that ends at limitX (see above).
+QString fittedText(const prn::PrinterObject& printer, double x, const QString& text, double limitX);
+// Prints text at (x, y) cut to its column, like printAt.
+void printFitted(prn::PrinterObject& printer, double x, double y, const QString& text, double limitX);
 
 // "#,##0": thousands separators, no decimals, halves away from zero.
 QString amountText(double value);

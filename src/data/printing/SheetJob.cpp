@@ -106,7 +106,7 @@ void printCategoryBlocks(prn::PrinterObject& p, const SheetRequest& request,
             block(lines, false, [&] {
                 printAt(p, 12, a4::kHeadingY, QStringLiteral("項目"));
                 if (hasValue(name))
-                    printAt(p, 20, a4::kHeadingY, name.toString());
+                    printFitted(p, 20, a4::kHeadingY, name.toString(), a4::kDateLineX);
             });
         }
         more = categories.next();
@@ -142,7 +142,7 @@ void printSumLine(prn::PrinterObject& p, const QString& caption, double y, doubl
 
 void drawColumnRules(prn::PrinterObject& p)
 {
-    for (double x : {82.0, 102.0, 112.0, 137.0, 162.0}) {
+    for (double x : {a4::kNameRule, 102.0, a4::kUnitRule, 137.0, 162.0}) {
         p.setDrawStyle(prn::kStyleDot);
         p.line(x, 29, x, 270, kBlack);
     }

@@ -16,6 +16,10 @@ inline constexpr double kRowStep = 8;
 inline constexpr double kHeadingY = 18;       // a category block's heading
 inline constexpr double kSubtotalY = 258;     // the page's 小計, on the rule under the rows
 inline constexpr double kTotalY = 262;        // 合計, under the last page's 小計
+inline constexpr double kNameRule = 82;       // the rule right of the 品名 column
+inline constexpr double kUnitRule = 112;      // the rule right of the 単位 column
+inline constexpr double kBoxRight = 192;      // the right edge of the box, past the 備考 column
+inline constexpr double kDateLineX = 142;     // the date line, right of a block's heading
 inline constexpr double kTitleSize = 14.25;   // points
 inline constexpr double kTextSize = 9.75;
 

@@ -8,6 +8,8 @@
 #include "printing/SheetJob.h"
 #include "printing/SheetQuery.h"
 
+#include <algorithm>
+
 namespace printing {
 
 const QString kCategoryGroupHeading = QStringLiteral("項目/分類名");
@@ -28,6 +30,7 @@ using namespace a4;
 
 constexpr double kAmountBase = 120;
 constexpr double kCountBase = 135;
+constexpr double kGroupRule = 97;   // the rule right of the group names
 
 // The grouped rows: 日付, the group's name, 合計, 集計数.
 enum Column { kName = 1, kAmount = 2, kCount = 3 };
@@ -89,7 +92,7 @@ void SummaryJob::PrintSummaryPageFrame()
     m_p.setDrawStyle(prn::kStyleSolid);
     m_p.line(12, 35, 192, 35, kBlack);
     drawRowRules(m_p);
-    for (double x : {97.0, 132.0, 147.0})
+    for (double x : {kGroupRule, 132.0, 147.0})
         m_p.line(x, 29, x, 270, kBlack);
 
     printPageNumber(m_p, m_pageNumber);
@@ -103,12 +106,18 @@ void SummaryJob::PrintSummaryRow(const QSqlQuery& q)
     // A group without a name (a master row whose name is empty) or without an amount (no line of
     // it has a price) leaves that column blank; the rest of the line is still printed.
     const QVariant name = q.value(kName), amount = q.value(kAmount), count = q.value(kCount);
-    if (hasValue(name))
-        printAt(m_p, 15, y, name.toString());
+    // The name ends at the rule before the amounts, or before an amount too wide for its column.
+    double nameLimit = kGroupRule, amountX = 0;
+    QString amountFigure;
     if (hasValue(amount)) {
-        const QString text = amountText(amount.toDouble());
-        printAlignedTo(m_p, m_amountEdge, y, text, text);
+        amountFigure = amountText(amount.toDouble());
+        amountX = startBefore(m_p, m_amountEdge, amountFigure);
+        nameLimit = std::min(nameLimit, amountX);
     }
+    if (hasValue(name))
+        printFitted(m_p, 15, y, name.toString(), nameLimit);
+    if (hasValue(amount))
+        printAt(m_p, amountX, y, amountFigure);
     if (hasValue(count)) {
         const QString text = amountText(count.toDouble());
         printAlignedTo(m_p, m_countEdge, y, text, text);
