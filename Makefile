@@ -2,7 +2,7 @@
 BUILD ?= build
 NPROC := $(shell nproc)
 
-.PHONY: deps configure build run test bench clean
+.PHONY: deps configure build run test sanitize bench clean
 
 deps:
 	@scripts/install-deps.sh
@@ -23,6 +23,21 @@ run: build
 
 test: build
 	@cd $(BUILD) && QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j $(NPROC)
+
+# The whole suite built with AddressSanitizer and UndefinedBehaviorSanitizer in a folder of its own;
+# any finding fails the test that made it.
+SANITIZE_BUILD ?= build-sanitize
+SANITIZE_FLAGS := -fsanitize=address,undefined -fno-sanitize-recover=all -fno-omit-frame-pointer
+sanitize: deps
+	@[ -f $(SANITIZE_BUILD)/build.ninja ] || cmake -S . -B $(SANITIZE_BUILD) -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+	  -DCMAKE_CXX_FLAGS="$(SANITIZE_FLAGS)" -DCMAKE_EXE_LINKER_FLAGS="$(SANITIZE_FLAGS)"
+	@rm -f $(SANITIZE_BUILD)/brevotane_data_autogen/timestamp $(SANITIZE_BUILD)/brevotane_windows_autogen/timestamp
+	@cmake --build $(SANITIZE_BUILD) -j $(NPROC)
+	@cd $(SANITIZE_BUILD) && QT_QPA_PLATFORM=offscreen \
+	  ASAN_OPTIONS=detect_leaks=1:abort_on_error=1:detect_stack_use_after_return=1 \
+	  UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
+	  LSAN_OPTIONS=suppressions=$(abspath scripts/lsan.supp):print_suppressions=0 \
+	  ctest --output-on-failure -j $(NPROC)
 
 # The benchmarks, each beside the plain tool doing the same work: the count windows (bench_counting),
 # the summary list and its export (bench_list), the printed sheets (bench_print) and the count import

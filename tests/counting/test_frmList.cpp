@@ -143,10 +143,12 @@ bool rightAligned(frmList* f, int column)
     auto* d = qobject_cast<counting::CountLineDelegate*>(f->dgdSub->itemDelegate());
     QStyleOptionViewItem o;
     o.initFrom(f->dgdSub);
+    // The style option is protected. A derived class may name it, and the pointer to the member it
+    // hands out is called on the grid's own delegate, which is never cast to a type it is not.
     struct Peek : counting::CountLineDelegate {
-        using CountLineDelegate::initStyleOption;
+        static auto initStyle() { return &Peek::initStyleOption; }
     };
-    static_cast<Peek*>(d)->initStyleOption(&o, i);
+    (d->*Peek::initStyle())(&o, i);
     return o.displayAlignment & Qt::AlignRight;
 }
 
