@@ -355,14 +355,4 @@ std::optional<QStringList> readHeadings(const QString& path)
     return readHeadings(f);
 }
 
-QString firstChars(const QString& text, int n)
-{
-    if (text.size() <= n)
-        return text;
-    qsizetype cut = n;
-    if (cut > 0 && text.at(cut - 1).isHighSurrogate())
-        --cut;
-    return text.left(cut);
-}
-
 } // namespace importer

@@ -63,10 +63,6 @@ QString atLine(int line, const QString& why);
 // Why a line of more than kMaxCells cells is refused.
 QString tooManyCells();
 
-// The first n characters, as the fields store them; a character outside the basic plane is never
-// cut in half.
-QString firstChars(const QString& text, int n);
-
 // The lines of 8-bit text as views into it, split at LF before anything is decoded (LF is never
 // part of a code page 932 or UTF-8 character), a CR before the LF dropped.
 QList<QByteArrayView> byteLines(QByteArrayView bytes);
