@@ -124,8 +124,14 @@ private slots:
         QCOMPARE(lines("h\na\r\nb"), (QStringList{"h", "a", "b"}));
         QCOMPARE(lines("h\r\na\r\n\r\n"), (QStringList{"h", "a", ""}));   // a trailing blank line
         QCOMPARE(lines(""), QStringList{});
-        QCOMPARE(lines("a\rb"), QStringList{"a\rb"});   // a lone CR is text
+        // CR alone ends a line as LF and CR LF do (older spreadsheets and editors save so).
+        QCOMPARE(lines("a\rb"), (QStringList{"a", "b"}));
+        QCOMPARE(lines("h\ra\r\r"), (QStringList{"h", "a", ""}));
+        QCOMPARE(lines("h\r\r\na\nb\r"), (QStringList{"h", "", "a", "b"}));
+        QCOMPARE(lines(cp932::encode(QStringLiteral("品名\t単位\rペン\t本\r"))), (QStringList{QStringLiteral("品名\t単位"), QStringLiteral("ペン\t本")}));
+        QCOMPARE(lines(QStringLiteral("品名\t単位\rペン\t本").toUtf8()), (QStringList{QStringLiteral("品名\t単位"), QStringLiteral("ペン\t本")}));
         QCOMPARE(lines(QByteArrayView("\xFF\xFE" "a\0\r\0\n\0\n\0b\0\n\0", 14)), (QStringList{"a", "", "b"}));
+        QCOMPARE(lines(QByteArrayView("\xFF\xFE" "a\0\r\0b\0\r\0\r\0", 12)), (QStringList{"a", "b", ""}));
         QCOMPARE(lines(QByteArrayView("\xFE\xFF\0a\0\r\0\n\x0A\0\0b", 12)), (QStringList{"a", QString(QChar(0x0A00)) + "b"}));
     }
 
@@ -135,44 +141,72 @@ private slots:
         QTest::addColumn<QStringList>("lines");
         QTest::addColumn<QString>("encoding");
         QTest::addColumn<QList<int>>("damaged");
+        QTest::addColumn<QList<int>>("undecided");
         const QString cp932 = QStringLiteral("シフトJIS"), utf8 = QStringLiteral("UTF-8"), utf16 = QStringLiteral("UTF-16");
         const QString japanese = QStringLiteral("品名\t①㈱髙〜");
         const QString fruit = QStringLiteral("ﾊﾞﾅﾅ\t青森産りんご\t１２");
         const QString fffd(QChar::ReplacementCharacter);
         // The characters that differ between the Japanese code page mappings.
         QTest::newRow("code page 932") << QByteArray("\x87\x40\x87\x8A\xFB\xFC\x81\x60\x83\x65\xB1", 11)
-                                       << QStringList{QStringLiteral("①㈱髙～テｱ")} << cp932 << QList<int>{};
-        QTest::newRow("ascii") << QByteArray("a\\b~") << QStringList{"a\\b~"} << cp932 << QList<int>{};
+                                       << QStringList{QStringLiteral("①㈱髙～テｱ")} << cp932 << QList<int>{} << QList<int>{};
+        QTest::newRow("ascii") << QByteArray("a\\b~") << QStringList{"a\\b~"} << cp932 << QList<int>{} << QList<int>{};
         // Half-width kana alone whose bytes are valid UTF-8 by accident ("Ž", "п", "ʲ").
         QTest::newRow("half-width kana in code page 932")
             << QByteArray("name\r\n\xC5\xBD\t\xD0\xBF\t\xCA\xB2\r\n") << QStringList{"name", QStringLiteral("ﾅｽ\tﾐｿ\tﾊｲ")} << cp932
-            << QList<int>{};
+            << QList<int>{} << QList<int>{};
         QTest::newRow("half-width kana in utf-8") << QStringLiteral("ﾅｽ\tﾐｿ").toUtf8() << QStringList{QStringLiteral("ﾅｽ\tﾐｿ")}
-                                                  << utf8 << QList<int>{};
-        QTest::newRow("kana and kanji in code page 932") << cp932::encode(fruit) << QStringList{fruit} << cp932 << QList<int>{};
-        QTest::newRow("kana and kanji in utf-8") << fruit.toUtf8() << QStringList{fruit} << utf8 << QList<int>{};
-        QTest::newRow("utf-8") << japanese.toUtf8() << QStringList{japanese} << utf8 << QList<int>{};
+                                                  << utf8 << QList<int>{} << QList<int>{};
+        QTest::newRow("kana and kanji in code page 932") << cp932::encode(fruit) << QStringList{fruit} << cp932 << QList<int>{} << QList<int>{};
+        QTest::newRow("kana and kanji in utf-8") << fruit.toUtf8() << QStringList{fruit} << utf8 << QList<int>{} << QList<int>{};
+        QTest::newRow("utf-8") << japanese.toUtf8() << QStringList{japanese} << utf8 << QList<int>{} << QList<int>{};
         QTest::newRow("utf-8 with byte-order mark") << "\xEF\xBB\xBF" + japanese.toUtf8() << QStringList{japanese} << utf8
-                                                    << QList<int>{};
-        QTest::newRow("byte-order mark, ascii") << QByteArray("\xEF\xBB\xBFplain") << QStringList{"plain"} << utf8 << QList<int>{};
+                                                    << QList<int>{} << QList<int>{};
+        QTest::newRow("byte-order mark, ascii") << QByteArray("\xEF\xBB\xBFplain") << QStringList{"plain"} << utf8 << QList<int>{} << QList<int>{};
         // A yen sign beside kanji is UTF-8; alone, its two bytes are two half-width kana as well.
         QTest::newRow("yen sign in utf-8") << QStringLiteral("単価\r\n¥1,500").toUtf8()
-                                           << QStringList{QStringLiteral("単価"), QStringLiteral("¥1,500")} << utf8 << QList<int>{};
-        QTest::newRow("yen sign alone") << QByteArray("\xC2\xA5") << QStringList{QStringLiteral("ﾂ･")} << cp932 << QList<int>{};
+                                           << QStringList{QStringLiteral("単価"), QStringLiteral("¥1,500")} << utf8 << QList<int>{} << QList<int>{};
+        QTest::newRow("yen sign alone") << QByteArray("\xC2\xA5") << QStringList{QStringLiteral("ﾂ･")} << cp932 << QList<int>{} << QList<int>{};
         QTest::newRow("utf-16 little-endian") << QByteArray("\xFF\xFE\xC1\x54\x0D\x00\x0A\x00\x61\x00", 10)
-                                              << QStringList{QStringLiteral("品"), "a"} << utf16 << QList<int>{};
+                                              << QStringList{QStringLiteral("品"), "a"} << utf16 << QList<int>{} << QList<int>{};
         QTest::newRow("utf-16 big-endian") << QByteArray("\xFE\xFF\x54\xC1\xD8\x42\xDF\xB7", 8)
-                                           << QStringList{QStringLiteral("品𠮷")} << utf16 << QList<int>{};
-        QTest::newRow("utf-16, byte-order mark only") << QByteArray("\xFF\xFE") << QStringList{} << utf16 << QList<int>{};
+                                           << QStringList{QStringLiteral("品𠮷")} << utf16 << QList<int>{} << QList<int>{};
+        QTest::newRow("utf-16, byte-order mark only") << QByteArray("\xFF\xFE") << QStringList{} << utf16 << QList<int>{} << QList<int>{};
         // Damaged lines: named, their bad bytes read as U+FFFD, the other lines read whole.
         QTest::newRow("stray byte in a later line") << QByteArray("h1\th2\r\n\x82\xA0\r\n\x8A\tx\r\n")
                                                     << QStringList{"h1\th2", QStringLiteral("あ"), fffd + "\tx"} << cp932
-                                                    << QList<int>{3};
-        QTest::newRow("neither encoding") << QByteArray("ok\x81\x20", 4) << QStringList{"ok" + fffd + " "} << cp932 << QList<int>{1};
+                                                    << QList<int>{3} << QList<int>{};
+        QTest::newRow("neither encoding") << QByteArray("ok\x81\x20", 4) << QStringList{"ok" + fffd + " "} << cp932 << QList<int>{1} << QList<int>{};
         QTest::newRow("byte-order mark before code page 932") << QByteArray("\xEF\xBB\xBF\x82\xA0\r\nok")
-                                                              << QStringList{fffd + fffd, "ok"} << utf8 << QList<int>{1};
+                                                              << QStringList{fffd + fffd, "ok"} << utf8 << QList<int>{1} << QList<int>{};
         QTest::newRow("utf-16, odd byte and lone surrogate") << QByteArray("\xFF\xFE\x00\xD8\x0A\x00\x41", 7)
-                                                             << QStringList{fffd, fffd} << utf16 << (QList<int>{1, 2});
+                                                             << QStringList{fffd, fffd} << utf16 << (QList<int>{1, 2}) << QList<int>{};
+        // A line saved in the other encoding is read as it was saved where its own bytes tell: UTF-8
+        // kana and kanji read in code page 932 as rare kanji and signs ("ペン" as "繝壹Φ"), lone
+        // Latin, Cyrillic or phonetic letters in UTF-8 are code page 932 half-width kana.
+        const QString penLine = QStringLiteral("\tペン\t1\t本\t250\t250\t");
+        QTest::newRow("utf-8 line in a code page 932 file")
+            << cp932::encode(QStringLiteral("分類\t品名\r\n文具\tボールペン\r\n")) + penLine.toUtf8() + "\r\n" + cp932::encode(QStringLiteral("文具\t消しゴム\r\n"))
+            << QStringList{QStringLiteral("分類\t品名"), QStringLiteral("文具\tボールペン"), penLine, QStringLiteral("文具\t消しゴム")} << cp932
+            << QList<int>{} << QList<int>{};
+        QTest::newRow("code page 932 half-width kana in a utf-8 file")
+            << QStringLiteral("品名\t単位\r\nりんご\t個\r\n").toUtf8() + "\xC5\xBD\t\xD0\xBF\t\xCA\xB2\r\n"
+            << QStringList{QStringLiteral("品名\t単位"), QStringLiteral("りんご\t個"), QStringLiteral("ﾅｽ\tﾐｿ\tﾊｲ")} << utf8 << QList<int>{}
+            << QList<int>{};
+        // Words and signs of other languages in a UTF-8 file stay as written.
+        const QString words = QStringLiteral("Café\tМолоко\t100µg\tCoca-Cola®\tMüller");
+        QTest::newRow("foreign words in a utf-8 file") << QStringLiteral("品名\r\nりんご\r\n").toUtf8() + words.toUtf8()
+                                                       << QStringList{QStringLiteral("品名"), QStringLiteral("りんご"), words} << utf8
+                                                       << QList<int>{} << QList<int>{};
+        // A code page 932 line in a UTF-8 file is no UTF-8: refused by its line, as damaged UTF-8 is.
+        QTest::newRow("code page 932 line in a utf-8 file")
+            << QStringLiteral("品名\r\nりんご\r\n").toUtf8() + cp932::encode(QStringLiteral("ペン"))
+            << QStringList{QStringLiteral("品名"), QStringLiteral("りんご"), fffd + "y" + fffd + fffd} << utf8 << QList<int>{3}
+            << QList<int>{};
+        // Rare kanji in UTF-8 whose code page 932 reading holds a common one: both read as text, so
+        // the line is not guessed.
+        QTest::newRow("undecided line") << cp932::encode(QStringLiteral("品名\r\n")) + QStringLiteral("酖隶").toUtf8()
+                                        << QStringList{QStringLiteral("品名"), QStringLiteral("驟夜垳")} << cp932 << QList<int>{}
+                                        << QList<int>{2};
     }
 
     void decoding()
@@ -181,10 +215,12 @@ private slots:
         QFETCH(QStringList, lines);
         QFETCH(QString, encoding);
         QFETCH(QList<int>, damaged);
+        QFETCH(QList<int>, undecided);
         const importer::DecodedLines decoded = importer::decodeImportLines(bytes);
         QCOMPARE(decoded.lines, lines);
         QCOMPARE(importer::encodingName(decoded.encoding), encoding);
         QCOMPARE(decoded.damaged, damaged);
+        QCOMPARE(decoded.undecided, undecided);
     }
 
     void readingFilesAndHeadings()
@@ -197,6 +233,8 @@ private slots:
         QString why;
         QVERIFY(!importer::readImportFile(env.path("missing.txt"), &why));
         QCOMPARE(why, QStringLiteral("ファイル「%1」を開けません。").arg(env.path("missing.txt")));
+        QVERIFY(!importer::readImportFile(QString(), &why));
+        QCOMPARE(why, QStringLiteral("ファイルが選択されていません。"));
         QVERIFY(!importer::readHeadings(writeFile(env.path("empty.txt"), QByteArray())));
         QVERIFY(!importer::readHeadings(writeFile(env.path("bad-heading.txt"), "A\x81\tB\r\nx\r\n")));
 
@@ -213,12 +251,33 @@ private slots:
         tab->Command1_Click();   // UTF-16 as desktop spreadsheets save "Unicode text"
         QCOMPARE(comboEntries(tab->Combo1), (QStringList{"A", QStringLiteral("品")}));
 
+        // Lines ended by CR alone: the heading list holds the first line's cells only, in code
+        // page 932 and in UTF-8 alike.
+        const QString crLines = QStringLiteral("分類\t品名\t数量\r文具\tペン\t1\r文具\t鉛筆\t2\r");
+        env.dialogs.files = {writeFile(env.path("cr-sjis.txt"), cp932::encode(crLines)),
+                             writeFile(env.path("cr-utf8.txt"), crLines.toUtf8())};
+        for (int i = 0; i < 2; ++i) {
+            tab->Command1_Click();
+            QCOMPARE(comboEntries(tab->Combo1), (QStringList{QStringLiteral("分類"), QStringLiteral("品名"), QStringLiteral("数量")}));
+        }
+        // A heading line that fills the first block to its CR, the LF in the next block.
+        QBuffer edge;
+        const QByteArray longHeading = "A\t" + QByteArray(64 * 1024 - 3, 'h');
+        edge.setData(longHeading + "\r\nx\ty\r\n");
+        QVERIFY(edge.open(QIODevice::ReadOnly));
+        QCOMPARE(*importer::readHeadings(edge), (QStringList{"A", QString::fromLatin1(longHeading.mid(2))}));
+
         // Only the first line is read, however long the file.
         QBuffer big;
         big.setData(QByteArray("A\tB\r\n") + QByteArray(4 << 20, 'x'));
         QVERIFY(big.open(QIODevice::ReadOnly));
         QCOMPARE(*importer::readHeadings(big), (QStringList{"A", "B"}));
         QVERIFY(big.pos() <= 64 * 1024);
+        QBuffer bigCr;
+        bigCr.setData(QByteArray("A\tB\r") + QByteArray(4 << 20, 'x'));
+        QVERIFY(bigCr.open(QIODevice::ReadOnly));
+        QCOMPARE(*importer::readHeadings(bigCr), (QStringList{"A", "B"}));
+        QVERIFY(bigCr.pos() <= 64 * 1024);
     }
 
     void mappingFile()

@@ -333,6 +333,92 @@ private slots:
                  QStringList{stored});
     }
 
+    void linesSavedInTheOtherEncoding()
+    {
+        testsupport::Env env;
+        env.openNewDatabase();
+        saveCountMapping();
+        // A code page 932 file with one line added in UTF-8: every line is stored as written.
+        const QByteArray mixed = cp932::encode(kHeading + QStringLiteral("\r\n文具\tボールペン\t3\t本\t100\t300\t\r\n"))
+                                 + QStringLiteral("\tペン\t1\t本\t250\t250\t\r\n").toUtf8()
+                                 + cp932::encode(QStringLiteral("文具\t消しゴム\t2\t個\t50\t100\t\r\n"));
+        auto* d = countDialog();
+        run(d, env, writeFile(env.path("mixed.txt"), mixed), {Yes, Yes, Ok});
+        QCOMPARE(env.dialogs.messages().last(), kDoneA);
+        QCOMPARE(column("SELECT 品名, 単位 FROM 棚卸マスター ORDER BY ID"),
+                 (QStringList{QStringLiteral("ボールペン|本"), QStringLiteral("ペン|本"), QStringLiteral("消しゴム|個")}));
+        QCOMPARE(column("SELECT 品名 FROM 仕入商品 ORDER BY 品名ID"),
+                 (QStringList{QStringLiteral("ボールペン"), QStringLiteral("ペン"), QStringLiteral("消しゴム")}));
+
+        // A line that reads as text in both encodings and disagrees with the file is not guessed:
+        // the file is refused by that line before anything is written.
+        const QByteArray undecided = cp932::encode(kHeading + QStringLiteral("\r\n文具\tノート\t1\t冊\t1\t1\t\r\n"))
+                                     + QStringLiteral("\t酖隶\t1\t\t1\t1\t\r\n").toUtf8();
+        run(d, env, writeFile(env.path("undecided.txt"), undecided), {Yes, Ok});
+        QCOMPARE(env.dialogs.messages().last(), kFailedA + QStringLiteral("\n\n3行目：シフトJISとUTF-8のどちらで保存された行か決められません。"));
+        QCOMPARE(count("SELECT COUNT(*) FROM 棚卸マスター"), 3);
+        QCOMPARE(count("SELECT COUNT(*) FROM 仕入商品"), 3);
+    }
+
+    void linesEndedByCarriageReturnAlone_data()
+    {
+        QTest::addColumn<QByteArray>("bytes");
+        const QString text = kHeading + QStringLiteral("\r文具\tペン\t1\t本\t10\t10\t\r\t鉛筆\t2\t本\t5\t10\tメモ\r");
+        QTest::newRow("code page 932") << cp932::encode(text);
+        QTest::newRow("utf-8") << text.toUtf8();
+    }
+
+    void linesEndedByCarriageReturnAlone()
+    {
+        QFETCH(QByteArray, bytes);
+        testsupport::Env env;
+        env.openNewDatabase();
+        saveCountMapping();
+        const QString file = writeFile(env.path("cr.txt"), bytes);
+        run(countDialog(), env, file, {Yes, Yes, Ok});
+        QCOMPARE(env.dialogs.messages(),
+                 (QStringList{QStringLiteral("インポートする棚卸データの決算日は、2026/03/31です。よろしいですか。"),
+                              QStringLiteral("データ件数は、2件です。インポートを開始しますか。"), kDoneA}));
+        QCOMPARE(column("SELECT 項目ID, 品名, 数量, 単位, 価格, 備考 FROM 棚卸マスター ORDER BY ID"),
+                 (QStringList{QStringLiteral("1|ペン|1|本|10|"), QStringLiteral("0|鉛筆|2|本|10|メモ")}));
+    }
+
+    void startWithoutAFileSaysSo()
+    {
+        testsupport::Env env;
+        env.openNewDatabase();
+        saveCountMapping();
+        saveProductMapping();
+        // The file name typed away after choosing a file.
+        auto* d = countDialog();
+        env.dialogs.files = {writeImport(env, {kHeading, QStringLiteral("\tペン\t1\t\t1\t1\t")})};
+        d->Command2_Click();
+        env.dialogs.clear();
+        d->txtFileName->selectAll();
+        QTest::keyClick(d->txtFileName, Qt::Key_Delete);
+        QVERIFY(d->Command1->isEnabled());
+        env.dialogs.answers = {Yes, Ok};
+        d->Command1_Click();
+        QCOMPARE(env.dialogs.messages().last(), kFailedA + QStringLiteral("\n\nファイルが選択されていません。"));
+
+        // The mapping window's OK without a file hands back no file.
+        auto* b = forms::get<DialogExcelB>();
+        forms::setModalDriver([](Form* f) {
+            auto* tab = qobject_cast<DialogTabB*>(f);
+            QVERIFY(tab);
+            tab->Command3_Click();
+        });
+        b->Command3_Click();
+        forms::setModalDriver({});
+        QVERIFY(b->txtFileName->text().isEmpty());
+        QVERIFY(b->Command1->isEnabled());
+        env.dialogs.clear();
+        env.dialogs.answers = {Ok};
+        b->Command1_Click();
+        QCOMPARE(env.dialogs.messages(), QStringList{kFailedB + QStringLiteral("\n\nファイルが選択されていません。")});
+        QCOMPARE(count("SELECT COUNT(*) FROM 棚卸マスター"), 0);
+    }
+
     void dialogRepaintsBeforeTheRun()
     {
         testsupport::Env env;

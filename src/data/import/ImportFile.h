@@ -25,19 +25,24 @@ struct DecodedLines {
     TextEncoding encoding = TextEncoding::Cp932;
     QStringList lines;     // the heading line first; bytes that could not be decoded read as U+FFFD
     QList<int> damaged;    // numbers of the lines that could not be decoded (1 = the heading line)
+    QList<int> undecided;  // numbers of the lines that read as text in the other encoding too; such a
+                           // line holds its reading in the file's encoding
 };
 
 // Decodes the bytes of an import file line by line. A byte-order mark names the encoding (UTF-8,
 // UTF-16 little- or big-endian). Without one the file is code page 932, unless its lines read as
 // UTF-8 hold what a Japanese shop's file holds (kana, kanji, full-width forms, the symbols of the
 // Japanese code pages): bytes valid in both encodings prove neither, and half-width kana in code
-// page 932 often make valid UTF-8 by accident.
-// Lines end with CR LF; a lone LF ends a line too, a lone CR is text. A line end at the very end
-// does not start another line, so no bytes give no line and "a\r\n\r\n" gives "a" and "".
+// page 932 often make valid UTF-8 by accident. A line whose own bytes read as text in the other
+// encoding and as garbled signs in the file's (a line added by another editor) is read as it was
+// saved; one that reads as text in both and disagrees with the file is undecided.
+// Lines end with CR LF, LF or CR alone. A line end at the very end does not start another line,
+// so no bytes give no line and "a\r\n\r\n" gives "a" and "".
 DecodedLines decodeImportLines(QByteArrayView bytes);
 
-// Every line of the file (heading line first), or nothing when the file cannot be opened or a
-// line cannot be decoded; *why then tells which line and why, for the failure message.
+// Every line of the file (heading line first), or nothing when no file is named, it cannot be
+// opened, or a line cannot be decoded or is undecided; *why then tells which line and why, for the
+// failure message.
 std::optional<QStringList> readImportFile(const QString& path, QString* why = nullptr);
 
 // The cells of a data line, cell 1 first. Two TABs in a row make an empty cell, nothing is trimmed
@@ -54,7 +59,8 @@ inline QString cellAt(const QStringList& cells, int column)
 // The entries of the heading list, in column order (entry k is column k).
 QStringList headingsOf(const QString& headingLine);
 // The headings of a file's first line, read alone (the rest of the file is neither read nor
-// checked), or nothing when the file cannot be read, is empty or its first line cannot be decoded.
+// checked), or nothing when the file cannot be read, is empty or its first line cannot be decoded
+// or is undecided.
 std::optional<QStringList> readHeadings(const QString& path);
 std::optional<QStringList> readHeadings(QIODevice& file);
 
@@ -63,12 +69,8 @@ QString atLine(int line, const QString& why);
 // Why a line of more than kMaxCells cells is refused.
 QString tooManyCells();
 
-// The first n characters, as the fields store them; a character outside the basic plane is never
-// cut in half.
-QString firstChars(const QString& text, int n);
-
-// The lines of 8-bit text as views into it, split at LF before anything is decoded (LF is never
-// part of a code page 932 or UTF-8 character), a CR before the LF dropped.
+// The lines of 8-bit text as views into it, split at CR LF, LF or CR alone before anything is
+// decoded (neither CR nor LF is ever part of a code page 932 or UTF-8 character).
 QList<QByteArrayView> byteLines(QByteArrayView bytes);
 
 } // namespace importer

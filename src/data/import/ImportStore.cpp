@@ -142,7 +142,9 @@ void utf8Into(QStringView text, std::string& out)
     out.resize(static_cast<size_t>(p - out.data()));
 }
 
-// The values of a line as views into its cells; LineValues holds the same as strings.
+// The values of a line as views into its cells. A number is nothing when its cell holds no number
+// (or one that does not fit); the store refuses it only where the value is used, so whatever the
+// line stored before that stays.
 struct CellValues {
     QStringView category, name, unit, remark;
     std::optional<double> quantity, price, amount, wholePrice;
@@ -183,28 +185,6 @@ CellValues productValuesOf(const Cells& cells, const QList<int>& columns)
     v.price = numberOrZero(v.priceCell);
     if (v.price)
         v.wholePrice = wholeNumber(*v.price);
-    return v;
-}
-
-Cells cellsOf(const QStringList& list)
-{
-    Cells cells;
-    for (const QString& c : list)
-        cells.append(c);
-    return cells;
-}
-
-LineValues lineValuesOf(const CellValues& c)
-{
-    LineValues v;
-    v.category = c.category.toString();
-    v.name = c.name.toString();
-    v.unit = c.unit.toString();
-    v.remark = c.remark.toString();
-    v.quantity = c.quantity;
-    v.price = c.price;
-    v.amount = c.amount;
-    v.wholePrice = c.wholePrice;
     return v;
 }
 
@@ -551,18 +531,6 @@ std::optional<double> wholeNumber(double value)
     if (r < std::numeric_limits<qint32>::min() || r > std::numeric_limits<qint32>::max())
         return std::nullopt;
     return r;
-}
-
-LineValues countLineValues(const QStringList& cells, const Mapping& mapping)
-{
-    Q_ASSERT(mapping.kind() == Kind::Count);
-    return lineValuesOf(countValuesOf(cellsOf(cells), mapping.columns()));
-}
-
-LineValues productLineValues(const QStringList& cells, const Mapping& mapping)
-{
-    Q_ASSERT(mapping.kind() == Kind::Product);
-    return lineValuesOf(productValuesOf(cellsOf(cells), mapping.columns()));
 }
 
 Outcome storeCountLines(const QStringList& dataLines, const QDate& date, const Mapping& mapping,

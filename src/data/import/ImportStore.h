@@ -13,30 +13,12 @@
 
 namespace importer {
 
-// The values one data line gives, read from its cells through the mapping. A number is nothing
-// when its cell holds no number (or one that does not fit); the store refuses it only where the
-// value is used, so whatever the line stored before that stays.
-struct LineValues {
-    QString category;                 // 項目/分類名 cell, whole
-    QString name;                     // 品名 cell, whole (looked up whole, stored cut to 50)
-    QString unit;                     // 単位 cell, whole (stored cut to 10)
-    QString remark;                   // 備考 cell, whole (stored cut to 50)
-    std::optional<double> quantity;   // empty cell: 0
-    std::optional<double> price;      // empty cell: 0
-    std::optional<double> amount;     // truncated toward zero; empty cell refused, unmapped field 0
-    std::optional<double> wholePrice; // the price rounded half to even, as a product stores it
-};
-
 // Reads a cell as a number the way the spreadsheet wrote it: blanks around it, the system's
 // decimal mark, grouped digits. Nothing for anything else or a value beyond a Double.
 std::optional<double> readNumber(const QString& cell);
 // A price as a product stores it: rounded to a whole number, halves to even; nothing when it
 // leaves the 32-bit range.
 std::optional<double> wholeNumber(double value);
-
-// The values of a cut line, read through a count or a product mapping.
-LineValues countLineValues(const QStringList& cells, const Mapping& mapping);
-LineValues productLineValues(const QStringList& cells, const Mapping& mapping);
 
 struct Outcome {
     int lines = 0;        // count lines added
