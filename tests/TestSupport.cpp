@@ -3,9 +3,11 @@
 #include "common/AppPaths.h"
 #include "platform/Db.h"
 #include "platform/Form.h"
+#include "platform/PrinterRecording.h"
 
 #include <QDir>
 #include <QFile>
+#include <QHash>
 #include <QKeyEvent>
 #include <QSettings>
 #include <QSqlQuery>
@@ -77,6 +79,33 @@ void Env::clearSettings() const
     s.sync();
 }
 
+void pressKeys(const QString& keys)
+{
+    static const QHash<QString, std::pair<Qt::Key, Qt::KeyboardModifiers>> named = {
+        {"Tab", {Qt::Key_Tab, Qt::NoModifier}},      {"BackTab", {Qt::Key_Backtab, Qt::ShiftModifier}},
+        {"Enter", {Qt::Key_Return, Qt::NoModifier}}, {"Esc", {Qt::Key_Escape, Qt::NoModifier}},
+        {"Up", {Qt::Key_Up, Qt::NoModifier}},        {"Down", {Qt::Key_Down, Qt::NoModifier}},
+        {"BS", {Qt::Key_Backspace, Qt::NoModifier}}, {"F2", {Qt::Key_F2, Qt::NoModifier}},
+    };
+    for (int i = 0; i < keys.size(); ++i) {
+        QWidget* target = QApplication::focusWidget();
+        QVERIFY2(target, "nothing has the focus");
+        if (keys.at(i) != u'<') {
+            QTest::keyClick(target, keys.at(i).toLatin1());
+            continue;
+        }
+        const int end = keys.indexOf(u'>', i);
+        const QString name = keys.mid(i + 1, end - i - 1);
+        i = end;
+        if (name.size() == 5 && name.startsWith(QLatin1String("Alt+"))) {
+            QTest::keyClick(target, Qt::Key(name.at(4).toUpper().unicode()), Qt::AltModifier);
+            continue;
+        }
+        QVERIFY2(named.contains(name), qPrintable(name));
+        QTest::keyClick(target, named.value(name).first, named.value(name).second);
+    }
+}
+
 QStringList queryRows(const QString& sql, const QVariantList& args)
 {
     QStringList out;
@@ -88,6 +117,14 @@ QStringList queryRows(const QString& sql, const QVariantList& args)
         out << fields.join('|');
     }
     return out;
+}
+
+OnePrinter::OnePrinter() { prn::setCollection(this); }
+OnePrinter::~OnePrinter() { prn::setCollection(nullptr); }
+QStringList OnePrinter::names() const { return {QStringLiteral("Recorder")}; }
+std::unique_ptr<prn::PrinterObject> OnePrinter::open(int index) const
+{
+    return index == 0 ? std::make_unique<prn::RecordingPrinter>() : nullptr;
 }
 
 void typeText(QWidget* w, const QString& text)

@@ -2,6 +2,7 @@
 // Shared test scaffolding: an isolated settings store and program folder, a scripted dialog
 // backend, and database files copied from the generated template.
 #include "platform/Dialogs.h"
+#include "platform/PrinterCollection.h"
 
 #include <QApplication>
 #include <QString>
@@ -36,9 +37,22 @@ private:
     std::unique_ptr<QTemporaryDir> m_dir;
 };
 
+// One recording printer as the whole printer list while it lives, for the print dialogs.
+class OnePrinter : public prn::Collection {
+public:
+    OnePrinter();
+    ~OnePrinter() override;
+    QStringList names() const override;
+    std::unique_ptr<prn::PrinterObject> open(int index) const override;
+};
+
 // Types text into the focused widget as the keyboard would, one key event per character (works
 // for Japanese text, which QTest::keyClicks cannot type).
 void typeText(QWidget* w, const QString& text);
+
+// Presses the keys as a person does, each into the control that has the focus then: characters
+// as typed (Latin-1), <Tab>, <BackTab>, <Enter>, <Esc>, <Up>, <Down>, <BS>, <F2> and <Alt+X>.
+void pressKeys(const QString& keys);
 
 // The rows a query reads on the shared connection, each as its fields' texts joined by '|'.
 QStringList queryRows(const QString& sql, const QVariantList& args = {});

@@ -63,18 +63,6 @@ public:
     static inline QStringList activatedWith;
 };
 
-// One recording printer as the whole printer list, while the real print dialogs are open.
-class OnePrinter : public prn::Collection {
-public:
-    OnePrinter() { prn::setCollection(this); }
-    ~OnePrinter() override { prn::setCollection(nullptr); }
-    QStringList names() const override { return {QStringLiteral("Recorder")}; }
-    std::unique_ptr<prn::PrinterObject> open(int index) const override
-    {
-        return index == 0 ? std::make_unique<prn::RecordingPrinter>() : nullptr;
-    }
-};
-
 struct Fixture {
     testsupport::Env env;
     MainStandIn main;
@@ -416,7 +404,7 @@ private slots:
         QVERIFY(forms::find<frmList>());
         QVERIFY(fx.env.dialogs.shown.isEmpty());
         // A typed mode name hands over like a picked one, to the real summary dialog.
-        OnePrinter printer;
+        testsupport::OnePrinter printer;
         forms::shownModal().clear();
         typeMode(f, "項目/分類別集計表");
         f->Command2->click();
@@ -431,7 +419,7 @@ private slots:
         for (const Case& c : {Case{"項目/分類別集計表", "棚卸表 (項目/分類別集計)", "項目/分類名"},
                               Case{"品名別集計表", "棚卸表 (品名別集計)", "品名"}}) {
             Fixture fx;
-            OnePrinter printer;
+            testsupport::OnePrinter printer;
             static QList<printing::SummaryRequest> asked;
             asked.clear();
             printing::sheetEngines().summary = [](prn::PrinterObject&, const printing::SummaryRequest& r) {

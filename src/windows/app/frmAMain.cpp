@@ -5,13 +5,13 @@
 #include "common/Settings.h"
 #include "common/global.h"
 #include "platform/Cursor.h"
+#include "platform/DateBox.h"
 #include "platform/Db.h"
 #include "platform/Dialogs.h"
 #include "platform/WindowPlace.h"
 
 #include <QAction>
 #include <QComboBox>
-#include <QDateEdit>
 #include <QDateTime>
 #include <QGridLayout>
 #include <QGroupBox>
@@ -114,9 +114,7 @@ QWidget* buildDateFrame(frmAMain* w)
     w->Picture3 = named(new QWidget(w), "Picture3");
     auto* p3 = new QGridLayout(w->Picture3);
     w->Label1 = named(new QLabel(QStringLiteral("決算日(&D)"), w->Picture3), "Label1");
-    w->DTPicker1 = named(new QDateEdit(w->Picture3), "DTPicker1");
-    w->DTPicker1->setCalendarPopup(true);
-    w->DTPicker1->setDisplayFormat(QStringLiteral("yyyy/MM/dd"));
+    w->DTPicker1 = named(new DateBox(w->Picture3), "DTPicker1");
     w->DTPicker1->setDate(QDate::currentDate());
     w->Label1->setBuddy(w->DTPicker1);
     w->Label9 = named(new QLabel(QStringLiteral("Data Provider SQLite ") + db::engineVersion(), w->Picture3), "Label9");

@@ -1,10 +1,11 @@
 #include "counting/CountLineGrid.h"
 
+#include "platform/DateBox.h"
 #include "platform/Db.h"
 #include "platform/GridLayout.h"
 
-#include <QDateEdit>
 #include <QHash>
+#include <QKeyEvent>
 #include <QLineEdit>
 #include <QSqlDriver>
 #include <QSqlError>
@@ -148,9 +149,7 @@ void CountLineDelegate::initStyleOption(QStyleOptionViewItem* option, const QMod
 QWidget* CountLineDelegate::createEditor(QWidget* parent, const QStyleOptionViewItem&, const QModelIndex& index) const
 {
     if (index.column() == m_dateColumn) {
-        auto* e = new QDateEdit(parent);
-        e->setDisplayFormat(QStringLiteral("yyyy/MM/dd"));
-        e->setCalendarPopup(true);
+        auto* e = new DateBox(parent);
         e->setFrame(false);
         return e;
     }
@@ -164,7 +163,7 @@ QWidget* CountLineDelegate::createEditor(QWidget* parent, const QStyleOptionView
 void CountLineDelegate::setEditorData(QWidget* editor, const QModelIndex& index) const
 {
     const QVariant v = index.data(Qt::EditRole);
-    if (auto* de = qobject_cast<QDateEdit*>(editor)) {
+    if (auto* de = qobject_cast<DateBox*>(editor)) {
         const QDate d = db::fromIso(v);
         de->setDate(d.isValid() ? d : QDate::currentDate());
         return;
@@ -175,7 +174,8 @@ void CountLineDelegate::setEditorData(QWidget* editor, const QModelIndex& index)
 
 void CountLineDelegate::setModelData(QWidget* editor, QAbstractItemModel* model, const QModelIndex& index) const
 {
-    if (auto* de = qobject_cast<QDateEdit*>(editor)) {
+    if (auto* de = qobject_cast<DateBox*>(editor)) {
+        de->endTyping();
         model->setData(index, db::isoDate(de->date()), Qt::EditRole);
         return;
     }
@@ -185,6 +185,18 @@ void CountLineDelegate::setModelData(QWidget* editor, QAbstractItemModel* model,
             return;
         model->setData(index, le->text(), Qt::EditRole);
     }
+}
+
+bool CountLineDelegate::eventFilter(QObject* editor, QEvent* event)
+{
+    if (event->type() == QEvent::KeyPress) {
+        const int key = static_cast<QKeyEvent*>(event)->key();
+        const bool leaving = key == Qt::Key_Tab || key == Qt::Key_Backtab || key == Qt::Key_Return || key == Qt::Key_Enter;
+        auto* box = qobject_cast<DateBox*>(editor);
+        if (leaving && box && !box->finishTyping())
+            return true;
+    }
+    return QStyledItemDelegate::eventFilter(editor, event);
 }
 
 void applyCountLineLayout(QTableView* view)

@@ -63,6 +63,8 @@ public:
 
 protected:
     void initStyleOption(QStyleOptionViewItem* option, const QModelIndex& index) const override;
+    // Tab and Enter leave a date cell only with a date: a typed text that is no date stays.
+    bool eventFilter(QObject* editor, QEvent* event) override;
 
 private:
     int m_dateColumn = -1;

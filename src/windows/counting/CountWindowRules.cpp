@@ -4,12 +4,12 @@
 #include "common/Settings.h"
 #include "counting/ClosingDateTotals.h"
 #include "platform/DataCombo.h"
+#include "platform/DateBox.h"
 #include "platform/GridLayout.h"
 #include "platform/WindowPlace.h"
 
 #include "platform/Form.h"
 
-#include <QDateEdit>
 #include <QLabel>
 #include <QLineEdit>
 #include <QSignalBlocker>
@@ -62,9 +62,7 @@ void loadCountWindow(QWidget* w, QTableView* grid, QDateEdit* date)
 void makeDateBox(QWidget* parent, QLabel*& label, const char* labelName, QDateEdit*& box)
 {
     label = named(new QLabel(QStringLiteral("決算日(&D)"), parent), labelName);
-    box = named(new QDateEdit(parent), "DTPicker1");
-    box->setDisplayFormat(QStringLiteral("yyyy/MM/dd"));
-    box->setCalendarPopup(true);
+    box = named(new DateBox(parent), "DTPicker1");
     label->setBuddy(box);
 }
 

@@ -5,12 +5,12 @@
 #include "import/ImportStore.h"
 #include "import/MappingDialog.h"
 #include "platform/Cursor.h"
+#include "platform/DateBox.h"
 #include "platform/Db.h"
 #include "platform/Dialogs.h"
 
 #include <QCheckBox>
 #include <QCoreApplication>
-#include <QDateEdit>
 #include <QFont>
 #include <QGridLayout>
 #include <QHBoxLayout>
@@ -40,9 +40,7 @@ ImportDialog::ImportDialog(importer::Kind kind) : m_kind(kind)
     int row = 0;
     if (count) {
         Label6 = named(new QLabel(QStringLiteral("インポートする棚卸データの決算日(&D)"), this), "Label6");
-        DTPicker1 = named(new QDateEdit(this), "DTPicker1");
-        DTPicker1->setCalendarPopup(true);
-        DTPicker1->setDisplayFormat(QStringLiteral("yyyy/MM/dd"));
+        DTPicker1 = named(new DateBox(this), "DTPicker1");
         Label6->setBuddy(DTPicker1);
         top->addWidget(Label6, row, 0);
         top->addWidget(DTPicker1, row++, 1, Qt::AlignLeft);

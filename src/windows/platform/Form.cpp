@@ -1,5 +1,6 @@
 #include "platform/Form.h"
 
+#include "platform/DateBox.h"
 #include "platform/Db.h"
 
 #include <QApplication>
@@ -60,6 +61,9 @@ public:
             b->click();
             return true;
         }
+        // A date being typed is taken first; a text that is no date keeps the focus, as Tab does.
+        if (auto* box = qobject_cast<DateBox*>(w); box && !box->finishTyping())
+            return true;
         // Moving on like Tab, the focus shows as after Tab (styles draw a button's focus only
         // once the keyboard has moved it).
         form->setAttribute(Qt::WA_KeyboardFocusChange);

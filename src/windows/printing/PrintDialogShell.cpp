@@ -7,13 +7,13 @@
 #include "counting/CountWindowRules.h"
 #include "platform/Cursor.h"
 #include "platform/DataCombo.h"
+#include "platform/DateBox.h"
 #include "platform/Dialogs.h"
 #include "platform/PdfFileQuestion.h"
 #include "platform/PrinterCollection.h"
 #include "printing/PrintDialogData.h"
 
 #include <QComboBox>
-#include <QDateEdit>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
@@ -81,9 +81,7 @@ void PrintDialogShell::buildUi()
 
     auto* dateRow = new QHBoxLayout;
     Label1 = named(new QLabel(m_traits.dateLabel, this), "Label1");
-    DTPicker1 = named(new QDateEdit(this), "DTPicker1");
-    DTPicker1->setDisplayFormat(QStringLiteral("yyyy/MM/dd"));
-    DTPicker1->setCalendarPopup(true);
+    DTPicker1 = named(new DateBox(this), "DTPicker1");
     Label1->setBuddy(DTPicker1);
     dateRow->addWidget(Label1);
     dateRow->addWidget(DTPicker1);
