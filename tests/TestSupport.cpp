@@ -11,7 +11,12 @@
 #include <QSqlQuery>
 #include <QSqlRecord>
 
+#include <QRegularExpression>
+#include <QSqlDatabase>
+
 #include <csignal>
+#include <sched.h>
+#include <sys/mount.h>
 
 namespace testsupport {
 
@@ -112,6 +117,52 @@ FullDisk::FullDisk(rlim_t bytes)
 FullDisk::~FullDisk()
 {
     setrlimit(RLIMIT_FSIZE, &m_old);
+}
+
+namespace {
+const QString kHeldConnection = QStringLiteral("HeldByAnotherProgram");
+}
+
+HeldFile::HeldFile(const QString& path)
+{
+    QSqlDatabase d = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), kHeldConnection);
+    d.setDatabaseName(path);
+    d.setConnectOptions(QStringLiteral("QSQLITE_BUSY_TIMEOUT=0"));
+    m_ok = d.open() && QSqlQuery(d).exec(QStringLiteral("BEGIN EXCLUSIVE"));
+}
+
+HeldFile::~HeldFile()
+{
+    {
+        QSqlDatabase d = QSqlDatabase::database(kHeldConnection, false);
+        QSqlQuery(d).exec(QStringLiteral("ROLLBACK"));
+        d.close();
+    }
+    QSqlDatabase::removeDatabase(kHeldConnection);
+}
+
+ReadOnlyFolder::ReadOnlyFolder(const QString& path) : m_folder(QFile::encodeName(path))
+{
+    if (unshare(CLONE_NEWNS) != 0 || mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) != 0)
+        return;
+    m_bound = mount(m_folder.constData(), m_folder.constData(), nullptr, MS_BIND, nullptr) == 0;
+    m_ok = m_bound && mount(nullptr, m_folder.constData(), nullptr, MS_REMOUNT | MS_BIND | MS_RDONLY, nullptr) == 0;
+}
+
+ReadOnlyFolder::~ReadOnlyFolder()
+{
+    if (m_bound)
+        umount(m_folder.constData());
+}
+
+QStringList withLatinLetters(const QStringList& messages)
+{
+    static const QRegularExpression latin(QStringLiteral("[A-Za-z]"));
+    QStringList found;
+    for (const QString& m : messages)
+        if (m.contains(latin))
+            found << m;
+    return found;
 }
 
 } // namespace testsupport

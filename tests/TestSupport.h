@@ -10,6 +10,7 @@
 #include <QTemporaryDir>
 #include <QtTest>
 #include <memory>
+#include <optional>
 #include <sys/resource.h>
 
 namespace testsupport {
@@ -54,6 +55,40 @@ public:
 private:
     rlimit m_old{};
 };
+
+// Another program holding the database file: a connection of its own that has begun a write and
+// keeps every other connection out (reading too) until it lets go.
+class HeldFile {
+public:
+    explicit HeldFile(const QString& path);
+    ~HeldFile();
+    bool ok() const { return m_ok; }
+    HeldFile(const HeldFile&) = delete;
+    HeldFile& operator=(const HeldFile&) = delete;
+
+private:
+    bool m_ok = false;
+};
+
+// The folder cannot be written while this lives, by root neither: bound onto itself read-only in
+// a mount namespace of this thread's own, so nothing outside the test sees it. ok is false where
+// the test may not make one.
+class ReadOnlyFolder {
+public:
+    explicit ReadOnlyFolder(const QString& path);
+    ~ReadOnlyFolder();
+    bool ok() const { return m_ok; }
+    ReadOnlyFolder(const ReadOnlyFolder&) = delete;
+    ReadOnlyFolder& operator=(const ReadOnlyFolder&) = delete;
+
+private:
+    QByteArray m_folder;
+    bool m_bound = false;
+    bool m_ok = false;
+};
+
+// The messages that hold a Latin letter: the engine's English or a statement shown to the user.
+QStringList withLatinLetters(const QStringList& messages);
 
 } // namespace testsupport
 

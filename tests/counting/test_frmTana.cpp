@@ -10,6 +10,7 @@
 #include "platform/Form.h"
 
 #include <QDateEdit>
+#include <QDir>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QScrollBar>
@@ -318,7 +319,8 @@ private slots:
         env.dialogs.clear();
         env.dialogs.answers << dlg::vbYes;
         QTest::mouseClick(w.del, Qt::LeftButton);
-        QCOMPARE(env.dialogs.messages().last(), QStringLiteral("データ削除中にエラーが発生しました。再度データの取消を行ってください。"));
+        QCOMPARE(env.dialogs.messages().last(),
+                 db::withCause(QStringLiteral("データ削除中にエラーが発生しました。再度データの取消を行ってください。"), db::Cause::Other));
         QVERIFY(!forms::find<frmTana>());
         QVERIFY(pointer::isHourglass());
         pointer::reset();
@@ -538,14 +540,16 @@ private slots:
         w.price->setText("5");
         w.unit->setText(QStringLiteral("新単"));
         w.form->cmdSubAdd_Click();
-        QCOMPARE(env.dialogs.messages(), QStringList{"データベースの接続に失敗しました。"});
+        // The engine's own refusal has no cause the user could act on.
+        const QString failed = QStringLiteral("データベースの接続に失敗しました。\n") + db::causeText(db::Cause::Other);
+        QCOMPARE(env.dialogs.messages(), QStringList{failed});
         QCOMPARE(tableRows(), before);
         QCOMPARE(w.product->text(), QStringLiteral("新品"));   // the typed line is still there to retry
 
         env.dialogs.clear();
         env.dialogs.answers << dlg::vbYes;
         w.line("", "既存", "1", "5", "箱");
-        QCOMPARE(env.dialogs.messages().last(), QStringLiteral("データベースの接続に失敗しました。"));
+        QCOMPARE(env.dialogs.messages().last(), failed);
         QCOMPARE(db::scalar("SELECT 単価 FROM 仕入商品 WHERE 品名ID = 1").toDouble(), 100.0);
         QCOMPARE(db::scalar("SELECT 単位 FROM 仕入商品 WHERE 品名ID = 1").toString(), QStringLiteral("個"));
         QCOMPARE(tableRows(), before);
@@ -556,6 +560,59 @@ private slots:
         QVERIFY(env.dialogs.messages().isEmpty());
         QCOMPARE(count("SELECT COUNT(*) FROM 棚卸マスター"), 1);
         QCOMPARE(db::scalar("SELECT 単価 FROM 仕入商品 WHERE 品名ID = 1").toDouble(), 5.0);
+    }
+
+    void aFileThatTakesNoWriteIsToldByItsCause_data()
+    {
+        QTest::addColumn<QString>("condition");
+        QTest::addColumn<db::Cause>("cause");
+        QTest::newRow("held by another program") << "held" << db::Cause::InUse;
+        QTest::newRow("full disk") << "full" << db::Cause::DiskFull;
+        QTest::newRow("read-only file system") << "readonly" << db::Cause::ReadOnly;
+    }
+
+    void aFileThatTakesNoWriteIsToldByItsCause()
+    {
+        QFETCH(QString, condition);
+        QFETCH(db::Cause, cause);
+        testsupport::Env env;
+        QDir().mkpath(env.path("data"));
+        const QString path = env.newDatabase("data/work.idb");
+        db::open(path);
+        db::exec("INSERT INTO 仕入商品 (品名ID, 品名, 単価, 単位) VALUES (1, '既存', 100, '個')");
+        db::close();
+        std::optional<testsupport::ReadOnlyFolder> readOnly;
+        if (condition == "readonly") {
+            readOnly.emplace(env.path("data"));
+            if (!readOnly->ok())
+                QSKIP("this test may not make a read-only folder (no mount namespace)");
+        }
+        db::open(path);
+        Window w = openWindow();
+        w.product->setText(QStringLiteral("既存"));
+        w.qty->setText("2");
+        w.price->setText("100");
+        w.unit->setText(QStringLiteral("個"));
+        env.dialogs.clear();
+        env.dialogs.answers << dlg::vbYes;   // no category
+        {
+            std::optional<testsupport::HeldFile> held;
+            std::optional<testsupport::FullDisk> full;
+            if (condition == "held") {
+                held.emplace(path);
+                QVERIFY(held->ok());
+            } else if (condition == "full") {
+                full.emplace();
+            }
+            w.form->cmdSubAdd_Click();
+        }
+        QCOMPARE(env.dialogs.messages(), (QStringList{QStringLiteral("項目/分類名が選択されていません。項目/分類は無視しますか？"),
+                                                      QStringLiteral("データベースの接続に失敗しました。\n") + db::causeText(cause)}));
+        QCOMPARE(testsupport::withLatinLetters(env.dialogs.messages()), QStringList{});
+        QCOMPARE(count("SELECT COUNT(*) FROM 棚卸マスター"), 0);
+        QCOMPARE(w.product->text(), QStringLiteral("既存"));   // the typed line is still there to retry
+        w.form->unload();
+        db::close();
     }
 
     void helpShownOncePerRunWithoutProducts()
