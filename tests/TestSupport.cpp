@@ -6,6 +6,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QKeyEvent>
 #include <QSettings>
 #include <QSqlQuery>
@@ -153,6 +154,45 @@ ReadOnlyFolder::~ReadOnlyFolder()
 {
     if (m_bound)
         umount(m_folder.constData());
+}
+
+void UnwritableFile::addRows()
+{
+    QTest::addColumn<QString>("condition");
+    QTest::addColumn<db::Cause>("cause");
+    QTest::newRow("held by another program") << "held" << db::Cause::InUse;
+    QTest::newRow("full disk") << "full" << db::Cause::DiskFull;
+    QTest::newRow("read-only file system") << "readonly" << db::Cause::ReadOnly;
+}
+
+UnwritableFile::UnwritableFile(const Env& env, const QString& condition) : m_condition(condition)
+{
+    QDir().mkpath(env.path("data"));
+    m_path = env.newDatabase("data/work.idb");
+}
+
+bool UnwritableFile::protect()
+{
+    if (m_condition != "readonly")
+        return true;
+    m_readOnly.emplace(QFileInfo(m_path).absolutePath());
+    return m_readOnly->ok();
+}
+
+void UnwritableFile::failNow()
+{
+    if (m_condition == "held") {
+        m_held.emplace(m_path);
+        QVERIFY(m_held->ok());
+    } else if (m_condition == "full") {
+        m_full.emplace();
+    }
+}
+
+void UnwritableFile::release()
+{
+    m_full.reset();
+    m_held.reset();
 }
 
 QStringList withLatinLetters(const QStringList& messages)

@@ -87,6 +87,30 @@ private:
     bool m_ok = false;
 };
 
+// A database file that takes no write, as a data row names it: "held" (another program holds it),
+// "full" (the disk is full) or "readonly" (its folder is a read-only file system). The file is made
+// in a folder of its own, for the test to fill. Any other condition changes nothing.
+class UnwritableFile {
+public:
+    // The columns condition and cause (db::Cause), and one row for each condition.
+    static void addRows();
+    UnwritableFile(const Env& env, const QString& condition);
+    QString path() const { return m_path; }
+    // Makes the folder read-only (before the file is opened: SQLite opens a file it may not write
+    // for reading only); false where the test may not.
+    bool protect();
+    // Another program takes the file, or the disk fills up, until release().
+    void failNow();
+    void release();
+
+private:
+    QString m_condition;
+    QString m_path;
+    std::optional<ReadOnlyFolder> m_readOnly;
+    std::optional<HeldFile> m_held;
+    std::optional<FullDisk> m_full;
+};
+
 // The messages that hold a Latin letter: the engine's English or a statement shown to the user.
 QStringList withLatinLetters(const QStringList& messages);
 

@@ -10,7 +10,6 @@
 #include "platform/Form.h"
 
 #include <QDateEdit>
-#include <QDir>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QScrollBar>
@@ -564,11 +563,7 @@ private slots:
 
     void aFileThatTakesNoWriteIsToldByItsCause_data()
     {
-        QTest::addColumn<QString>("condition");
-        QTest::addColumn<db::Cause>("cause");
-        QTest::newRow("held by another program") << "held" << db::Cause::InUse;
-        QTest::newRow("full disk") << "full" << db::Cause::DiskFull;
-        QTest::newRow("read-only file system") << "readonly" << db::Cause::ReadOnly;
+        testsupport::UnwritableFile::addRows();
     }
 
     void aFileThatTakesNoWriteIsToldByItsCause()
@@ -576,18 +571,13 @@ private slots:
         QFETCH(QString, condition);
         QFETCH(db::Cause, cause);
         testsupport::Env env;
-        QDir().mkpath(env.path("data"));
-        const QString path = env.newDatabase("data/work.idb");
-        db::open(path);
+        testsupport::UnwritableFile file(env, condition);
+        db::open(file.path());
         db::exec("INSERT INTO 仕入商品 (品名ID, 品名, 単価, 単位) VALUES (1, '既存', 100, '個')");
         db::close();
-        std::optional<testsupport::ReadOnlyFolder> readOnly;
-        if (condition == "readonly") {
-            readOnly.emplace(env.path("data"));
-            if (!readOnly->ok())
-                QSKIP("this test may not make a read-only folder (no mount namespace)");
-        }
-        db::open(path);
+        if (!file.protect())
+            QSKIP("this test may not make a read-only folder (no mount namespace)");
+        db::open(file.path());
         Window w = openWindow();
         w.product->setText(QStringLiteral("既存"));
         w.qty->setText("2");
@@ -595,17 +585,9 @@ private slots:
         w.unit->setText(QStringLiteral("個"));
         env.dialogs.clear();
         env.dialogs.answers << dlg::vbYes;   // no category
-        {
-            std::optional<testsupport::HeldFile> held;
-            std::optional<testsupport::FullDisk> full;
-            if (condition == "held") {
-                held.emplace(path);
-                QVERIFY(held->ok());
-            } else if (condition == "full") {
-                full.emplace();
-            }
-            w.form->cmdSubAdd_Click();
-        }
+        file.failNow();
+        w.form->cmdSubAdd_Click();
+        file.release();
         QCOMPARE(env.dialogs.messages(), (QStringList{QStringLiteral("項目/分類名が選択されていません。項目/分類は無視しますか？"),
                                                       QStringLiteral("データベースの接続に失敗しました。\n") + db::causeText(cause)}));
         QCOMPARE(testsupport::withLatinLetters(env.dialogs.messages()), QStringList{});

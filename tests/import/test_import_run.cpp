@@ -20,7 +20,6 @@
 #include <QSqlRecord>
 #include <QTableWidget>
 #include <QDateEdit>
-#include <QDir>
 #include <QFile>
 #include <QLabel>
 #include <QLineEdit>
@@ -297,13 +296,9 @@ private slots:
 
     void aDatabaseFailureIsToldByItsCause_data()
     {
-        QTest::addColumn<QString>("condition");
-        QTest::addColumn<db::Cause>("cause");
-        QTest::newRow("held by another program") << "held" << db::Cause::InUse;
-        // SQLite gives the transaction up when a write fails for want of room; the commit that
-        // follows fails only because of that.
-        QTest::newRow("full disk") << "full" << db::Cause::DiskFull;
-        QTest::newRow("read-only file system") << "readonly" << db::Cause::ReadOnly;
+        // On a full disk SQLite gives the transaction up; the commit that follows fails only
+        // because of that.
+        testsupport::UnwritableFile::addRows();
         QTest::newRow("damaged file") << "damaged" << db::Cause::Damaged;
     }
 
@@ -316,40 +311,27 @@ private slots:
         QStringList lines{kHeading};
         for (int i = 1; i <= 400; ++i)
             lines << QStringLiteral("文具\t品%1\t1\t本\t10\t10\t").arg(i) + QString(200, QChar(u'備'));
-        const QString file = writeImport(env, lines);
-        QDir().mkpath(env.path("data"));
-        const QString path = env.newDatabase("data/work.idb");
+        const QString importFile = writeImport(env, lines);
+        testsupport::UnwritableFile file(env, condition);
         if (condition == "damaged") {
-            db::open(path);
+            db::open(file.path());
             db::Transaction t;
             for (int i = 1; i <= 3000; ++i)
                 db::exec("INSERT INTO 棚卸マスター (ID, 日付, 項目ID, 品名, 備考) VALUES (?, '2026-01-01', 0, 'x', ?)",
                          {i, QString(100, QChar(u'備'))});
             t.commit();
             db::close();
-            testsupport::damagePages(path);
+            testsupport::damagePages(file.path());
         }
-        std::optional<testsupport::ReadOnlyFolder> readOnly;
-        if (condition == "readonly") {
-            readOnly.emplace(env.path("data"));
-            if (!readOnly->ok())
-                QSKIP("this test may not make a read-only folder (no mount namespace)");
-        }
-        db::open(path);
+        if (!file.protect())
+            QSKIP("this test may not make a read-only folder (no mount namespace)");
+        db::open(file.path());
         auto* d = countDialog();
-        std::optional<testsupport::HeldFile> held;
-        std::optional<testsupport::FullDisk> full;
-        if (condition == "held") {
-            held.emplace(path);
-            QVERIFY(held->ok());
-        } else if (condition == "full") {
-            // Changed pages go to the journal long before the commit, as on a large import.
-            db::exec("PRAGMA cache_size = 10");
-            full.emplace();
-        }
-        run(d, env, file, {Yes, Yes, Ok});
-        full.reset();
-        held.reset();
+        // Changed pages go to the journal long before the commit, as on a large import.
+        db::exec("PRAGMA cache_size = 10");
+        file.failNow();
+        run(d, env, importFile, {Yes, Yes, Ok});
+        file.release();
         const QString told = env.dialogs.messages().last();
         QVERIFY2(told.startsWith(kFailedA + "\n\n") && told.endsWith(db::causeText(cause)), qPrintable(told));
         QCOMPARE(testsupport::withLatinLetters(env.dialogs.messages()), QStringList{});
