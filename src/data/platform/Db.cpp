@@ -241,7 +241,7 @@ bool isUsableDatabase(const QString& path, QString* why, Cause* cause)
     if (path.isEmpty() || !info.exists() || !info.isFile())
         return fail(QStringLiteral("file not found: %1").arg(path), Cause::NotFound);
     if (!QFileInfo(path).isReadable())
-        return fail(QStringLiteral("file not readable: %1").arg(path), Cause::ReadOnly);
+        return fail(QStringLiteral("file not readable: %1").arg(path), Cause::Other);
     if (!hasSqliteHeader(path))
         return fail(QStringLiteral("not a database file: %1").arg(path), Cause::NotDatabase);
     bool ok = true;
