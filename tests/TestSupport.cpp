@@ -7,13 +7,19 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QHash>
 #include <QKeyEvent>
 #include <QSettings>
 #include <QSqlQuery>
 #include <QSqlRecord>
 
+#include <QRegularExpression>
+#include <QSqlDatabase>
+
 #include <csignal>
+#include <sched.h>
+#include <sys/mount.h>
 
 namespace testsupport {
 
@@ -149,6 +155,91 @@ FullDisk::FullDisk(rlim_t bytes)
 FullDisk::~FullDisk()
 {
     setrlimit(RLIMIT_FSIZE, &m_old);
+}
+
+namespace {
+const QString kHeldConnection = QStringLiteral("HeldByAnotherProgram");
+}
+
+HeldFile::HeldFile(const QString& path)
+{
+    QSqlDatabase d = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), kHeldConnection);
+    d.setDatabaseName(path);
+    d.setConnectOptions(QStringLiteral("QSQLITE_BUSY_TIMEOUT=0"));
+    m_ok = d.open() && QSqlQuery(d).exec(QStringLiteral("BEGIN EXCLUSIVE"));
+}
+
+HeldFile::~HeldFile()
+{
+    {
+        QSqlDatabase d = QSqlDatabase::database(kHeldConnection, false);
+        QSqlQuery(d).exec(QStringLiteral("ROLLBACK"));
+        d.close();
+    }
+    QSqlDatabase::removeDatabase(kHeldConnection);
+}
+
+ReadOnlyFolder::ReadOnlyFolder(const QString& path) : m_folder(QFile::encodeName(path))
+{
+    if (unshare(CLONE_NEWNS) != 0 || mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) != 0)
+        return;
+    m_bound = mount(m_folder.constData(), m_folder.constData(), nullptr, MS_BIND, nullptr) == 0;
+    m_ok = m_bound && mount(nullptr, m_folder.constData(), nullptr, MS_REMOUNT | MS_BIND | MS_RDONLY, nullptr) == 0;
+}
+
+ReadOnlyFolder::~ReadOnlyFolder()
+{
+    if (m_bound)
+        umount(m_folder.constData());
+}
+
+void UnwritableFile::addRows()
+{
+    QTest::addColumn<QString>("condition");
+    QTest::addColumn<db::Cause>("cause");
+    QTest::newRow("held by another program") << "held" << db::Cause::InUse;
+    QTest::newRow("full disk") << "full" << db::Cause::DiskFull;
+    QTest::newRow("read-only file system") << "readonly" << db::Cause::ReadOnly;
+}
+
+UnwritableFile::UnwritableFile(const Env& env, const QString& condition) : m_condition(condition)
+{
+    QDir().mkpath(env.path("data"));
+    m_path = env.newDatabase("data/work.idb");
+}
+
+bool UnwritableFile::protect()
+{
+    if (m_condition != "readonly")
+        return true;
+    m_readOnly.emplace(QFileInfo(m_path).absolutePath());
+    return m_readOnly->ok();
+}
+
+void UnwritableFile::failNow()
+{
+    if (m_condition == "held") {
+        m_held.emplace(m_path);
+        QVERIFY(m_held->ok());
+    } else if (m_condition == "full") {
+        m_full.emplace();
+    }
+}
+
+void UnwritableFile::release()
+{
+    m_full.reset();
+    m_held.reset();
+}
+
+QStringList withLatinLetters(const QStringList& messages)
+{
+    static const QRegularExpression latin(QStringLiteral("[A-Za-z]"));
+    QStringList found;
+    for (const QString& m : messages)
+        if (m.contains(latin))
+            found << m;
+    return found;
 }
 
 } // namespace testsupport

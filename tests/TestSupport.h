@@ -11,6 +11,7 @@
 #include <QTemporaryDir>
 #include <QtTest>
 #include <memory>
+#include <optional>
 #include <sys/resource.h>
 
 namespace testsupport {
@@ -68,6 +69,64 @@ public:
 private:
     rlimit m_old{};
 };
+
+// Another program holding the database file: a connection of its own that has begun a write and
+// keeps every other connection out (reading too) until it lets go.
+class HeldFile {
+public:
+    explicit HeldFile(const QString& path);
+    ~HeldFile();
+    bool ok() const { return m_ok; }
+    HeldFile(const HeldFile&) = delete;
+    HeldFile& operator=(const HeldFile&) = delete;
+
+private:
+    bool m_ok = false;
+};
+
+// The folder cannot be written while this lives, by root neither: bound onto itself read-only in
+// a mount namespace of this thread's own, so nothing outside the test sees it. ok is false where
+// the test may not make one.
+class ReadOnlyFolder {
+public:
+    explicit ReadOnlyFolder(const QString& path);
+    ~ReadOnlyFolder();
+    bool ok() const { return m_ok; }
+    ReadOnlyFolder(const ReadOnlyFolder&) = delete;
+    ReadOnlyFolder& operator=(const ReadOnlyFolder&) = delete;
+
+private:
+    QByteArray m_folder;
+    bool m_bound = false;
+    bool m_ok = false;
+};
+
+// A database file that takes no write, as a data row names it: "held" (another program holds it),
+// "full" (the disk is full) or "readonly" (its folder is a read-only file system). The file is made
+// in a folder of its own, for the test to fill. Any other condition changes nothing.
+class UnwritableFile {
+public:
+    // The columns condition and cause (db::Cause), and one row for each condition.
+    static void addRows();
+    UnwritableFile(const Env& env, const QString& condition);
+    QString path() const { return m_path; }
+    // Makes the folder read-only (before the file is opened: SQLite opens a file it may not write
+    // for reading only); false where the test may not.
+    bool protect();
+    // Another program takes the file, or the disk fills up, until release().
+    void failNow();
+    void release();
+
+private:
+    QString m_condition;
+    QString m_path;
+    std::optional<ReadOnlyFolder> m_readOnly;
+    std::optional<HeldFile> m_held;
+    std::optional<FullDisk> m_full;
+};
+
+// The messages that hold a Latin letter: the engine's English or a statement shown to the user.
+QStringList withLatinLetters(const QStringList& messages);
 
 } // namespace testsupport
 

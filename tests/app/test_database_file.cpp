@@ -23,6 +23,7 @@
 #include <QCryptographicHash>
 #include <QDir>
 #include <QFile>
+#include <QInputMethodEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QSettings>
@@ -147,7 +148,7 @@ private slots:
         // A single character names no file: the load fails with the start-up message.
         main = startMain(work, QStringLiteral("x"));
         QVERIFY(!main->connected());
-        QCOMPARE(env.dialogs.messages(), QStringList{kStartFailed});
+        QCOMPARE(env.dialogs.messages(), QStringList{db::withCause(kStartFailed, db::Cause::Other)});
         forms::unloadAll();
 
         // No setting and no command line: the template.
@@ -160,7 +161,7 @@ private slots:
         const QString missing = env.path("gone.idb");
         main = startMain(missing);
         QVERIFY(!main->connected());
-        QCOMPARE(env.dialogs.messages(), QStringList{kStartFailed});
+        QCOMPARE(env.dialogs.messages(), QStringList{kStartFailed + QStringLiteral("\nデータベースファイルが見つかりません。")});
         QVERIFY(!QFile::exists(missing));
     }
 
@@ -343,6 +344,57 @@ private slots:
         QVERIFY(env.dialogs.messages().isEmpty());
     }
 
+    void aFileThatCannotBeWrittenIsToldAtOpen()
+    {
+        testsupport::Env env;
+        QDir().mkpath(env.path("data"));
+        const QString work = env.newDatabase("data/work.idb");
+        const QString other = env.newDatabase("other.idb");
+        db::open(work);
+        addProduct(1, QStringLiteral("ペン"));
+        db::close();
+        const testsupport::ReadOnlyFolder readOnly(env.path("data"));
+        if (!readOnly.ok())
+            QSKIP("this test may not make a read-only folder (no mount namespace)");
+        const QString told = QStringLiteral("データベースファイルが読み取り専用のため、変更を保存できません。");
+
+        // At start: told once, and the file stays open for reading.
+        frmAMain* main = startMain(work);
+        QVERIFY(main->connected());
+        QCOMPARE(env.dialogs.messages(), QStringList{told});
+        QCOMPARE(count("仕入商品"), 1);
+
+        // A later write is refused with the same cause, and nothing is lost from the file.
+        env.dialogs.clear();
+        auto* products = forms::get<frmInShohin>();
+        products->showModeless();
+        QApplication::processEvents();
+        products->nameBox->setFocus();
+        QInputMethodEvent typed;
+        typed.setCommitString(QStringLiteral("鉛筆"));
+        QApplication::sendEvent(products->nameBox, &typed);
+        // Closing the window stores the edit: refused with the cause, and the window stays.
+        QVERIFY(!products->unload());
+        QCOMPARE(env.dialogs.messages(), QStringList{masters::MasterWindow::kEditRefused + QLatin1Char('\n') + told});
+        // Closing again gives the edit up, and says why.
+        env.dialogs.clear();
+        QVERIFY(products->unload());
+        QCOMPARE(env.dialogs.messages(), QStringList{masters::MasterWindow::kEditNotStored + QLatin1Char('\n') + told});
+        QCOMPARE(testsupport::queryRows("SELECT 品名 FROM 仕入商品"), QStringList{QStringLiteral("ペン")});
+
+        // Through 開く: a writable file says nothing, the read-only one is told once more.
+        env.dialogs.clear();
+        env.dialogs.files << other;
+        main->mnuOpen_Click();
+        QCOMPARE(db::openPath(), other);
+        QVERIFY(env.dialogs.messages().isEmpty());
+        env.dialogs.files << work;
+        main->mnuOpen_Click();
+        QCOMPARE(db::openPath(), work);
+        QCOMPARE(env.dialogs.messages(), QStringList{told});
+        forms::unloadAll();
+    }
+
     void aFileThatIsNoDatabaseIsRefusedUnchanged()
     {
         testsupport::Env env;
@@ -358,7 +410,8 @@ private slots:
         env.dialogs.files << text;
         main->mnuOpen_Click();
         QCOMPARE(env.dialogs.messages(),
-                 QStringList{QStringLiteral("データベースの接続に失敗しました。データベースが使用可能になってから再度実行してください。")});
+                 QStringList{QStringLiteral("データベースの接続に失敗しました。データベースが使用可能になってから再度実行してください。\n"
+                                            "このプログラムのデータベースファイルではありません。")});
         QVERIFY(!main->connected());
         QCOMPARE(digest(text), before);
         // Leaving afterwards does not push the backup out with that file.
@@ -458,7 +511,8 @@ private slots:
         env.dialogs.files << env.path("dir.idb");
         env.dialogs.answers << dlg::vbYes;
         main->mnuSave_Click();
-        QCOMPARE(env.dialogs.messages(), (QStringList{kOverwrite, QStringLiteral("データベースの保存に失敗しました。")}));
+        QCOMPARE(env.dialogs.messages(),
+                 (QStringList{kOverwrite, db::withCause(QStringLiteral("データベースの保存に失敗しました。"), db::Cause::Other)}));
         QVERIFY(db::isOpen());
         QCOMPARE(db::openPath(), copy);
         QCOMPARE(main->txtFileName->text(), copy);
@@ -568,7 +622,7 @@ private slots:
         env.dialogs.clear();
         env.dialogs.answers << dlg::vbYes;
         main->Command58_Click();
-        QCOMPARE(env.dialogs.messages().last(), QStringLiteral("品名情報の削除に失敗しました。"));
+        QCOMPARE(env.dialogs.messages().last(), db::withCause(QStringLiteral("品名情報の削除に失敗しました。"), db::Cause::Other));
     }
 
     void backupAtExit()
@@ -599,7 +653,8 @@ private slots:
         QFile::remove(paths::backupPath());
         QDir().mkpath(paths::backupPath());   // a folder where the backup belongs
         main->unload();
-        QCOMPARE(env.dialogs.messages(), QStringList{QStringLiteral("データベースのバックアップに失敗しました。")});
+        QCOMPARE(env.dialogs.messages(),
+                 QStringList{db::withCause(QStringLiteral("データベースのバックアップに失敗しました。"), db::Cause::Other)});
     }
 
     void compaction()
@@ -660,7 +715,8 @@ private slots:
             other.close();
         }
         QSqlDatabase::removeDatabase("other user");
-        QCOMPARE(env.dialogs.messages(), QStringList{QStringLiteral("データベースに接続してるユーザーがいます。")});
+        QCOMPARE(env.dialogs.messages(), QStringList{QStringLiteral("データベースに接続してるユーザーがいます。\n"
+                                                                    "データベースファイルがほかのプログラムで使用中です。")});
         QVERIFY(!main->connected());
         QCOMPARE(digest(work), before);
         QCOMPARE(QDir(env.path(QString())).entryList({".work.idb*"}, QDir::Files | QDir::Hidden), QStringList());
@@ -686,7 +742,8 @@ private slots:
             testsupport::FullDisk full;
             main->Command22_Click();
         }
-        QCOMPARE(env.dialogs.messages(), QStringList{QStringLiteral("データベースに接続してるユーザーがいます。")});
+        QCOMPARE(env.dialogs.messages(), QStringList{QStringLiteral("データベースに接続してるユーザーがいます。\n"
+                                                                    "ディスクの空き容量が足りないため、書き込めません。")});
         QCOMPARE(digest(longName), fullBefore);
         QVERIFY(!QFile::exists(longName + "-journal"));
 
@@ -766,7 +823,8 @@ private slots:
 
         env.dialogs.clear();
         main->unload();
-        QCOMPARE(env.dialogs.messages(), QStringList{QStringLiteral("データベースのバックアップに失敗しました。")});
+        QCOMPARE(env.dialogs.messages(), QStringList{QStringLiteral("データベースのバックアップに失敗しました。\n"
+                                                                    "データベースファイルが壊れています。")});
         QCOMPARE(digest(paths::backupPath()), backupBefore);
     }
 
@@ -834,7 +892,8 @@ private slots:
             other.close();
         }
         QSqlDatabase::removeDatabase("other writer");
-        QCOMPARE(env.dialogs.messages(), QStringList{QStringLiteral("データベースに接続してるユーザーがいます。")});
+        QCOMPARE(env.dialogs.messages(), QStringList{QStringLiteral("データベースに接続してるユーザーがいます。\n"
+                                                                    "データベースファイルがほかのプログラムで使用中です。")});
         QVERIFY(!main->connected());
         QCOMPARE(countIn(work, "仕入商品"), 2);
         QCOMPARE(hiddenBeside(work), QStringList());

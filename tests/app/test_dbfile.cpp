@@ -325,9 +325,10 @@ private slots:
         QTest::newRow("first run, copy fails") << "first" << "open" << "" << true << QStringList{"close", "opened"};
         QTest::newRow("new, copy fails, file gone") << "new" << "gone" << "" << false << QStringList{"close"};
         QTest::newRow("new, copy fails, none open") << "new" << "none" << "" << false << QStringList{};
-        QTest::newRow("save as, copy fails, file gone") << "save" << "gone" << saveFailed << false << QStringList{"close"};
+        const QString gone = QStringLiteral("\nデータベースファイルが見つかりません。");
+        QTest::newRow("save as, copy fails, file gone") << "save" << "gone" << saveFailed + gone << false << QStringList{"close"};
         QTest::newRow("save as, cancelled") << "cancel" << "open" << saveFailed << true << QStringList{};
-        QTest::newRow("compaction, file gone") << "compact" << "gone" << QStringLiteral("データベースに接続してるユーザーがいます。")
+        QTest::newRow("compaction, file gone") << "compact" << "gone" << QStringLiteral("データベースに接続してるユーザーがいます。") + gone
                                                << false << QStringList{"close"};
     }
 

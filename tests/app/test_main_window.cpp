@@ -536,7 +536,8 @@ private slots:
         SaveSetting("Settings", "FDate", "2024/03/31");
         auto* m = forms::get<frmAMain>();
         QCOMPARE(env.dialogs.messages(),
-                 QStringList{QStringLiteral("データベースの接続に失敗しました。ファイル名を変更してください。")});
+                 QStringList{QStringLiteral("データベースの接続に失敗しました。ファイル名を変更してください。\n"
+                                            "データベースファイルが見つかりません。")});
         QVERIFY(!m->connected());
         QVERIFY(!db::isOpen());
         windows::setStandIn(QStringLiteral("frmInAmd2"), [] { return forms::get<StandIn>(); });

@@ -318,7 +318,8 @@ private slots:
         env.dialogs.clear();
         env.dialogs.answers << dlg::vbYes;
         QTest::mouseClick(w.del, Qt::LeftButton);
-        QCOMPARE(env.dialogs.messages().last(), QStringLiteral("データ削除中にエラーが発生しました。再度データの取消を行ってください。"));
+        QCOMPARE(env.dialogs.messages().last(),
+                 db::withCause(QStringLiteral("データ削除中にエラーが発生しました。再度データの取消を行ってください。"), db::Cause::Other));
         QVERIFY(!forms::find<frmTana>());
         QVERIFY(pointer::isHourglass());
         pointer::reset();
@@ -538,14 +539,16 @@ private slots:
         w.price->setText("5");
         w.unit->setText(QStringLiteral("新単"));
         w.form->cmdSubAdd_Click();
-        QCOMPARE(env.dialogs.messages(), QStringList{"データベースの接続に失敗しました。"});
+        // The engine's own refusal has no cause the user could act on.
+        const QString failed = QStringLiteral("データベースの接続に失敗しました。\n") + db::causeText(db::Cause::Other);
+        QCOMPARE(env.dialogs.messages(), QStringList{failed});
         QCOMPARE(tableRows(), before);
         QCOMPARE(w.product->text(), QStringLiteral("新品"));   // the typed line is still there to retry
 
         env.dialogs.clear();
         env.dialogs.answers << dlg::vbYes;
         w.line("", "既存", "1", "5", "箱");
-        QCOMPARE(env.dialogs.messages().last(), QStringLiteral("データベースの接続に失敗しました。"));
+        QCOMPARE(env.dialogs.messages().last(), failed);
         QCOMPARE(db::scalar("SELECT 単価 FROM 仕入商品 WHERE 品名ID = 1").toDouble(), 100.0);
         QCOMPARE(db::scalar("SELECT 単位 FROM 仕入商品 WHERE 品名ID = 1").toString(), QStringLiteral("個"));
         QCOMPARE(tableRows(), before);
@@ -556,6 +559,42 @@ private slots:
         QVERIFY(env.dialogs.messages().isEmpty());
         QCOMPARE(count("SELECT COUNT(*) FROM 棚卸マスター"), 1);
         QCOMPARE(db::scalar("SELECT 単価 FROM 仕入商品 WHERE 品名ID = 1").toDouble(), 5.0);
+    }
+
+    void aFileThatTakesNoWriteIsToldByItsCause_data()
+    {
+        testsupport::UnwritableFile::addRows();
+    }
+
+    void aFileThatTakesNoWriteIsToldByItsCause()
+    {
+        QFETCH(QString, condition);
+        QFETCH(db::Cause, cause);
+        testsupport::Env env;
+        testsupport::UnwritableFile file(env, condition);
+        db::open(file.path());
+        db::exec("INSERT INTO 仕入商品 (品名ID, 品名, 単価, 単位) VALUES (1, '既存', 100, '個')");
+        db::close();
+        if (!file.protect())
+            QSKIP("this test may not make a read-only folder (no mount namespace)");
+        db::open(file.path());
+        Window w = openWindow();
+        w.product->setText(QStringLiteral("既存"));
+        w.qty->setText("2");
+        w.price->setText("100");
+        w.unit->setText(QStringLiteral("個"));
+        env.dialogs.clear();
+        env.dialogs.answers << dlg::vbYes;   // no category
+        file.failNow();
+        w.form->cmdSubAdd_Click();
+        file.release();
+        QCOMPARE(env.dialogs.messages(), (QStringList{QStringLiteral("項目/分類名が選択されていません。項目/分類は無視しますか？"),
+                                                      QStringLiteral("データベースの接続に失敗しました。\n") + db::causeText(cause)}));
+        QCOMPARE(testsupport::withLatinLetters(env.dialogs.messages()), QStringList{});
+        QCOMPARE(count("SELECT COUNT(*) FROM 棚卸マスター"), 0);
+        QCOMPARE(w.product->text(), QStringLiteral("既存"));   // the typed line is still there to retry
+        w.form->unload();
+        db::close();
     }
 
     void helpShownOncePerRunWithoutProducts()

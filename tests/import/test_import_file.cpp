@@ -19,8 +19,6 @@
 #include <QPushButton>
 #include <QTableWidget>
 #include <csignal>
-#include <sched.h>
-#include <sys/mount.h>
 #include <sys/resource.h>
 
 namespace {
@@ -44,26 +42,7 @@ QByteArray readFile(const QString& path)
     return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
 }
 
-// The folder cannot be written while this lives, by root neither: bound onto itself read-only in
-// a mount namespace of this thread's own, so nothing outside the test sees it. ok is false where
-// the test may not make one.
-struct ReadOnlyFolder {
-    QByteArray folder;
-    bool bound = false;
-    bool ok = false;
-    explicit ReadOnlyFolder(const QString& path) : folder(QFile::encodeName(path))
-    {
-        if (unshare(CLONE_NEWNS) != 0 || mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) != 0)
-            return;
-        bound = mount(folder.constData(), folder.constData(), nullptr, MS_BIND, nullptr) == 0;
-        ok = bound && mount(nullptr, folder.constData(), nullptr, MS_REMOUNT | MS_BIND | MS_RDONLY, nullptr) == 0;
-    }
-    ~ReadOnlyFolder()
-    {
-        if (bound)
-            umount(folder.constData());
-    }
-};
+using testsupport::ReadOnlyFolder;
 
 QStringList gridNames(MappingDialog* d)
 {
@@ -348,7 +327,7 @@ private slots:
         testsupport::Env env;
         const QString beside = writeFile(env.programFolder() + "Brevotane_B.log", "X\r\n2\r\n\r\n0\r\nY\r\n5\r\n");
         const ReadOnlyFolder readOnly(env.programFolder());
-        if (!readOnly.ok)
+        if (!readOnly.ok())
             QSKIP("this test may not make a read-only folder (no mount namespace)");
         QVERIFY(paths::writableFolder() != env.programFolder());
 

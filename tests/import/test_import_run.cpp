@@ -2,6 +2,8 @@
 #include "MappingArrays.h"
 #include "TestSupport.h"
 
+#include "app/DamagedFile.h"
+
 #include "app/frmTipA.h"
 #include "common/WindowTable.h"
 #include "common/global.h"
@@ -290,6 +292,50 @@ private slots:
         QCOMPARE(env.dialogs.messages(), (QStringList{QStringLiteral("インポートする棚卸データの決算日は、2026/03/31です。よろしいですか。"),
                                                       kFailedA + QStringLiteral("\n\n3行目：シフトJISとして読めない文字があります。")}));
         QCOMPARE(count("SELECT COUNT(*) FROM 棚卸マスター"), 2);
+    }
+
+    void aDatabaseFailureIsToldByItsCause_data()
+    {
+        // On a full disk SQLite gives the transaction up; the commit that follows fails only
+        // because of that.
+        testsupport::UnwritableFile::addRows();
+        QTest::newRow("damaged file") << "damaged" << db::Cause::Damaged;
+    }
+
+    void aDatabaseFailureIsToldByItsCause()
+    {
+        QFETCH(QString, condition);
+        QFETCH(db::Cause, cause);
+        testsupport::Env env;
+        saveCountMapping();
+        QStringList lines{kHeading};
+        for (int i = 1; i <= 400; ++i)
+            lines << QStringLiteral("文具\t品%1\t1\t本\t10\t10\t").arg(i) + QString(200, QChar(u'備'));
+        const QString importFile = writeImport(env, lines);
+        testsupport::UnwritableFile file(env, condition);
+        if (condition == "damaged") {
+            db::open(file.path());
+            db::Transaction t;
+            for (int i = 1; i <= 3000; ++i)
+                db::exec("INSERT INTO 棚卸マスター (ID, 日付, 項目ID, 品名, 備考) VALUES (?, '2026-01-01', 0, 'x', ?)",
+                         {i, QString(100, QChar(u'備'))});
+            t.commit();
+            db::close();
+            testsupport::damagePages(file.path());
+        }
+        if (!file.protect())
+            QSKIP("this test may not make a read-only folder (no mount namespace)");
+        db::open(file.path());
+        auto* d = countDialog();
+        // Changed pages go to the journal long before the commit, as on a large import.
+        db::exec("PRAGMA cache_size = 10");
+        file.failNow();
+        run(d, env, importFile, {Yes, Yes, Ok});
+        file.release();
+        const QString told = env.dialogs.messages().last();
+        QVERIFY2(told.startsWith(kFailedA + "\n\n") && told.endsWith(db::causeText(cause)), qPrintable(told));
+        QCOMPARE(testsupport::withLatinLetters(env.dialogs.messages()), QStringList{});
+        db::close();
     }
 
     void everyEncodingImportsTheSameLines_data()

@@ -537,7 +537,7 @@ private slots:
         p->showModeless();
         db::exec("ALTER TABLE 仕入商品 RENAME TO 仕入商品_old");
         p->Option1->click();
-        QCOMPARE(env.dialogs.messages(), QStringList{MasterWindow::kConnectionFailed});
+        QCOMPARE(env.dialogs.messages(), QStringList{db::withCause(MasterWindow::kConnectionFailed, db::Cause::Other)});
         QVERIFY(p->Option2->isChecked());
         QVERIFY(!p->Option1->isChecked());
         QCOMPARE(p->model()->order(), masters::Order::ByName);
@@ -647,7 +647,7 @@ private slots:
         env.openNewDatabase();
         db::exec("ALTER TABLE 単位 RENAME TO 単位_old");
         QVERIFY(!windows::open("frmTani", windows::Show::Modal));
-        QCOMPARE(env.dialogs.messages(), QStringList{MasterWindow::kConnectionFailed});
+        QCOMPARE(env.dialogs.messages(), QStringList{db::withCause(MasterWindow::kConnectionFailed, db::Cause::Other)});
         QVERIFY(forms::shownModal().isEmpty());
         QVERIFY(!forms::find<frmTani>());
     }

@@ -534,7 +534,7 @@ private slots:
 
         // No database: told once; the steps before the failure are done, the later ones not.
         auto* d1 = forms::get<DialogTanaMoto1>();
-        QCOMPARE(env.dialogs.messages(), QStringList{printing::PrintDialogShell::kLoadFailed});
+        QCOMPARE(env.dialogs.messages(), QStringList{db::withCause(printing::PrintDialogShell::kLoadFailed, db::Cause::Other)});
         QCOMPARE(d1->Text2->text(), QStringLiteral("4"));
         QCOMPARE(d1->Combo6->count(), 1);
         QVERIFY(!d1->Frame12->isEnabled());
@@ -542,7 +542,7 @@ private slots:
 
         env.dialogs.clear();
         auto* d2 = forms::get<DialogTanaMoto2>();
-        QCOMPARE(env.dialogs.messages(), QStringList{printing::PrintDialogShell::kLoadFailed});
+        QCOMPARE(env.dialogs.messages(), QStringList{db::withCause(printing::PrintDialogShell::kLoadFailed, db::Cause::Other)});
         QCOMPARE(d2->windowTitle(), QStringLiteral("棚卸記入帳　　印刷"));
         QCOMPARE(d2->Label1->text(), QStringLiteral("前期の棚卸日(&D)"));
         QCOMPARE(d2->Label10->text(), QStringLiteral("項目/分類名(&K)"));
@@ -828,7 +828,7 @@ private slots:
         g_calls.clear();
         db::exec("ALTER TABLE 棚卸マスター RENAME TO 棚卸行");
         d->Command3_Click();
-        QCOMPARE(env.dialogs.messages(), QStringList{printing::PrintDialogShell::kLoadFailed});
+        QCOMPARE(env.dialogs.messages(), QStringList{db::withCause(printing::PrintDialogShell::kLoadFailed, db::Cause::Other)});
         QVERIFY(g_calls.isEmpty());
         db::exec("ALTER TABLE 棚卸行 RENAME TO 棚卸マスター");
         QVERIFY(d->unload());

@@ -8,6 +8,9 @@
 #include <QSaveFile>
 #include <QSqlError>
 
+#include <QDebug>
+
+#include <cerrno>
 #include <fcntl.h>
 #include <unistd.h>
 
@@ -15,9 +18,24 @@ namespace dbfile {
 
 namespace {
 
-[[noreturn]] void fail(const QString& why)
+[[noreturn]] void fail(const QString& why, db::Cause cause = db::Cause::Other)
 {
-    throw FileError(why);
+    qWarning().noquote() << "database file:" << why;
+    throw FileError(why, cause);
+}
+
+// A failed statement of a connection of this file's own, with its cause.
+[[noreturn]] void failOn(const QSqlError& e, const QSqlDatabase& d, const QString& sql = {})
+{
+    const db::DbError err = db::failure(e, sql, d);
+    throw FileError(QString::fromUtf8(err.what()), err.cause());
+}
+
+// A copy that could not be written for want of room is told so; other file faults have no cause
+// the user could act on.
+db::Cause copyCause(int error)
+{
+    return error == ENOSPC || error == EFBIG || error == EDQUOT ? db::Cause::DiskFull : db::Cause::Other;
 }
 
 // Makes a rename or a new file in the folder survive a power cut.
@@ -42,7 +60,7 @@ QStringList checkRows(const QSqlDatabase& d, const QString& pragma)
     QSqlQuery q(d);
     if (!q.exec(pragma)) {
         if (isBusy(q.lastError()))
-            fail(q.lastError().text());
+            failOn(q.lastError(), d, pragma);
         return {q.lastError().text()};
     }
     QStringList rows;
@@ -60,7 +78,7 @@ public:
         d.setDatabaseName(path);
         d.setConnectOptions(options);
         if (!d.open())
-            fail(d.lastError().text());
+            failOn(d.lastError(), d);
     }
     ~Connection()
     {
@@ -75,7 +93,7 @@ public:
     {
         QSqlQuery q(db());
         if (!q.exec(sql))
-            fail(q.lastError().text() + QStringLiteral(" [") + sql + QLatin1Char(']'));
+            failOn(q.lastError(), db(), sql);
     }
     // The rows of a check pragma: "ok" alone when the file is sound. A file another connection
     // keeps busy is not found damaged: FileError is thrown.
@@ -117,7 +135,7 @@ void settleJournal(const QString& file)
     if (!QFileInfo::exists(file + QStringLiteral("-journal")))
         return;
     if (!QFileInfo::exists(file))
-        fail(QStringLiteral("%1-journal belongs to a file that is gone").arg(file));
+        fail(QStringLiteral("%1-journal belongs to a file that is gone").arg(file), db::Cause::NotFound);
     Connection c(QStringLiteral("DbJournal"), file, busyTimeout());
     c.exec(QStringLiteral("PRAGMA schema_version"));
 }
@@ -131,11 +149,14 @@ void copyReplacing(const QString& src, const QString& dst)
     settleJournal(dst);
     QFile in(src);
     if (!in.open(QIODevice::ReadOnly))
-        fail(QStringLiteral("cannot read %1").arg(src));
+        fail(QStringLiteral("cannot read %1").arg(src), QFileInfo::exists(src) ? db::Cause::Other : db::Cause::NotFound);
     const bool existed = QFileInfo::exists(dst);
     QSaveFile out(dst);
-    if (!out.open(QIODevice::WriteOnly))
-        fail(QStringLiteral("cannot write %1: %2").arg(dst, out.errorString()));
+    errno = 0;
+    if (!out.open(QIODevice::WriteOnly)) {
+        const int error = errno;
+        fail(QStringLiteral("cannot write %1: %2").arg(dst, out.errorString()), copyCause(error));
+    }
     // A new copy is readable by nobody the source keeps out (a backup of a private file stays
     // private); its owner may always read and write it.
     if (!existed) {
@@ -144,21 +165,28 @@ void copyReplacing(const QString& src, const QString& dst)
     }
     QByteArray chunk;
     while (!(chunk = in.read(1 << 20)).isEmpty()) {
+        errno = 0;
         if (out.write(chunk) != chunk.size()) {
+            const int error = errno;
             out.cancelWriting();
-            fail(QStringLiteral("cannot write %1: %2").arg(dst, out.errorString()));
+            fail(QStringLiteral("cannot write %1: %2").arg(dst, out.errorString()), copyCause(error));
         }
     }
     if (in.error() != QFileDevice::NoError) {
         out.cancelWriting();
         fail(QStringLiteral("cannot read %1").arg(src));
     }
+    errno = 0;
     if (!out.flush() || ::fsync(out.handle()) != 0) {
+        const int error = errno;
         out.cancelWriting();
-        fail(QStringLiteral("cannot flush %1").arg(dst));
+        fail(QStringLiteral("cannot flush %1").arg(dst), copyCause(error));
     }
-    if (!out.commit())
-        fail(QStringLiteral("cannot replace %1: %2").arg(dst, out.errorString()));
+    errno = 0;
+    if (!out.commit()) {
+        const int error = errno;
+        fail(QStringLiteral("cannot replace %1: %2").arg(dst, out.errorString()), copyCause(error));
+    }
     syncFolder(dst);
 }
 
@@ -204,8 +232,9 @@ bool backupDue(const QString& openFile, const QString& backup)
 void writeBackup(const QString& openFile, const QString& backup)
 {
     QString why;
-    if (!db::isUsableDatabase(openFile, &why))
-        fail(why);
+    db::Cause cause = db::Cause::Other;
+    if (!db::isUsableDatabase(openFile, &why, &cause))
+        fail(why, cause);
     Connection c(QStringLiteral("DbBackup"), openFile, busyTimeout());
     // Checked and copied within one read: no other connection can write into the file until the
     // copy is complete, so the backup is the file as it stood at one moment.
@@ -213,7 +242,7 @@ void writeBackup(const QString& openFile, const QString& backup)
     const QStringList rows = c.check(QStringLiteral("PRAGMA quick_check"));
     // A damaged file would push the last good copy out.
     if (!isOk(rows))
-        fail(QStringLiteral("%1 is damaged: %2").arg(openFile, rows.join(QLatin1String("; "))));
+        fail(QStringLiteral("%1 is damaged: %2").arg(openFile, rows.join(QLatin1String("; "))), db::Cause::Damaged);
     copyReplacing(openFile, backup);
     c.exec(QStringLiteral("COMMIT"));
 }
@@ -235,8 +264,9 @@ QStringList compactionLeftovers(const QString& file)
 void repairAndCompact(const QString& path)
 {
     QString why;
-    if (!db::isUsableDatabase(path, &why))
-        fail(why);
+    db::Cause cause = db::Cause::Other;
+    if (!db::isUsableDatabase(path, &why, &cause))
+        fail(why, cause);
     Connection m(QStringLiteral("DbMaintenance"), path, busyTimeout());
 
     // The repair: the indexes are built again from the tables when the check finds fault. Damage
@@ -249,7 +279,8 @@ void repairAndCompact(const QString& path)
         }
         const QStringList rows = m.check(QStringLiteral("PRAGMA integrity_check"));
         if (!isOk(rows))
-            throw DamagedFile(QStringLiteral("%1 cannot be repaired: %2").arg(path, rows.join(QLatin1String("; "))));
+            throw DamagedFile(QStringLiteral("%1 cannot be repaired: %2").arg(path, rows.join(QLatin1String("; "))),
+                              db::Cause::Damaged);
     }
 
     // Compacted in place, as one transaction of the file itself: a crash or a full disk leaves
@@ -295,7 +326,7 @@ QStringList tableNames(Tables which)
     return {counts, categories, products, units};
 }
 
-bool clearTables(Tables which)
+bool clearTables(Tables which, db::Cause* cause)
 {
     const QString categories = QStringLiteral("項目分類");
     const QStringList tables = tableNames(which);
@@ -306,7 +337,9 @@ bool clearTables(Tables which)
         for (const QString& table : tables) {
             try {
                 db::exec(QStringLiteral("DELETE FROM \"%1\"").arg(table));
-            } catch (const db::DbError&) {
+            } catch (const db::DbError& e) {
+                if (allDone && cause)
+                    *cause = e.cause();
                 allDone = false;
             }
         }
@@ -318,7 +351,9 @@ bool clearTables(Tables which)
         }
         t.commit();
         return allDone;
-    } catch (const db::DbError&) {
+    } catch (const db::DbError& e) {
+        if (cause)
+            *cause = e.cause();
         return false;
     }
 }

@@ -59,7 +59,7 @@ std::optional<Tables> tablesNamed(const QString& choice);
 QStringList tableNames(Tables which);
 // Empties the chosen tables on the shared connection, in one transaction; the category list gets
 // its row 0 "未区分" back when it was emptied. Each statement runs whatever happened to the one
-// before. False when any table could not be emptied.
-bool clearTables(Tables which);
+// before. False when any table could not be emptied; cause then tells why.
+bool clearTables(Tables which, db::Cause* cause = nullptr);
 
 } // namespace dbfile

@@ -57,13 +57,15 @@ FileResult FileController::openAtStart(const QString& path)
     global::DbFilePath = path;
     try {
         db::open(path);
-    } catch (const std::exception&) {
+    } catch (const std::exception& e) {
         Connected = false;
-        return refused(kStartFailed);
+        return refused(db::withCause(kStartFailed, e));
     }
     Connected = true;
     FileResult r;
     r.damaged = !openFileIsSound();
+    // The template is only read (a new working file is made from it), wherever it is installed.
+    r.readOnly = !paths::isTemplatePath(path) && db::openFileIsReadOnly();
     return r;
 }
 
@@ -135,10 +137,10 @@ FileResult FileController::saveAs(const std::optional<QString>& chosen, const Fi
     db::close();
     try {
         copyReplacing(old, path);
-    } catch (const std::exception&) {
+    } catch (const std::exception& e) {
         // The copy failed: work goes on in the old file, which the failure left untouched.
         rollBack(old);
-        return refused(kSaveFailed);
+        return refused(db::withCause(kSaveFailed, e));
     }
     return ConnectDatabase(path);
 }
@@ -157,7 +159,7 @@ FileResult FileController::repairAndCompactOpenFile()
     const QFileInfo before(file);
     if (!before.isFile()) {
         Connected = false;
-        return refused(kInUse);
+        return refused(db::withCause(kInUse, db::Cause::NotFound));
     }
     FileResult r;
     r.sizeBefore = before.size();
@@ -169,11 +171,11 @@ FileResult FileController::repairAndCompactOpenFile()
         // it is, and the exit keeps the last good backup.
         reopen();
         return refused(kNotRepaired, r);
-    } catch (const std::exception&) {
+    } catch (const std::exception& e) {
         // Another connection holds the file, or it would not open again: the user opens a file
         // again.
         Connected = false;
-        return refused(kInUse, r);
+        return refused(db::withCause(kInUse, e), r);
     }
     r.sizeAfter = QFileInfo(file).size();
     Connected = true;
@@ -196,14 +198,16 @@ FileResult FileController::ConnectDatabase(const QString& path)
     r.connectAttempted = true;
     try {
         db::open(path);
-    } catch (const std::exception&) {
+    } catch (const std::exception& e) {
         Connected = false;
-        return refused(kConnectFailed, r);
+        return refused(db::withCause(kConnectFailed, e), r);
     }
     Connected = true;
     // Damage behind a readable header and table list: work could go on and be lost with it, so
     // the user hears of it now, not at the failed backup of the exit.
     r.damaged = !openFileIsSound();
+    // Likewise a file nothing can be saved in: told now, not at every write that fails.
+    r.readOnly = db::openFileIsReadOnly();
     return r;
 }
 

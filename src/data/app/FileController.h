@@ -20,6 +20,9 @@ struct FileResult {
     // Done: the file now open failed the check of its pages (the user is warned: work could go on
     // and be lost with it).
     bool damaged = false;
+    // Done: the file now open can be read but nothing can be saved in it (the user is told once,
+    // and it stays open for reading).
+    bool readOnly = false;
     // A file was connected to by its name, whether it opened or not: the status bar names it.
     bool connectAttempted = false;
     // Compaction: the file's length in bytes before and after, -1 where the work did not get.

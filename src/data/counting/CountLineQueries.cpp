@@ -105,9 +105,7 @@ QString refusalReason(const QSqlError& error)
         return QStringLiteral("項目に入らない値です。");
     if (t.contains(QLatin1String("cannot store"), Qt::CaseInsensitive))
         return QStringLiteral("項目の種類に合わない値です。");
-    if (t.contains(QLatin1String("locked"), Qt::CaseInsensitive) || t.contains(QLatin1String("busy"), Qt::CaseInsensitive))
-        return QStringLiteral("データベースが使用中のため保存できませんでした。");
-    return QStringLiteral("データベースに保存できませんでした。");
+    return db::causeText(db::causeOf(error));
 }
 
 QString lineCellText(const QVariant& v, bool isDate)

@@ -105,7 +105,7 @@ QString dbFailure(const db::DbError& e)
 {
     if (dynamic_cast<const global::KeyRangeError*>(&e))
         return global::kKeyRangeText;
-    return QStringLiteral("データベースに書き込めません（%1）。").arg(QString::fromUtf8(e.what()));
+    return db::causeText(e.cause());
 }
 
 // UTF-8, the file's own encoding, so SQLite stores the bound text without converting it again.
@@ -262,7 +262,7 @@ private:
         if (rc != SQLITE_OK)
             fail();
     }
-    [[noreturn]] void fail() { throw db::DbError(QString::fromUtf8(sqlite3_errmsg(m_db))); }
+    [[noreturn]] void fail() { throw db::failure(m_db); }
 
     sqlite3* m_db;
     sqlite3_stmt* m_stmt = nullptr;

@@ -1,12 +1,17 @@
 #include "platform/Db.h"
 
+#include <QDebug>
 #include <QFile>
 #include <QFileInfo>
+#include <QSqlDriver>
 #include <QSqlError>
 #include <QSqlRecord>
 #include <QStringList>
 
+#include <cerrno>
+#include <optional>
 #include <sqlite3.h>
+#include <unistd.h>
 
 namespace db {
 
@@ -41,21 +46,64 @@ const QList<Table>& tables()
     return list;
 }
 
-// Empty when the table is there with exactly these fields, else what is wrong with it.
-QString tableProblem(const QSqlDatabase& d, const Table& table)
+// The SQLite handle of a Qt connection; nullptr when it has none.
+sqlite3* handleOf(const QSqlDatabase& d)
+{
+    if (!d.isValid() || !d.driver())
+        return nullptr;
+    const QVariant h = d.driver()->handle();
+    if (!h.isValid() || qstrcmp(h.typeName(), "sqlite3*") != 0)
+        return nullptr;
+    return *static_cast<sqlite3* const*>(h.constData());
+}
+
+// The first failure met inside the running transaction.
+std::optional<Cause> s_transactionFailure;
+int s_transactions = 0;
+
+DbError noted(const QString& detail, Cause cause)
+{
+    qWarning().noquote() << "database:" << detail;
+    if (s_transactions > 0 && !s_transactionFailure)
+        s_transactionFailure = cause;
+    return DbError(detail, cause);
+}
+
+Cause causeOfQtError(const QSqlError& e, const QSqlDatabase& d)
+{
+    bool ok = false;
+    const int code = e.nativeErrorCode().toInt(&ok);
+    if (!ok)
+        return Cause::Other;
+    sqlite3* h = handleOf(d);
+    return causeOfCode(code, h ? sqlite3_system_errno(h) : 0);
+}
+
+// Empty when the table is there with exactly these fields, else what is wrong with it (the cause
+// in cause).
+QString tableProblem(const QSqlDatabase& d, const Table& table, Cause& cause)
 {
     const QString name = QString::fromUtf8(table.name);
     QSqlQuery q(d);
-    q.prepare(QStringLiteral("SELECT 1 FROM sqlite_master WHERE type = 'table' AND name = ?"));
-    q.addBindValue(name);
-    if (!q.exec())
+    // Reading the table list is where a file another connection is writing, or a damaged one,
+    // shows first: already in the prepare.
+    auto run = [&](const QString& sql) {
+        if (q.prepare(sql)) {
+            q.addBindValue(name);
+            if (q.exec())
+                return true;
+        }
+        cause = causeOfQtError(q.lastError(), d);
+        return false;
+    };
+    if (!run(QStringLiteral("SELECT 1 FROM sqlite_master WHERE type = 'table' AND name = ?")))
         return q.lastError().text();
+    cause = Cause::NotDatabase;
     if (!q.next())
         return QStringLiteral("table %1 missing").arg(name);
-    q.prepare(QStringLiteral("SELECT name, type FROM pragma_table_info(?)"));
-    q.addBindValue(name);
-    if (!q.exec())
+    if (!run(QStringLiteral("SELECT name, type FROM pragma_table_info(?)")))
         return q.lastError().text();
+    cause = Cause::NotDatabase;
     QStringList found;
     while (q.next())
         found << q.value(0).toString() + QLatin1Char(' ') + q.value(1).toString().toUpper();
@@ -77,24 +125,125 @@ bool hasSqliteHeader(const QString& path)
 }
 } // namespace
 
+Cause causeOfCode(int sqliteCode, int systemError)
+{
+    switch (sqliteCode & 0xff) {
+    case SQLITE_FULL:
+        return Cause::DiskFull;
+    case SQLITE_BUSY:
+    case SQLITE_LOCKED:
+        return Cause::InUse;
+    case SQLITE_READONLY:
+    case SQLITE_PERM:
+    case SQLITE_AUTH:
+    // On an open file: the journal cannot be made beside it.
+    case SQLITE_CANTOPEN:
+        return Cause::ReadOnly;
+    case SQLITE_CORRUPT:
+    case SQLITE_NOTADB:
+        return Cause::Damaged;
+    case SQLITE_IOERR:
+        // A write refused for want of room (or past the size the system lets a file grow to).
+        if (systemError == ENOSPC || systemError == EFBIG || systemError == EDQUOT)
+            return Cause::DiskFull;
+        if (systemError == EROFS || systemError == EACCES || systemError == EPERM)
+            return Cause::ReadOnly;
+        return Cause::Other;
+    default:
+        return Cause::Other;
+    }
+}
+
+Cause causeOf(const std::exception& e)
+{
+    if (const auto* d = dynamic_cast<const DbError*>(&e))
+        return d->cause();
+    return Cause::Other;
+}
+
+Cause causeOf(const QSqlError& error)
+{
+    return causeOfQtError(error, connection());
+}
+
+QString causeText(Cause cause)
+{
+    switch (cause) {
+    case Cause::DiskFull:
+        return QStringLiteral("ディスクの空き容量が足りないため、書き込めません。");
+    case Cause::InUse:
+        return QStringLiteral("データベースファイルがほかのプログラムで使用中です。");
+    case Cause::ReadOnly:
+        return QStringLiteral("データベースファイルが読み取り専用のため、変更を保存できません。");
+    case Cause::Damaged:
+        return QStringLiteral("データベースファイルが壊れています。");
+    case Cause::NotFound:
+        return QStringLiteral("データベースファイルが見つかりません。");
+    case Cause::NotDatabase:
+        return QStringLiteral("このプログラムのデータベースファイルではありません。");
+    case Cause::Other:
+        break;
+    }
+    return QStringLiteral("データベースの処理を完了できませんでした。");
+}
+
+QString withCause(const QString& message, Cause cause)
+{
+    return message + QLatin1Char('\n') + causeText(cause);
+}
+
+QString withCause(const QString& message, const std::exception& e)
+{
+    return withCause(message, causeOf(e));
+}
+
+DbError failure(const QSqlError& error, const QString& sql)
+{
+    return failure(error, sql, connection());
+}
+
+DbError failure(const QSqlError& error, const QString& sql, const QSqlDatabase& d)
+{
+    const QString detail = sql.isEmpty() ? error.text() : error.text() + QStringLiteral(" [") + sql + QLatin1Char(']');
+    return noted(detail, causeOfQtError(error, d));
+}
+
+DbError failure(sqlite3* h, const QString& sql)
+{
+    if (!h)
+        return noted(QStringLiteral("no database connection"), Cause::Other);
+    const QString text = QString::fromUtf8(sqlite3_errmsg(h));
+    const QString detail = sql.isEmpty() ? text : text + QStringLiteral(" [") + sql + QLatin1Char(']');
+    return noted(detail, causeOfCode(sqlite3_extended_errcode(h), sqlite3_system_errno(h)));
+}
+
+sqlite3* handle()
+{
+    return isOpen() ? handleOf(connection()) : nullptr;
+}
+
 Notifier& notifier()
 {
     static Notifier n;
     return n;
 }
 
-bool isUsableDatabase(const QString& path, QString* why)
+bool isUsableDatabase(const QString& path, QString* why, Cause* cause)
 {
-    auto fail = [why](const QString& reason) {
+    auto fail = [why, cause](const QString& reason, Cause c) {
         if (why)
             *why = reason;
+        if (cause)
+            *cause = c;
         return false;
     };
     const QFileInfo info(path);
     if (path.isEmpty() || !info.exists() || !info.isFile())
-        return fail(QStringLiteral("file not found: %1").arg(path));
+        return fail(QStringLiteral("file not found: %1").arg(path), Cause::NotFound);
+    if (!QFileInfo(path).isReadable())
+        return fail(QStringLiteral("file not readable: %1").arg(path), Cause::Other);
     if (!hasSqliteHeader(path))
-        return fail(QStringLiteral("not a database file: %1").arg(path));
+        return fail(QStringLiteral("not a database file: %1").arg(path), Cause::NotDatabase);
     bool ok = true;
     {
         // Opened for writing, as SQLite needs to roll back what a crash left half-written (the
@@ -103,12 +252,13 @@ bool isUsableDatabase(const QString& path, QString* why)
         probe.setDatabaseName(path);
         probe.setConnectOptions(QStringLiteral("QSQLITE_BUSY_TIMEOUT=%1").arg(kBusyTimeoutMs));
         if (!probe.open()) {
-            ok = fail(probe.lastError().text());
+            ok = fail(probe.lastError().text(), causeOfQtError(probe.lastError(), probe));
         } else {
             for (const Table& table : tables()) {
-                const QString problem = tableProblem(probe, table);
+                Cause c = Cause::Other;
+                const QString problem = tableProblem(probe, table, c);
                 if (!problem.isEmpty()) {
-                    ok = fail(problem);
+                    ok = fail(problem, c);
                     break;
                 }
             }
@@ -123,15 +273,18 @@ void open(const QString& path)
 {
     close();
     QString why;
-    if (!isUsableDatabase(path, &why))
-        throw DbError(why);
+    Cause cause = Cause::Other;
+    if (!isUsableDatabase(path, &why, &cause)) {
+        qWarning().noquote() << "database:" << why;
+        throw DbError(why, cause);
+    }
     QSqlDatabase d = QSqlDatabase::addDatabase("QSQLITE", kConnectionName);
     d.setDatabaseName(path);
     if (!d.open()) {
-        const QString err = d.lastError().text();
+        const DbError err = failure(d.lastError(), {}, d);
         d = QSqlDatabase();
         QSqlDatabase::removeDatabase(kConnectionName);
-        throw DbError(err);
+        throw err;
     }
     s_openPath = path;
     emit notifier().opened(path);
@@ -165,17 +318,31 @@ QString openPath()
     return s_openPath;
 }
 
+bool openFileIsReadOnly()
+{
+    sqlite3* h = handle();
+    if (!h)
+        return false;
+    // SQLite opens a file it may not write for reading only, without a word; a journal that cannot
+    // be made beside the file stops the first write only.
+    if (sqlite3_db_readonly(h, "main") == 1)
+        return true;
+    const QByteArray file = QFile::encodeName(s_openPath);
+    const QByteArray folder = QFile::encodeName(QFileInfo(s_openPath).absolutePath());
+    return ::access(file.constData(), W_OK) != 0 || ::access(folder.constData(), W_OK | X_OK) != 0;
+}
+
 QSqlQuery exec(const QString& sql, const QVariantList& args)
 {
     if (!isOpen())
-        throw DbError(QStringLiteral("no database file is open"));
+        throw noted(QStringLiteral("no database file is open"), Cause::Other);
     QSqlQuery q(connection());
     if (!q.prepare(sql))
-        throw DbError(q.lastError().text() + " [" + sql + "]");
+        throw failure(q.lastError(), sql);
     for (const QVariant& a : args)
         q.addBindValue(a);
     if (!q.exec())
-        throw DbError(q.lastError().text() + " [" + sql + "]");
+        throw failure(q.lastError(), sql);
     return q;
 }
 
@@ -202,10 +369,6 @@ QDate fromIso(const QVariant& v)
     return QDate::fromString(v.toString().left(10), Qt::ISODate);
 }
 
-namespace {
-int s_transactions = 0;
-}
-
 bool inTransaction()
 {
     return s_transactions > 0;
@@ -213,9 +376,12 @@ bool inTransaction()
 
 Transaction::Transaction()
 {
-    if (!isOpen() || !connection().transaction())
-        throw DbError(QStringLiteral("cannot begin a transaction"));
-    ++s_transactions;
+    if (!isOpen())
+        throw noted(QStringLiteral("cannot begin a transaction: no database file is open"), Cause::Other);
+    if (!connection().transaction())
+        throw failure(connection().lastError(), QStringLiteral("BEGIN"));
+    if (s_transactions++ == 0)
+        s_transactionFailure.reset();
 }
 
 Transaction::~Transaction()
@@ -228,10 +394,21 @@ Transaction::~Transaction()
 
 void Transaction::commit()
 {
-    if (!connection().commit())
-        throw DbError(connection().lastError().text());
+    if (!connection().commit()) {
+        const QSqlError error = connection().lastError();
+        // SQLite gave the transaction up on an earlier failure (it rolled back itself): the commit
+        // fails only because of that one, which is what the user must hear of.
+        sqlite3* h = handle();
+        const bool givenUp = h && sqlite3_get_autocommit(h) != 0;
+        const std::optional<Cause> first = s_transactionFailure;
+        DbError own = failure(error, QStringLiteral("COMMIT"));
+        if (givenUp && first)
+            throw DbError(QString::fromUtf8(own.what()), *first);
+        throw own;
+    }
     m_done = true;
-    --s_transactions;
+    if (--s_transactions == 0)
+        s_transactionFailure.reset();
 }
 
 } // namespace db

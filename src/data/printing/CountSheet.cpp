@@ -30,18 +30,18 @@ QSqlQuery streamQuery(const QString& sql, const QVariantList& args)
     QSqlQuery q(db::connection());
     q.setForwardOnly(true);
     if (!q.prepare(sql))
-        throw db::DbError(q.lastError().text() + QStringLiteral(" [") + sql + QLatin1Char(']'));
+        throw db::failure(q.lastError(), sql);
     for (const QVariant& a : args)
         q.addBindValue(a);
     if (!q.exec())
-        throw db::DbError(q.lastError().text() + QStringLiteral(" [") + sql + QLatin1Char(']'));
+        throw db::failure(q.lastError(), sql);
     return q;
 }
 
 void throwIfFailed(const QSqlQuery& query)
 {
     if (query.lastError().isValid())
-        throw db::DbError(query.lastError().text());
+        throw db::failure(query.lastError(), query.lastQuery());
 }
 
 QSqlQuery categoriesToPrint(bool allCategories, qint64 categoryId)

@@ -7,6 +7,8 @@
 // the output file, or the database fails midway, the begun document is abandoned and nothing is
 // sent (SheetResult::printed false). The dialog that calls an engine shows the hourglass while
 // the job runs.
+#include "platform/Db.h"
+
 #include <QDate>
 #include <QString>
 
@@ -47,6 +49,7 @@ struct SheetResult {
                                  // log: it may be the system's own English)
     PrintFailure failure = PrintFailure::None;
     QString failedOn;            // the printer or file the failure concerns
+    db::Cause databaseCause = db::Cause::Other;   // why the database failed (PrintFailure::Database)
 };
 
 // The message the dialog shows instead of printing when one category is to be printed and none

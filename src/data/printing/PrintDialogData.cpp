@@ -116,7 +116,9 @@ QString failureReason(const SheetResult& result)
         return result.failedOn.isEmpty() ? QStringLiteral("ファイルに書き込めません。")
                                          : QStringLiteral("ファイル「%1」に書き込めません。").arg(result.failedOn);
     case PrintFailure::Database:
-        return QStringLiteral("データベースを読み込めませんでした。");
+        // A sheet only reads: a cause the user cannot act on is told as that.
+        return result.databaseCause == db::Cause::Other ? QStringLiteral("データベースを読み込めませんでした。")
+                                                        : db::causeText(result.databaseCause);
     case PrintFailure::Device:
         return printerNamed(result.failedOn) + QStringLiteral("に印刷データを渡せませんでした。");
     }

@@ -43,6 +43,7 @@ void takeDatabaseFailure(const std::exception& e, SheetResult& result)
 {
     result.error = QString::fromStdString(e.what());
     result.failure = PrintFailure::Database;
+    result.databaseCause = db::causeOf(e);
 }
 
 } // namespace

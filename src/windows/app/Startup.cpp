@@ -70,8 +70,9 @@ void installEndOfSession()
     // event loop, after which the main window's shutdown runs (see Main).
     QObject::connect(qApp, &QGuiApplication::commitDataRequest, qApp, [](QSessionManager& manager) {
         frmAMain* main = forms::find<frmAMain>();
-        if (main && !main->isUnloaded() && !main->keepSettingsAndBackup() && manager.allowsInteraction())
-            dlg::Information(QStringLiteral("データベースのバックアップに失敗しました。"), main);
+        QString failure;
+        if (main && !main->isUnloaded() && !main->keepSettingsAndBackup(&failure) && manager.allowsInteraction())
+            dlg::Information(failure, main);
     });
 }
 

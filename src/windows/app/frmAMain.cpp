@@ -417,8 +417,8 @@ void frmAMain::Form_Load()
         // stays empty and the platform line names the system it runs on.
         global::WindowsFamily = QString();
         Label13->setText(QStringLiteral("PLATFORM ") + QSysInfo::prettyProductName());
-    } catch (const std::exception&) {
-        dlg::Information(QStringLiteral("データベースの接続に失敗しました。ファイル名を変更してください。"), this);
+    } catch (const std::exception& e) {
+        dlg::Information(db::withCause(QStringLiteral("データベースの接続に失敗しました。ファイル名を変更してください。"), e), this);
         return;
     }
     // A picture that cannot be read is no reason to doubt the database: the window keeps its
@@ -460,11 +460,12 @@ void frmAMain::closeConnectionAtExit()
 
 void frmAMain::Form_Unload(bool&)
 {
-    if (!keepSettingsAndBackup())
-        dlg::Information(QStringLiteral("データベースのバックアップに失敗しました。"), this);
+    QString failure;
+    if (!keepSettingsAndBackup(&failure))
+        dlg::Information(failure, this);
 }
 
-bool frmAMain::keepSettingsAndBackup()
+bool frmAMain::keepSettingsAndBackup(QString* failure)
 {
     // Settings that cannot be written are reported like a failed backup, but do not cost the
     // user the backup itself.
@@ -476,11 +477,16 @@ bool frmAMain::keepSettingsAndBackup()
         failed = true;
     }
     failed = failed || SettingWriteFailures() != failedBefore;
+    const QString message = QStringLiteral("データベースのバックアップに失敗しました。");
+    QString told = message;
     try {
         backupAtExit();
-    } catch (const std::exception&) {
+    } catch (const std::exception& e) {
+        told = db::withCause(message, e);
         failed = true;
     }
+    if (failed && failure)
+        *failure = told;
     return !failed;
 }
 

@@ -31,8 +31,9 @@ public:
     void Form_QueryUnload(bool& cancel) override;
     void Form_Unload(bool& cancel) override;
     // The exit's keeping steps (settings, then the backup of the open file) without closing
-    // anything. False when either failed; telling the user is the caller's.
-    bool keepSettingsAndBackup();
+    // anything. False when either failed, with the message for the user in failure; telling the
+    // user is the caller's.
+    bool keepSettingsAndBackup(QString* failure = nullptr);
 
     // The closing date other windows read when they load.
     QDate closingDate() const override;

@@ -30,9 +30,8 @@ bool frmAMain::countCheck(const QString& message)
     bool any = false;
     try {
         any = db::scalar(QStringLiteral("SELECT * FROM 棚卸マスター LIMIT 1")).isValid();
-    } catch (const db::DbError&) {
-        // A file that cannot be read is no better than no file.
-        dlg::Information(windows::noDatabaseText(), this);
+    } catch (const db::DbError& e) {
+        dlg::Information(db::withCause(QStringLiteral("データベースの接続に失敗しました。"), e), this);
         return false;
     }
     if (!any)

@@ -50,6 +50,8 @@ void frmAMain::tell(const dbfile::FileResult& r)
         dlg::Information(r.message, this);
     if (r.damaged)
         dlg::Information(kDamaged, this);
+    if (r.readOnly)
+        dlg::Information(db::causeText(db::Cause::ReadOnly), this);
 }
 
 void frmAMain::showOpenFile(const dbfile::FileResult& r)
@@ -182,10 +184,11 @@ void frmAMain::Command58_Click()
         return;
     // Only a run in which every table was emptied is reported as done. Either way the open windows
     // and lists read the tables again first, so none offers a row that is gone.
-    const bool cleared = dbfile::clearTables(*tables);
+    db::Cause cause = db::Cause::Other;
+    const bool cleared = dbfile::clearTables(*tables, &cause);
     emit db::notifier().tablesCleared(dbfile::tableNames(*tables));
     if (!cleared) {
-        dlg::Information(choice + QStringLiteral("の削除に失敗しました。"), this);
+        dlg::Information(db::withCause(choice + QStringLiteral("の削除に失敗しました。"), cause), this);
         return;
     }
     switch (*tables) {

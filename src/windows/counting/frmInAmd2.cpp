@@ -355,8 +355,8 @@ void frmInAmd2::cmdMasterCancel_Click()
         if (!key.isValid())
             throw db::DbError(QStringLiteral("no line"));
         counting::deleteLine(key.toLongLong());
-    } catch (const std::exception&) {
-        dlg::Information(kDeleteFailed, this);
+    } catch (const std::exception& e) {
+        dlg::Information(db::withCause(kDeleteFailed, e), this);
         return;
     }
     m->revertRow(row);   // the line is gone, and so are its unsaved edits

@@ -289,9 +289,9 @@ void frmTana::Form_Load()
     m_linesDate = DTPicker1->date();
     try {
         showLines();
-    } catch (const std::exception&) {
+    } catch (const std::exception& e) {
         cmdMasterCancel->setEnabled(false);
-        dlg::Information(kDbFailure, this);
+        dlg::Information(db::withCause(kDbFailure, e), this);
         return;
     }
     cmdMasterCancel->setEnabled(m_lines->rowCount() > 0);
@@ -526,7 +526,7 @@ void frmTana::dbcShohin_LostFocus()
         return;
     if (!dbcShohin->setRowSource(QStringLiteral("SELECT * FROM 仕入商品 WHERE (品名 = ?) ORDER BY 品名ID"), {n},
                                  QStringLiteral("品名"), QStringLiteral("品名ID"))) {
-        dlg::Information(kDbFailure, this);
+        dlg::Information(db::withCause(kDbFailure, dbcShohin->lastFailure()), this);
         return;
     }
     if (dbcShohin->rowCount() > 0) {
@@ -541,8 +541,8 @@ void frmTana::dbcShohin_LostFocus()
     }
     try {
         fillHistory(n);
-    } catch (const std::exception&) {
-        dlg::Information(kDbFailure, this);
+    } catch (const std::exception& e) {
+        dlg::Information(db::withCause(kDbFailure, e), this);
     }
 }
 
@@ -768,8 +768,8 @@ void frmTana::cmdSubAdd_Click()
     } catch (const global::KeyRangeError&) {
         dlg::Information(global::kKeyRangeText, this);
         return;
-    } catch (const std::exception&) {
-        dlg::Information(kDbFailure, this);
+    } catch (const std::exception& e) {
+        dlg::Information(db::withCause(kDbFailure, e), this);
         return;
     }
 
@@ -821,8 +821,8 @@ void frmTana::cmdMasterCancel_Click()
     try {
         linesCurrent = m_linesStamp == counting::changeStamp();
         counting::deleteLine(*id);
-    } catch (const std::exception&) {
-        dlg::Information(QStringLiteral("データ削除中にエラーが発生しました。再度データの取消を行ってください。"), this);
+    } catch (const std::exception& e) {
+        dlg::Information(db::withCause(QStringLiteral("データ削除中にエラーが発生しました。再度データの取消を行ってください。"), e), this);
         unload();
         pointer::hourglass();
         return;

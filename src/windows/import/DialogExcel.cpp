@@ -148,7 +148,7 @@ void ImportDialog::Command1_Click()
         else
             runProducts();
     } catch (const db::DbError& e) {
-        fail(QStringLiteral("データベースのエラーです（%1）。").arg(QString::fromUtf8(e.what())));
+        fail(db::causeText(e.cause()));
     }
 }
 

@@ -15,6 +15,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QSqlError>
 #include <QTableView>
 #include <QTimer>
 #include <QVBoxLayout>
@@ -115,6 +116,7 @@ bool MasterWindow::openModel()
         return false;
     auto* m = new MasterModel(m_table, this);
     if (!m->load()) {
+        m_openFailure = db::causeOf(m->lastError());
         delete m;
         return false;
     }
@@ -245,6 +247,11 @@ void MasterWindow::reportFailure(const QString& text)
     dlg::Information(text, this);
 }
 
+void MasterWindow::reportModelFailure()
+{
+    reportFailure(db::withCause(kConnectionFailed, m_model ? db::causeOf(m_model->lastError()) : m_openFailure));
+}
+
 void MasterWindow::setButtonsAsAtLoad()
 {
     cmdAdd->setEnabled(true);
@@ -256,7 +263,10 @@ void MasterWindow::setButtonsAsAtLoad()
 void MasterWindow::Form_Load()
 {
     if (!openModel()) {
-        reportFailure(kConnectionFailed);
+        if (db::isOpen())
+            reportModelFailure();
+        else
+            reportFailure(kConnectionFailed);
         unload();   // a window without its table does not open
         return;
     }
@@ -329,8 +339,8 @@ void MasterWindow::cmdCancel_Click()
     if (drop != 0) {
         try {
             deleteRow(m_table, drop);
-        } catch (const std::exception&) {
-            reportFailure(kConnectionFailed);
+        } catch (const std::exception& e) {
+            reportFailure(db::withCause(kConnectionFailed, e));
             return;
         }
     }
@@ -362,8 +372,8 @@ void MasterWindow::cmdDelete_Click()
         return;
     try {
         deleteRow(m_table, key);
-    } catch (const std::exception&) {
-        reportFailure(kConnectionFailed);
+    } catch (const std::exception& e) {
+        reportFailure(db::withCause(kConnectionFailed, e));
         return;
     }
     cmdCancel->setEnabled(false);
@@ -457,7 +467,7 @@ void MasterWindow::tablesCleared(const QStringList& tables)
     m_keyBeforeNew = 0;
     m_closeRefused = false;
     if (!reload())
-        reportFailure(kConnectionFailed);
+        reportModelFailure();
     setButtonsAsAtLoad();
     layoutGrid();
     EditMode = 1;
@@ -466,7 +476,7 @@ void MasterWindow::tablesCleared(const QStringList& tables)
 void MasterWindow::connectionOpened()
 {
     if (!openModel()) {
-        reportFailure(kConnectionFailed);
+        reportModelFailure();
         return;
     }
     setButtonsAsAtLoad();

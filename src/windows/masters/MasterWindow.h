@@ -5,6 +5,7 @@
 // deletes it again. What differs between the products, categories and units is described by a
 // WindowText and the table's MasterTable; the product and category windows add their own parts.
 #include "masters/MasterData.h"
+#include "platform/Db.h"
 #include "platform/Form.h"
 
 class QBoxLayout;
@@ -89,6 +90,9 @@ protected:
     // cmdAdd on, cmdUpdate and cmdCancel off, cmdDelete on when rows are shown.
     void setButtonsAsAtLoad();
     void reportFailure(const QString& text);
+    // The connection message with the cause of the model's last failure (or of the failure to
+    // read the table at all).
+    void reportModelFailure();
     // Back to browsing: a new row still being filled becomes an ordinary row of the table.
     void browse()
     {
@@ -102,6 +106,8 @@ protected:
     virtual void fileChanged() {}
 
 private:
+    // Why the table could not be read when no model is held.
+    db::Cause m_openFailure = db::Cause::Other;
     void buildFields(QBoxLayout* top);
     void buildButtons(QBoxLayout* top);
     void buildGrid(QBoxLayout* root);

@@ -11,6 +11,7 @@
 #include <QHBoxLayout>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QSqlError>
 #include <QTableView>
 
 using masters::Order;
@@ -95,9 +96,10 @@ void frmInShohin::RequeryShohin()
     if (!reload()) {
         // The rows stay in the order they were shown in, and the choice says so.
         model()->setOrder(before);
+        const db::Cause cause = db::causeOf(model()->lastError());
         reload();
         showOrder(before);
-        reportFailure(kConnectionFailed);
+        reportFailure(db::withCause(kConnectionFailed, cause));
         return;
     }
     setButtonsAsAtLoad();

@@ -82,7 +82,8 @@ std::optional<QList<QSqlRecord>> DataCombo::readPage(qsizetype first) const
         QSqlQuery q = db::exec(m_sql + QStringLiteral(" LIMIT ? OFFSET ?"), args);
         while (q.next())
             rows.append(q.record());
-    } catch (const db::DbError&) {
+    } catch (const db::DbError& e) {
+        m_lastFailure = e.cause();
         return std::nullopt;
     }
     return rows;

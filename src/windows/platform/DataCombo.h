@@ -3,6 +3,8 @@
 // (the bound field) of its current row, which a key box may show. The current row is the first row
 // after the list is refilled, and the picked row after a pick from the list. A long list is read
 // a page at a time, the next page when the open list is scrolled to its end.
+#include "platform/Db.h"
+
 #include <QComboBox>
 #include <QPointer>
 #include <QSqlRecord>
@@ -39,6 +41,8 @@ public:
     // Reads the rows of the list's query again (done by itself when a table it lists from was
     // cleared); the typed text stays, the first row becomes current.
     bool refill();
+    // Why the last failing query failed.
+    db::Cause lastFailure() const { return m_lastFailure; }
 
     // The rows read so far.
     int rowCount() const { return m_rows.size(); }
@@ -74,6 +78,7 @@ private:
 
     QString m_sql;
     QVariantList m_args;
+    mutable db::Cause m_lastFailure = db::Cause::Other;
     bool m_more = false;
     QList<QSqlRecord> m_rows;
     QString m_listField;

@@ -62,9 +62,11 @@ QString PendingEditModel::pendingRefusal() const
     return {};
 }
 
-QString PendingEditModel::refusalOf(const QSqlError&) const
+QString PendingEditModel::refusalOf(const QSqlError& error) const
 {
-    return {};
+    // A value the table refuses has no words here; a file that takes no write has.
+    const db::Cause cause = db::causeOf(error);
+    return cause == db::Cause::Other ? QString() : db::causeText(cause);
 }
 
 bool PendingEditModel::storePending()

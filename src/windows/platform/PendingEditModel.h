@@ -35,7 +35,8 @@ protected:
     // Forgets which cells were refused and which rows were edited (the rows were read again).
     void forgetEdits();
     void clearRefusal() { m_lastRefusal.clear(); }
-    // The words for a refusal by the database; empty tells the user no reason of its own.
+    // The words for a refusal by the database; empty tells the user no reason of its own. By
+    // default the cause when the file itself takes no write (full, in use, read-only, damaged).
     virtual QString refusalOf(const QSqlError& error) const;
 
 private:

@@ -140,6 +140,7 @@ void DialogTanaMoto1::Command3_Click()
         SheetResult unread;
         unread.error = QString::fromStdString(e.what());
         unread.failure = PrintFailure::Database;
+        unread.databaseCause = db::causeOf(e);
         tellPrintFailure(kNotPrinted, unread);
         return;
     }

@@ -63,9 +63,9 @@ void DialogTanaMoto2::Command3_Click()
     bool hasLines = false;
     try {
         hasLines = hasCountLines(DTPicker1->date());
-    } catch (const std::exception&) {
+    } catch (const std::exception& e) {
         // Not "no count at that date": the count may well be there, the file cannot be read.
-        dlg::Information(kLoadFailed, this);
+        dlg::Information(db::withCause(kLoadFailed, e), this);
         return;
     }
     if (!hasLines) {

@@ -195,14 +195,14 @@ void PrintDialogShell::Form_Load()
         setCategoryEnabled(Option1->isChecked());
     fillPrinterList();
     if (m_traits.categoryChoice && !openCategoryList() && m_traits.loadFailureTold)
-        return loadFailed();
+        return loadFailed(dbcNouhin->lastFailure());
     applyOffsetFrameRule();
 }
 
-void PrintDialogShell::loadFailed()
+void PrintDialogShell::loadFailed(std::optional<db::Cause> cause)
 {
     if (m_traits.loadFailureTold)
-        dlg::Information(kLoadFailed, this);
+        dlg::Information(cause ? db::withCause(kLoadFailed, *cause) : kLoadFailed, this);
 }
 
 void PrintDialogShell::fillPrinterList()

@@ -10,6 +10,7 @@
 #include <QDate>
 #include <QString>
 #include <functional>
+#include <optional>
 
 class DataCombo;
 class QComboBox;
@@ -139,7 +140,7 @@ private:
     void refillPrinterList();
     bool openCategoryList();
     void setCategoryEnabled(bool on);
-    void loadFailed();
+    void loadFailed(std::optional<db::Cause> cause = std::nullopt);
 
     PrintDialogTraits m_traits;
     QGridLayout* m_ownArea = nullptr;
