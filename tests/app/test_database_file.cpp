@@ -824,7 +824,7 @@ private slots:
         env.dialogs.clear();
         main->unload();
         QCOMPARE(env.dialogs.messages(), QStringList{QStringLiteral("データベースのバックアップに失敗しました。\n"
-                                                                    "データベースファイルが壊れています。")});
+                                                                    "データベースファイルが破損しています。")});
         QCOMPARE(digest(paths::backupPath()), backupBefore);
     }
 

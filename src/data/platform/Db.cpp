@@ -176,7 +176,7 @@ QString causeText(Cause cause)
     case Cause::ReadOnly:
         return QStringLiteral("データベースファイルが読み取り専用のため、変更を保存できません。");
     case Cause::Damaged:
-        return QStringLiteral("データベースファイルが壊れています。");
+        return QStringLiteral("データベースファイルが破損しています。");
     case Cause::NotFound:
         return QStringLiteral("データベースファイルが見つかりません。");
     case Cause::NotDatabase:
