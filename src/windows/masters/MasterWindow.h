@@ -6,11 +6,11 @@
 // WindowText and the table's MasterTable; the product and category windows add their own parts.
 #include "masters/MasterData.h"
 #include "platform/Form.h"
+#include "platform/TextBox.h"
 
 class QBoxLayout;
 class QDataWidgetMapper;
 class QLabel;
-class QLineEdit;
 class QPushButton;
 class QTableView;
 
@@ -61,9 +61,9 @@ public:
 
     // Controls, named as in the window's design.
     QLabel* Label1 = nullptr;          // caption of the key
-    QLineEdit* txtID = nullptr;
+    TextBox* txtID = nullptr;
     QLabel* Label2 = nullptr;          // caption of the name
-    QLineEdit* nameBox = nullptr;      // txtShohin or txtName
+    TextBox* nameBox = nullptr;        // txtShohin or txtName
     QPushButton* cmdAdd = nullptr;
     QPushButton* cmdUpdate = nullptr;
     QPushButton* cmdCancel = nullptr;
