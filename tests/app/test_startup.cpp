@@ -8,9 +8,13 @@
 #include "common/AppPaths.h"
 #include "common/Settings.h"
 #include "platform/Db.h"
+#include "platform/Dialogs.h"
 #include "platform/Form.h"
 
+#include <QCryptographicHash>
+#include <QDialog>
 #include <QDir>
+#include <QDirIterator>
 #include <QFile>
 #include <QLabel>
 #include <QLockFile>
@@ -20,8 +24,98 @@
 #include <QSqlQuery>
 #include <QSysInfo>
 #include <QTemporaryDir>
+#include <QTimer>
 
 #include <csignal>
+#include <sys/syscall.h>
+
+namespace {
+// Whether the process's main thread sleeps waiting for input (in poll, as an event loop does with
+// nothing to do). False when that cannot be read.
+bool waitsForInput(qint64 pid)
+{
+    QFile f(QStringLiteral("/proc/%1/syscall").arg(pid));
+    if (!f.open(QIODevice::ReadOnly))
+        return false;
+    bool ok = false;
+    const long call = f.readAll().split(' ').value(0).toLong(&ok);
+#ifdef SYS_poll
+    if (ok && call == SYS_poll)
+        return true;
+#endif
+    return ok && call == SYS_ppoll;
+}
+
+QByteArray digest(const QString& path)
+{
+    QFile f(path);
+    if (!f.open(QIODevice::ReadOnly))
+        return {};
+    return QCryptographicHash::hash(f.readAll(), QCryptographicHash::Sha1);
+}
+
+// The real program in a folder of its own (so that the backup it writes beside itself is the
+// test's), with its own settings, data and runtime folders, run headless.
+struct PrivateCopy {
+    QTemporaryDir home;
+    const QString prog = home.path() + "/prog";
+
+    bool install() const
+    {
+        const bool made = QDir().mkpath(prog) && QFile::copy(QStringLiteral(BREVOTANE_EXE_PATH), prog + "/brevotane")
+                          && QFile::copy(QStringLiteral(BREVOTANE_TEMPLATE_PATH), prog + "/Brevotane.idb")
+                          && QDir().mkpath(home.path() + "/run");
+        return made
+               && QFile::setPermissions(home.path() + "/run", QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    }
+
+    // Starts the program; true once it has claimed its place as the one running copy.
+    bool start(QProcess& program, const QStringList& args) const
+    {
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert("XDG_RUNTIME_DIR", home.path() + "/run");
+        env.insert("XDG_CONFIG_HOME", home.path() + "/config");
+        env.insert("XDG_DATA_HOME", home.path() + "/data");
+        env.insert("QT_QPA_PLATFORM", "offscreen");
+        program.setProcessEnvironment(env);
+        program.setWorkingDirectory(home.path());
+        program.start(prog + "/brevotane", args);
+        if (!program.waitForStarted())
+            return false;
+        for (int i = 0; i < 200; ++i) {
+            if (QDir(home.path() + "/run").entryList({"*.sock"}, QDir::System).size() == 1)
+                return true;
+            QTest::qWait(100);
+        }
+        return false;
+    }
+
+    // Sends the signal; true when the program then ended by itself (it is killed otherwise).
+    static bool endsOn(QProcess& program, int sig)
+    {
+        ::kill(pid_t(program.processId()), sig);
+        if (program.waitForFinished(30000))
+            return true;
+        program.kill();
+        program.waitForFinished();
+        return false;
+    }
+
+    QString settingsFile() const { return home.path() + "/config/Brevotane/Brevotane.ini"; }
+};
+
+// The database files under a folder, every level down.
+QStringList databaseFiles(const QString& folder)
+{
+    QStringList found;
+    QDirIterator it(folder, {QStringLiteral("*.idb"), QStringLiteral("*.IDB")}, QDir::Files | QDir::Hidden,
+                    QDirIterator::Subdirectories);
+    while (it.hasNext())
+        found << QDir(folder).relativeFilePath(it.next());
+    found.sort();
+    return found;
+}
+} // namespace
 
 class TestStartup : public QObject {
     Q_OBJECT
@@ -237,17 +331,12 @@ private slots:
     void endOfSessionRunsTheShutdown()
     {
         QFETCH(int, sig);
-        const QString exe = QStringLiteral(BREVOTANE_EXE_PATH);
-        if (!QFile::exists(exe))
+        if (!QFile::exists(QStringLiteral(BREVOTANE_EXE_PATH)))
             QSKIP("the program is not built");
-        QTemporaryDir home;
-        // A program folder of its own, so that the backup it writes beside itself is this test's.
-        const QString prog = home.path() + "/prog";
-        QVERIFY(QDir().mkpath(prog));
-        QVERIFY(QFile::copy(exe, prog + "/brevotane"));
-        QVERIFY(QFile::copy(QStringLiteral(BREVOTANE_TEMPLATE_PATH), prog + "/Brevotane.idb"));
-        QDir().mkpath(home.path() + "/run");
-        QFile::setPermissions(home.path() + "/run", QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+        PrivateCopy copy;
+        QVERIFY(copy.install());
+        const QTemporaryDir& home = copy.home;
+        const QString& prog = copy.prog;
         const QString work = home.path() + "/work.idb";
         QVERIFY(QFile::copy(QStringLiteral(BREVOTANE_TEMPLATE_PATH), work));
         QFile::setPermissions(work, QFile::ReadOwner | QFile::WriteOwner);
@@ -259,28 +348,14 @@ private slots:
             d.close();
         }
         QSqlDatabase::removeDatabase("seed");
-        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-        env.insert("XDG_RUNTIME_DIR", home.path() + "/run");
-        env.insert("XDG_CONFIG_HOME", home.path() + "/config");
-        env.insert("XDG_DATA_HOME", home.path() + "/data");
-        env.insert("QT_QPA_PLATFORM", "offscreen");
 
         QProcess program;
-        program.setProcessEnvironment(env);
-        program.start(prog + "/brevotane", {work});
-        QVERIFY(program.waitForStarted());
-        QTRY_VERIFY_WITH_TIMEOUT(QDir(home.path() + "/run").entryList({"*.sock"}, QDir::System).size() == 1, 20000);
-        ::kill(pid_t(program.processId()), sig);
-        const bool ended = program.waitForFinished(30000);
-        if (!ended) {
-            program.kill();
-            program.waitForFinished();
-        }
-        QVERIFY(ended);
+        QVERIFY(copy.start(program, {work}));
+        QVERIFY(PrivateCopy::endsOn(program, sig));
         QCOMPARE(program.exitStatus(), QProcess::NormalExit);
         QCOMPARE(program.exitCode(), 0);
 
-        QSettings settings(home.path() + "/config/Brevotane/Brevotane.ini", QSettings::IniFormat);
+        QSettings settings(copy.settingsFile(), QSettings::IniFormat);
         QVERIFY(QDate::fromString(settings.value("Settings/FDate").toString(), "yyyy/MM/dd").isValid());
         QVERIFY(settings.contains("Settings/MainLeft"));
         QVERIFY(settings.contains("Settings/MainTop"));
@@ -297,6 +372,80 @@ private slots:
             d.close();
         }
         QSqlDatabase::removeDatabase("backup");
+    }
+
+    void endOfSessionDuringTheFirstRun_data()
+    {
+        endOfSessionRunsTheShutdown_data();
+    }
+
+    // The real program started on the template, ended by the session while the first run's tip
+    // waits for its reader: it ends by itself as when the first run is given up, having made no
+    // file.
+    void endOfSessionDuringTheFirstRun()
+    {
+        QFETCH(int, sig);
+        if (!QFile::exists(QStringLiteral(BREVOTANE_EXE_PATH)))
+            QSKIP("the program is not built");
+        PrivateCopy copy;
+        QVERIFY(copy.install());
+        const QString templateFile = copy.prog + "/Brevotane.idb";
+        const QByteArray templateBefore = digest(templateFile);
+
+        QProcess program;
+        QVERIFY(copy.start(program, {}));
+        // The tip is open once the program sits waiting for input. A signal that comes earlier,
+        // while it still loads, must end it all the same.
+        for (int i = 0, idle = 0; i < 200 && idle < 3; ++i) {
+            idle = waitsForInput(program.processId()) ? idle + 1 : 0;
+            QTest::qWait(100);
+        }
+        QVERIFY(PrivateCopy::endsOn(program, sig));
+        QCOMPARE(program.exitStatus(), QProcess::NormalExit);
+        QCOMPARE(program.exitCode(), 0);
+        QCOMPARE(databaseFiles(copy.home.path()), QStringList{"prog/Brevotane.idb"});
+        QCOMPARE(digest(templateFile), templateBefore);
+        QSettings settings(copy.settingsFile(), QSettings::IniFormat);
+        QVERIFY(settings.value("Settings/MDBFileName").toString().isEmpty());
+    }
+
+    // The file question of the first run is the desktop's own dialog: a signal while it is open
+    // closes it as cancelled, and what is asked after is answered the same way, unseen.
+    void endOfSessionClosesTheOpenQuestion()
+    {
+        testsupport::Env env;
+        startup::installEndOfSession();
+        struct Back {
+            ~Back()
+            {
+                dlg::endQuestions(false);
+                forms::endModalWindows(false);
+            }
+        } back;
+        dlg::setBackend(nullptr);
+        QWidget window;
+        window.show();
+        QTimer::singleShot(0, qApp, [] { ::raise(SIGTERM); });
+        // Were the signal not heard, the question would wait for a person: it is given up here.
+        bool gaveUp = false;
+        QTimer watchdog;
+        watchdog.setSingleShot(true);
+        QObject::connect(&watchdog, &QTimer::timeout, qApp, [&gaveUp] {
+            gaveUp = true;
+            for (QWidget* w : QApplication::topLevelWidgets())
+                if (auto* d = qobject_cast<QDialog*>(w))
+                    d->reject();
+        });
+        watchdog.start(30000);
+        const std::optional<QString> chosen = dlg::OpenFile(
+            QStringLiteral("新しいファイル名"), QStringLiteral("cdb ﾌｧｲﾙ (*.idb)|*.idb"), 1, &window);
+        watchdog.stop();
+        dlg::setBackend(&env.dialogs);
+        QVERIFY(!gaveUp);
+        QVERIFY(!chosen);
+        QCOMPARE(dlg::Question(QStringLiteral("上書きしますか？"), &window), int(dlg::vbNo));
+        QVERIFY(!dlg::OpenFile(QStringLiteral("新しいファイル名"), QStringLiteral("cdb ﾌｧｲﾙ (*.idb)|*.idb")));
+        QVERIFY(env.dialogs.shown.isEmpty());
     }
 };
 

@@ -14,6 +14,7 @@
 #include "platform/Db.h"
 #include "platform/Twips.h"
 
+#include <QClipboard>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -106,18 +107,29 @@ QModelIndex cell(MasterWindow* w, int row, int column)
     return w->model()->index(row, column);
 }
 
-// How many characters the box takes from the keyboard (0: no limit up to 200); a character outside
-// the basic plane counts one.
-int typingLimit(const QLineEdit* box)
+// How many characters the box takes as they are typed (0: no limit up to 200), a character
+// outside the basic plane counting one. The box is left empty and as enabled as it was.
+int typingLimit(QLineEdit* box)
 {
-    const QValidator* v = box->validator();
-    for (int n = 1; v && n <= 200; ++n) {
-        QString typed = QString(n - 1, QChar(0x3042)) + QStringLiteral("𠮷");
-        int pos = 0;
-        if (v->validate(typed, pos) == QValidator::Invalid)
-            return n - 1;
+    const bool enabled = box->isEnabled();
+    box->setEnabled(true);
+    box->clear();
+    int limit = 0;
+    for (int n = 1; n <= 200 && !limit; ++n) {
+        commitText(box, QStringLiteral("𠮷"));
+        if (box->text().size() != 2 * n)
+            limit = n - 1;
     }
-    return 0;
+    box->clear();
+    box->setEnabled(enabled);
+    return limit;
+}
+
+// Ctrl+V in the box, of this text put on the clipboard.
+void paste(QLineEdit* box, const QString& text)
+{
+    QGuiApplication::clipboard()->setText(text);
+    QTest::keyClick(box, Qt::Key_V, Qt::ControlModifier);
 }
 
 // What the window shows of its current row: the grid's key and name, and the two boxes.
@@ -295,29 +307,34 @@ private slots:
         // Longer than the boxes take: written by an import, or by the entry window in bytes.
         const QString split = QString(49, QChar(0x3042)) + QStringLiteral("𠮷");
         const QString longName = QString(60, QChar(0x3044));
+        // A file edited elsewhere: longer than any text box takes by default.
+        const QString huge = QString(40000, QChar(0x3046));
         for (const Twin& t : twins()) {
-            fill(t, {split, longName});
+            fill(t, {split, longName, huge});
             const qint64 changes = db::scalar("SELECT total_changes()").toLongLong();
             MasterWindow* w = open(t.name);
             QCOMPARE(w->nameBox->text(), split);
-            selectRow(w, w->model()->rowOfKey(2));
-            QCOMPARE(w->nameBox->text(), longName);
-            // A cell opened and left untouched is no edit either.
-            QStyleOptionViewItem opt;
-            const QModelIndex name = cell(w, w->model()->rowOfKey(2), w->model()->nameColumn());
-            QAbstractItemDelegate* d = w->DataGrid1->itemDelegate();
-            QWidget* editor = d->createEditor(w->DataGrid1->viewport(), opt, name);
-            d->setEditorData(editor, name);
-            QCOMPARE(qobject_cast<QLineEdit*>(editor)->text(), longName);
-            d->setModelData(editor, w->model(), name);
-            delete editor;
-            QVERIFY(!w->model()->isDirty());
+            for (qint64 key : {2, 3}) {
+                selectRow(w, w->model()->rowOfKey(key));
+                QCOMPARE(w->nameBox->text(), nameOf(t, key).toString());
+                // A cell opened and left untouched is no edit either.
+                QStyleOptionViewItem opt;
+                const QModelIndex name = cell(w, w->model()->rowOfKey(key), w->model()->nameColumn());
+                QAbstractItemDelegate* d = w->DataGrid1->itemDelegate();
+                QWidget* editor = d->createEditor(w->DataGrid1->viewport(), opt, name);
+                d->setEditorData(editor, name);
+                QCOMPARE(qobject_cast<QLineEdit*>(editor)->text(), nameOf(t, key).toString());
+                d->setModelData(editor, w->model(), name);
+                delete editor;
+                QVERIFY(!w->model()->isDirty());
+            }
             if (auto* p = qobject_cast<frmInShohin*>(w))
                 p->Command3->click();
             QVERIFY(w->unload());
             QCOMPARE(db::scalar("SELECT total_changes()").toLongLong(), changes);
             QCOMPARE(nameOf(t, 1).toString(), split);
             QCOMPARE(nameOf(t, 2).toString(), longName);
+            QCOMPARE(nameOf(t, 3).toString(), huge);
         }
 
         // Typed into a full box, a character outside the basic plane is refused whole.
@@ -328,7 +345,58 @@ private slots:
         commitText(w->nameBox, QStringLiteral("𠮷"));
         QCOMPARE(w->nameBox->text(), split);
         w->cmdUpdate->click();
-        QCOMPARE(nameOf(twins().at(1), 3).toString(), split);
+        QCOMPARE(nameOf(twins().at(1), 4).toString(), split);
+        QVERIFY(env.dialogs.messages().isEmpty());
+    }
+
+    void aNamePastedPastTheLimitKeepsItsFirstCharacters_data()
+    {
+        QTest::addColumn<QString>("window");
+        QTest::addColumn<bool>("inputMethod");
+        for (const char* window : {"frmInShohin", "frmKoumoku"}) {
+            QTest::addRow("%s, Ctrl+V", window) << QString::fromLatin1(window) << false;
+            QTest::addRow("%s, input method", window) << QString::fromLatin1(window) << true;
+        }
+    }
+
+    // As a text box with a limit takes a paste: the first characters up to the limit, a character
+    // outside the basic plane whole; what is typed into the full box is refused.
+    void aNamePastedPastTheLimitKeepsItsFirstCharacters()
+    {
+        QFETCH(QString, window);
+        QFETCH(bool, inputMethod);
+        testsupport::Env env;
+        env.openNewDatabase();
+        const Twin& t = twins().at(window == "frmInShohin" ? 0 : 1);
+        const auto put = [inputMethod](QLineEdit* box, const QString& text) {
+            if (inputMethod)
+                commitText(box, text);
+            else
+                paste(box, text);
+        };
+        const QString sixty = QString(49, QChar(0x3042)) + QStringLiteral("𠮷") + QString(10, QChar(0x3044));
+        const QString fifty = QString(49, QChar(0x3042)) + QStringLiteral("𠮷");
+        fill(t, {QStringLiteral("x")});
+        MasterWindow* w = open(t.name);
+        w->cmdAdd->click();
+        QCOMPARE(w->txtID->text(), QStringLiteral("2"));
+        put(w->nameBox, sixty);
+        QCOMPARE(w->nameBox->text(), fifty);
+        QTest::keyClick(w->nameBox, Qt::Key_A);
+        put(w->nameBox, QStringLiteral("いう"));
+        QCOMPARE(w->nameBox->text(), fifty);
+        w->cmdUpdate->click();
+        QCOMPARE(nameOf(t, 2).toString(), fifty);
+
+        // Into the middle of a name, over a selection: the name's own ends stay.
+        w->cmdAdd->click();
+        commitText(w->nameBox, QStringLiteral("[--]"));
+        w->nameBox->setSelection(1, 2);
+        put(w->nameBox, sixty);
+        QCOMPARE(w->nameBox->text(), QStringLiteral("[") + QString(48, QChar(0x3042)) + QStringLiteral("]"));
+        QCOMPARE(w->nameBox->cursorPosition(), 49);
+        w->cmdUpdate->click();
+        QCOMPARE(nameOf(t, 3).toString(), QStringLiteral("[") + QString(48, QChar(0x3042)) + QStringLiteral("]"));
         QVERIFY(env.dialogs.messages().isEmpty());
     }
 
@@ -566,6 +634,9 @@ private slots:
         // The name cell takes no more than the name box does.
         QWidget* editor = d->createEditor(g->viewport(), opt, cell(p, 0, 1));
         QCOMPARE(typingLimit(qobject_cast<QLineEdit*>(editor)), 50);
+        auto* box = qobject_cast<QLineEdit*>(editor);
+        paste(box, QString(60, QChar(0x3046)));
+        QCOMPARE(box->text(), QString(50, QChar(0x3046)));
         delete editor;
         QVERIFY(!(p->model()->flags(cell(p, 0, 0)) & Qt::ItemIsEditable));
     }

@@ -17,12 +17,14 @@
 #include <QFileDialog>
 #include <QLabel>
 #include <QMessageBox>
+#include <QPointer>
 #include <QPushButton>
 #include <QScreen>
 #include <QFileSystemModel>
 #include <QHeaderView>
 #include <QStandardItemModel>
 #include <QTableView>
+#include <QTimer>
 
 class TestPlatform : public QObject {
     Q_OBJECT
@@ -207,6 +209,42 @@ private slots:
         QVERIFY(model);
         const QModelIndex folder = model->index(dir.filePath(QStringLiteral("棚卸2026")));
         QTRY_COMPARE(model->data(folder.siblingAtColumn(2)).toString(), QStringLiteral("フォルダー"));
+    }
+
+    void aDialogWhoseWindowClosesUnderIt_data()
+    {
+        QTest::addColumn<QString>("kind");
+        QTest::newRow("file question") << QStringLiteral("file");
+        QTest::newRow("message") << QStringLiteral("message");
+        QTest::newRow("yes/no question") << QStringLiteral("question");
+        QTest::newRow("font dialog") << QStringLiteral("font");
+    }
+
+    // The desktop's own dialogs, open over a window that is closed and deleted under them (the
+    // program ended while a question was open): the dialog goes with its window, once, and counts
+    // as cancelled.
+    void aDialogWhoseWindowClosesUnderIt()
+    {
+        QFETCH(QString, kind);
+        dlg::setBackend(nullptr);
+        struct Back {
+            ~Back() { dlg::setBackend(nullptr); }
+        } back;
+        auto* window = new QWidget;
+        window->show();
+        const QPointer<QWidget> alive(window);
+        QTimer::singleShot(0, qApp, [alive] { delete alive.data(); });
+        if (kind == QLatin1String("file")) {
+            QVERIFY(!dlg::OpenFile(QStringLiteral("新しいファイル名"), QStringLiteral("cdb ﾌｧｲﾙ (*.idb)|*.idb"), 1, window));
+        } else if (kind == QLatin1String("message")) {
+            dlg::Information(QStringLiteral("x"), window);
+            QCOMPARE(dlg::MsgAnswer, int(dlg::vbOK));
+        } else if (kind == QLatin1String("question")) {
+            QCOMPARE(dlg::Question(QStringLiteral("x"), window), int(dlg::vbNo));
+        } else {
+            QVERIFY(!dlg::ChooseFont(QFont(), window));
+        }
+        QVERIFY(alive.isNull());
     }
 
     void everyFileFilterListsFilesWithoutADot()

@@ -25,8 +25,9 @@ namespace {
 // A signal only writes a byte into this pair; the event loop reads it and ends the session there,
 // where windows, files and settings may be touched.
 int s_signalPair[2] = {-1, -1};
-// Signals that came before the event loop ran wait for it: the main window's load and first
-// activation run to their end first.
+// Before the event loop runs, the main window's load and first activation run to their end
+// first; a signal that comes then only closes their questions and windows, and the end follows
+// (the first run given up ends the program by itself, as when cancelled).
 bool s_loopRunning = false;
 bool s_endPending = false;
 
@@ -43,10 +44,14 @@ void endSignalArrived()
     char bytes[16];
     while (::read(s_signalPair[1], bytes, sizeof bytes) > 0) {
     }
-    if (s_loopRunning)
+    // Nobody is left to answer: what is asked now or later is answered as if cancelled.
+    dlg::endQuestions();
+    if (s_loopRunning) {
         endSession();
-    else
-        s_endPending = true;
+        return;
+    }
+    forms::endModalWindows();
+    s_endPending = true;
 }
 } // namespace
 

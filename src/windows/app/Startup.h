@@ -11,9 +11,10 @@ int Main(QApplication& app);
 // or nullptr when it was unloaded during its first activation (the program then ends).
 frmAMain* showMainWindow();
 // The end of the session: SIGTERM (logout, shutdown), SIGHUP (the terminal went away) and SIGINT
-// (Ctrl+C) reach the event loop as calls of endSession. The session manager's request to save
-// at logout keeps the settings and the backup at once; its quit then ends the loop. Installed
-// once, at start.
+// (Ctrl+C) reach the event loop, or the loop of a window or question open before it runs, and
+// close every open question and modal window as if cancelled; then endSession runs. The session
+// manager's request to save at logout keeps the settings and the backup at once; its quit then
+// ends the loop. Installed once, at start, before the main window loads.
 void installEndOfSession();
 // Ends the program through the main window's own shutdown, as its close button does: the other
 // windows close, the settings are written and the backup is made. With no main window left, the

@@ -11,6 +11,7 @@
 #include "platform/Db.h"
 #include "platform/Dialogs.h"
 #include "platform/GridLayout.h"
+#include "platform/TextBox.h"
 #include "platform/VbFormat.h"
 
 #include <QApplication>
@@ -155,8 +156,7 @@ void frmTana::buildNumberBoxes(QGridLayout* top)
     txtTanka = named(new QLineEdit(this), "txtTanka");
     Label6->setBuddy(txtTanka);
     Label7 = named(new QLabel(QStringLiteral("備考(&M)"), this), "Label7");
-    txtMemo = named(new QLineEdit(this), "txtMemo");
-    txtMemo->setMaxLength(50);
+    txtMemo = named(new TextBox(this, 50), "txtMemo");
     Label7->setBuddy(txtMemo);
     top->addWidget(Label6, 4, 0);
     top->addWidget(txtTanka, 4, 1);

@@ -7,13 +7,13 @@
 #include "platform/Db.h"
 #include "platform/Dialogs.h"
 #include "platform/GridLayout.h"
+#include "platform/TextBox.h"
 
 #include <QDataWidgetMapper>
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QItemSelectionModel>
 #include <QLabel>
-#include <QLineEdit>
 #include <QPushButton>
 #include <QSqlError>
 #include <QTableView>
@@ -49,16 +49,14 @@ void MasterWindow::buildFields(QBoxLayout* top)
 {
     auto* fields = new QGridLayout;
     Label1 = named(new QLabel(QStringLiteral("ID"), this), "Label1");
-    txtID = named(new QLineEdit(this), "txtID");
+    txtID = named(new TextBox(this), "txtID");
     // The key comes from the key rule; typed keys would cut count lines off their master row.
     txtID->setReadOnly(true);
     txtID->setFocusPolicy(Qt::ClickFocus);   // the name box is where typing starts
     txtID->setMaximumWidth(120);
     Label1->setBuddy(txtID);
     Label2 = named(new QLabel(m_text.nameLabel, this), "Label2");
-    nameBox = named(new QLineEdit(this), m_text.nameBox);
-    if (m_text.nameLimit > 0)
-        new NameLimit(m_text.nameLimit, nameBox);
+    nameBox = named(new TextBox(this, m_text.nameLimit), m_text.nameBox);
     // Names are typed in Japanese: the box takes the input method's composed text.
     nameBox->setAttribute(Qt::WA_InputMethodEnabled, true);
     nameBox->setInputMethodHints(Qt::ImhNone);

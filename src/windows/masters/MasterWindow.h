@@ -7,11 +7,11 @@
 #include "masters/MasterData.h"
 #include "platform/Db.h"
 #include "platform/Form.h"
+#include "platform/TextBox.h"
 
 class QBoxLayout;
 class QDataWidgetMapper;
 class QLabel;
-class QLineEdit;
 class QPushButton;
 class QTableView;
 
@@ -62,9 +62,9 @@ public:
 
     // Controls, named as in the window's design.
     QLabel* Label1 = nullptr;          // caption of the key
-    QLineEdit* txtID = nullptr;
+    TextBox* txtID = nullptr;
     QLabel* Label2 = nullptr;          // caption of the name
-    QLineEdit* nameBox = nullptr;      // txtShohin or txtName
+    TextBox* nameBox = nullptr;        // txtShohin or txtName
     QPushButton* cmdAdd = nullptr;
     QPushButton* cmdUpdate = nullptr;
     QPushButton* cmdCancel = nullptr;

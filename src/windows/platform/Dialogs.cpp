@@ -12,14 +12,38 @@
 #include <QPrinterInfo>
 #include <QTranslator>
 
+#include <cstdio>
+
 namespace dlg {
 
 int MsgAnswer = 0;
 
-std::unique_ptr<QMessageBox> messageBox(QWidget* parent, const QString& title, const QString& text, Icon icon,
-                                        bool yesNo)
+namespace {
+bool s_questionsEnded = false;
+
+// The answer a question gets once nobody is left to give one.
+int unseen(const QString& title, const QString& text, bool yesNo)
 {
-    auto box = std::make_unique<QMessageBox>(parent ? parent : QApplication::activeWindow());
+    std::fprintf(stderr, "%s: %s\n", qPrintable(title), qPrintable(text));
+    return yesNo ? vbNo : vbOK;
+}
+} // namespace
+
+void endQuestions(bool ended)
+{
+    s_questionsEnded = ended;
+    if (!ended)
+        return;
+    for (QWidget* w : QApplication::topLevelWidgets()) {
+        auto* d = qobject_cast<QDialog*>(w);
+        if (d && d->isVisible())
+            d->reject();
+    }
+}
+
+Held<QMessageBox> messageBox(QWidget* parent, const QString& title, const QString& text, Icon icon, bool yesNo)
+{
+    Held<QMessageBox> box(new QMessageBox(parent ? parent : QApplication::activeWindow()));
     box->setWindowTitle(title);
     box->setText(text);
     switch (icon) {
@@ -38,10 +62,10 @@ std::unique_ptr<QMessageBox> messageBox(QWidget* parent, const QString& title, c
     return box;
 }
 
-std::unique_ptr<QFileDialog> fileDialog(QWidget* parent, const QString& title, const QString& filter,
-                                        int filterIndex, bool save)
+Held<QFileDialog> fileDialog(QWidget* parent, const QString& title, const QString& filter, int filterIndex,
+                             bool save)
 {
-    auto d = std::make_unique<QFileDialog>(parent ? parent : QApplication::activeWindow(), title);
+    Held<QFileDialog> d(new QFileDialog(parent ? parent : QApplication::activeWindow(), title));
     d->setAcceptMode(save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
     // Qt's own dialog, whose labels Qt's Japanese texts cover; a desktop's native dialog would
     // speak whatever language that desktop is set to.
@@ -105,8 +129,10 @@ class DesktopBackend : public Backend {
 public:
     int message(QWidget* parent, const QString& title, const QString& text, Icon icon, bool yesNo) override
     {
-        const std::unique_ptr<QMessageBox> box = messageBox(parent, title, text, icon, yesNo);
+        const Held<QMessageBox> box = messageBox(parent, title, text, icon, yesNo);
         const int result = box->exec();
+        if (!box)
+            return yesNo ? vbNo : vbOK;   // closed with its window
         if (yesNo)
             return result == QMessageBox::Yes ? vbYes : vbNo;
         return vbOK;
@@ -126,13 +152,12 @@ public:
 
     std::optional<QFont> chooseFont(QWidget* parent, const QFont& initial, bool fixedPitchOnly) override
     {
-        bool ok = false;
-        const QFont f = QFontDialog::getFont(&ok, initial, parent, QString(),
-                                             fixedPitchOnly ? QFontDialog::MonospacedFonts
-                                                            : QFontDialog::FontDialogOptions());
-        if (!ok)
+        const Held<QFontDialog> d(new QFontDialog(parent));
+        d->setOptions(fixedPitchOnly ? QFontDialog::MonospacedFonts : QFontDialog::FontDialogOptions());
+        d->setCurrentFont(initial);
+        if (d->exec() != QDialog::Accepted || !d)
             return std::nullopt;
-        return f;
+        return d->selectedFont();
     }
 
     bool openExternal(const QUrl& url) override { return QDesktopServices::openUrl(url); }
@@ -149,10 +174,10 @@ public:
         if (queueDefault.isValid())
             printer.setPageSize(queueDefault);
         const QPageSize opened = printer.pageLayout().pageSize();
-        QPageSetupDialog d(&printer, parent);
+        const Held<QPageSetupDialog> d(new QPageSetupDialog(&printer, parent));
         PropertySheet sheet;
         sheet.shown = true;
-        if (d.exec() == QDialog::Accepted && !printer.pageLayout().pageSize().isEquivalentTo(opened))
+        if (d->exec() == QDialog::Accepted && d && !printer.pageLayout().pageSize().isEquivalentTo(opened))
             sheet.paper = printer.pageLayout().pageSize();
         return sheet;
     }
@@ -161,8 +186,8 @@ private:
     static std::optional<QString> run(QWidget* parent, const QString& title, const QString& filter,
                                       int filterIndex, QFileDialog::AcceptMode mode)
     {
-        const std::unique_ptr<QFileDialog> d = fileDialog(parent, title, filter, filterIndex, mode == QFileDialog::AcceptSave);
-        if (d->exec() != QDialog::Accepted || d->selectedFiles().isEmpty())
+        const Held<QFileDialog> d = fileDialog(parent, title, filter, filterIndex, mode == QFileDialog::AcceptSave);
+        if (d->exec() != QDialog::Accepted || !d || d->selectedFiles().isEmpty())
             return std::nullopt;
         return d->selectedFiles().first();
     }
@@ -209,34 +234,49 @@ QString convertFilter(const QString& pipeFilter)
     return out.join(";;");
 }
 
+namespace {
+int message(QWidget* parent, const QString& title, const QString& text, Icon icon, bool yesNo)
+{
+    if (s_questionsEnded)
+        return unseen(title, text, yesNo);
+    return backend().message(parent, title, text, icon, yesNo);
+}
+} // namespace
+
 void Information(const QString& text, QWidget* parent)
 {
-    MsgAnswer = backend().message(parent, QStringLiteral("Information"), text, Icon::Information, false);
+    MsgAnswer = message(parent, QStringLiteral("Information"), text, Icon::Information, false);
 }
 
 int Question(const QString& text, QWidget* parent)
 {
-    MsgAnswer = backend().message(parent, QStringLiteral("Question"), text, Icon::Question, true);
+    MsgAnswer = message(parent, QStringLiteral("Question"), text, Icon::Question, true);
     return MsgAnswer;
 }
 
 void MsgBox(const QString& text, Icon icon, const QString& title, QWidget* parent)
 {
-    MsgAnswer = backend().message(parent, title, text, icon, false);
+    MsgAnswer = message(parent, title, text, icon, false);
 }
 
 std::optional<QString> OpenFile(const QString& title, const QString& pipeFilter, int filterIndex, QWidget* parent)
 {
+    if (s_questionsEnded)
+        return std::nullopt;
     return backend().openFile(parent, title, convertFilter(pipeFilter), filterIndex);
 }
 
 std::optional<QString> SaveFile(const QString& title, const QString& pipeFilter, int filterIndex, QWidget* parent)
 {
+    if (s_questionsEnded)
+        return std::nullopt;
     return backend().saveFile(parent, title, convertFilter(pipeFilter), filterIndex);
 }
 
 std::optional<QFont> ChooseFont(const QFont& initial, QWidget* parent, bool fixedPitchOnly)
 {
+    if (s_questionsEnded)
+        return std::nullopt;
     return backend().chooseFont(parent, initial, fixedPitchOnly);
 }
 
@@ -252,6 +292,8 @@ PropertySheet Backend::printerProperties(QWidget*, const QString&)
 
 PropertySheet PrinterProperties(const QString& printerName, QWidget* parent)
 {
+    if (s_questionsEnded)
+        return {};
     return backend().printerProperties(parent, printerName);
 }
 

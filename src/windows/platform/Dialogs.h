@@ -5,11 +5,12 @@
 #include <QFont>
 #include <QList>
 #include <QPageSize>
+#include <QPointer>
 #include <QString>
 #include <QStringList>
 #include <QUrl>
-#include <memory>
 #include <optional>
+#include <utility>
 
 class QFileDialog;
 class QMessageBox;
@@ -78,11 +79,36 @@ public:
     void clear();
 };
 
+// A dialog built over a parent window. The parent deletes it with itself, also while it runs (the
+// window closed, or the program ended, under it): it is held guarded, and deleted here only when
+// it still exists.
+template <class D>
+class Held {
+public:
+    explicit Held(D* dialog) : m_dialog(dialog) {}
+    Held(Held&& other) noexcept : m_dialog(std::exchange(other.m_dialog, nullptr)) {}
+    Held(const Held&) = delete;
+    Held& operator=(const Held&) = delete;
+    Held& operator=(Held&&) = delete;
+    ~Held() { delete m_dialog.data(); }
+    D* get() const { return m_dialog.data(); }
+    D* operator->() const { return m_dialog.data(); }
+    explicit operator bool() const { return !m_dialog.isNull(); }
+
+private:
+    QPointer<D> m_dialog;
+};
+
 // The message box and the file dialog the desktop backend shows, built but not run.
-std::unique_ptr<QMessageBox> messageBox(QWidget* parent, const QString& title, const QString& text, Icon icon,
-                                        bool yesNo);
-std::unique_ptr<QFileDialog> fileDialog(QWidget* parent, const QString& title, const QString& filter,
-                                        int filterIndex, bool save);
+Held<QMessageBox> messageBox(QWidget* parent, const QString& title, const QString& text, Icon icon, bool yesNo);
+Held<QFileDialog> fileDialog(QWidget* parent, const QString& title, const QString& filter, int filterIndex,
+                             bool save);
+
+// The session ends: every dialog open now closes as if cancelled, and every later question is
+// answered at once the same way (No, cancel), unseen; a message's text goes to the standard error.
+// Nobody is left to answer, and the end must not wait for anyone. false: questions are asked again
+// (tests).
+void endQuestions(bool ended = true);
 
 // Loads Qt's own Japanese texts, so that the standard buttons and the file dialogs speak the
 // program's language (はい, いいえ, ファイル名). False when they are not installed; the dialogs then

@@ -8,6 +8,7 @@
 #include <QEventLoop>
 #include <QHash>
 #include <QKeyEvent>
+#include <QPointer>
 #include <QAbstractButton>
 #include <QPushButton>
 #include <QTimer>
@@ -20,6 +21,7 @@ Form* s_active = nullptr;
 std::function<void(Form*)> s_driver;
 bool s_testMode = false;
 bool s_quitWhenEmpty = false;
+bool s_modalEnded = false;
 QStringList s_shownModal;
 
 // The window is no longer loaded: not in the load order, not any class's default instance, not
@@ -100,6 +102,19 @@ void setModalDriver(std::function<void(Form*)> driver) { s_driver = std::move(dr
 void setTestMode(bool on) { s_testMode = on; }
 QStringList& shownModal() { return s_shownModal; }
 void setQuitWhenEmpty(bool on) { s_quitWhenEmpty = on; }
+
+void endModalWindows(bool ending)
+{
+    s_modalEnded = ending;
+    if (!ending)
+        return;
+    const QList<Form*> windows = s_loaded;
+    for (int i = windows.size() - 1; i >= 0; --i) {
+        Form* f = windows.at(i);
+        if (s_loaded.contains(f) && f->isModalShown())
+            f->unload();
+    }
+}
 
 void unloadAll()
 {
@@ -203,18 +218,26 @@ void Form::showModal()
     raise();
     activateWindow();
     activateForm();
+    bool deleted = false;
     if (forms::s_testMode) {
         if (!m_unloaded && forms::s_driver)
             forms::s_driver(this);
         if (!m_unloaded)
             unload();
+    } else if (forms::s_modalEnded) {
+        if (!m_unloaded)
+            unload();
     } else if (!m_unloaded && isVisible()) {
+        // Unloaded from within its loop, the window may be deleted before the loop returns.
+        const QPointer<Form> self(this);
         QEventLoop loop;
         m_modalLoop = &loop;
         loop.exec(QEventLoop::DialogExec);
-        m_modalLoop = nullptr;
+        deleted = self.isNull();
+        if (!deleted)
+            m_modalLoop = nullptr;
     }
-    if (!m_unloaded) {
+    if (!deleted && !m_unloaded) {
         setWindowModality(Qt::NonModal);
     }
     // Coming back from a modal window activates the window that opened it.

@@ -115,6 +115,11 @@ QStringList& shownModal();
 // End the application's event loop when the last window is unloaded.
 void setQuitWhenEmpty(bool on);
 
+// The session ends: the modal windows open now are unloaded, newest first, and a window shown
+// modal later is unloaded once it has been activated, without waiting for anyone. false: modal
+// windows wait again (tests).
+void endModalWindows(bool ending = true);
+
 // Unloads every window, newest first (used by tests between cases).
 void unloadAll();
 
