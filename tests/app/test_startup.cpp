@@ -18,7 +18,9 @@
 #include <QFile>
 #include <QLabel>
 #include <QLockFile>
+#include <QPointer>
 #include <QProcess>
+#include <QThread>
 #include <QSettings>
 #include <QSqlDatabase>
 #include <QSqlQuery>
@@ -446,6 +448,27 @@ private slots:
         QCOMPARE(dlg::Question(QStringLiteral("上書きしますか？"), &window), int(dlg::vbNo));
         QVERIFY(!dlg::OpenFile(QStringLiteral("新しいファイル名"), QStringLiteral("cdb ﾌｧｲﾙ (*.idb)|*.idb")));
         QVERIFY(env.dialogs.shown.isEmpty());
+    }
+
+    // A signal in the middle of the session: the handler whose question it closed still runs in
+    // its own loop, and the main window is there until that handler has returned.
+    void endOfSessionWaitsForTheHandlerToReturn()
+    {
+        testsupport::Env env;
+        SaveSetting("Settings", "MDBFileName", env.newDatabase());
+        frmAMain* main = forms::get<frmAMain>();
+        main->showModeless();
+        const QPointer<frmAMain> watched(main);
+        const int base = QThread::currentThread()->loopLevel();
+        QEventLoop handler;
+        QTimer::singleShot(0, qApp, [&handler, base] {
+            startup::endSessionAtLoopLevel(base);
+            QTimer::singleShot(300, &handler, &QEventLoop::quit);
+        });
+        handler.exec();
+        QVERIFY(watched && !watched->isUnloaded());
+        QTRY_VERIFY(!watched || watched->isUnloaded());
+        QVERIFY(QFile::exists(paths::backupPath()));
     }
 };
 

@@ -12,6 +12,7 @@
 #include <QSessionManager>
 #include <QSocketNotifier>
 #include <QStringList>
+#include <QThread>
 #include <QTimer>
 
 #include <cerrno>
@@ -46,11 +47,11 @@ void endSignalArrived()
     }
     // Nobody is left to answer: what is asked now or later is answered as if cancelled.
     dlg::endQuestions();
+    forms::endModalWindows();
     if (s_loopRunning) {
-        endSession();
+        endSessionAtLoopLevel(1);
         return;
     }
-    forms::endModalWindows();
     s_endPending = true;
 }
 } // namespace
@@ -79,6 +80,25 @@ void installEndOfSession()
         if (main && !main->isUnloaded() && !main->keepSettingsAndBackup(&failure) && manager.allowsInteraction())
             dlg::Information(failure, main);
     });
+}
+
+namespace {
+void endSessionWhenBackAt(int level, int triesLeft)
+{
+    if (QThread::currentThread()->loopLevel() > level && triesLeft > 0) {
+        QTimer::singleShot(20, qApp, [level, triesLeft] { endSessionWhenBackAt(level, triesLeft - 1); });
+        return;
+    }
+    endSession();
+}
+} // namespace
+
+void endSessionAtLoopLevel(int level)
+{
+    // The handlers whose questions and windows were just closed are still on the stack, each in
+    // its own nested loop; the main window is not taken from under them while they finish. A loop
+    // that does not end by itself (a long import, say) only delays the end by about three seconds.
+    endSessionWhenBackAt(level, 150);
 }
 
 void endSession()

@@ -20,6 +20,9 @@ void installEndOfSession();
 // windows close, the settings are written and the backup is made. With no main window left, the
 // event loop ends.
 void endSession();
+// endSession, once every loop nested above the given event-loop level has ended (the handlers
+// that were waiting on a question have returned), or after a few seconds when one does not end.
+void endSessionAtLoopLevel(int level);
 // Maps the Windows faces the program names to the IPA faces installed here.
 void installFontSubstitutions();
 // The command line as the program received it: the arguments after the program name, joined by
