@@ -275,6 +275,16 @@ private slots:
         delete editor;
         f->Command3->click();
         QCOMPARE(field(1, "日付").toString(), QStringLiteral("2026-04-01"));
+
+        // A remark longer than a line edit holds by default (a file written elsewhere) is edited
+        // whole: one character added keeps all the others.
+        const QString remark = QString(40000, QLatin1Char('x'));
+        db::exec("UPDATE 棚卸マスター SET 備考 = ? WHERE ID = 1", {remark});
+        f->Command4->click();
+        QCOMPARE(shownIds(f).value(0), 1);
+        typeIntoCell(f, 0, "備考", remark + QStringLiteral("!"));
+        f->Command3->click();
+        QCOMPARE(field(1, "備考").toString(), remark + QStringLiteral("!"));
     }
 
     void editAndDelete()

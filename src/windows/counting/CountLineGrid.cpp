@@ -3,6 +3,7 @@
 #include "platform/DateBox.h"
 #include "platform/Db.h"
 #include "platform/GridLayout.h"
+#include "platform/TextBox.h"
 
 #include <QHash>
 #include <QKeyEvent>
@@ -153,7 +154,8 @@ QWidget* CountLineDelegate::createEditor(QWidget* parent, const QStyleOptionView
         e->setFrame(false);
         return e;
     }
-    auto* e = new QLineEdit(parent);
+    // No length limit: a long text stored by another writer is edited whole, never cut.
+    auto* e = new TextBox(parent);
     e->setFrame(false);
     if (m_right.contains(index.column()))
         e->setAlignment(Qt::AlignRight);
