@@ -163,9 +163,12 @@ int Main(QApplication& app)
     frmAMain::setCommandLine(databaseArgument(app.arguments()));
     forms::setQuitWhenEmpty(true);
     // The first activation can end the program (the first-run flow closing the main window)
-    // before the event loop runs; there is nothing left to wait for then.
-    if (!showMainWindow())
+    // before the event loop runs; there is nothing left to wait for then but the windows it
+    // closed, which only a loop would delete.
+    if (!showMainWindow()) {
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
         return 0;
+    }
     s_loopRunning = true;
     if (s_endPending)
         QTimer::singleShot(0, qApp, [] { endSession(); });
